@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The switches the program reads: "RUN" alone, "PROG" and "REPORT" with their value
+// appended in the same argument, for example -RUN -PROG:PLON -REPORT:MONATSLISTE.
+class TZEP_MD_CommandLine {
+public:
+    // The arguments without the program's own name.
+    explicit TZEP_MD_CommandLine(QStringList AArguments);
+
+    // True when an argument is exactly "-", "/" or "\" followed by RUN, in any case.
+    bool RunSwitch() const;
+    // The value of the first argument that starts with "-" or "/" and the switch name, in any
+    // case, with one ":" after the name dropped; empty when no argument matches.
+    QString SwitchValue(const QString& AName) const;
+
+    QString Programm() const { return SwitchValue(QStringLiteral("PROG")); }
+    QString Report() const { return SwitchValue(QStringLiteral("REPORT")); }
+
+private:
+    QStringList FArguments;
+};

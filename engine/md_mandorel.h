@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QIODevice>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <memory>
+
+#include "vko_inttrio.h"
+#include "zep_ga_sequence.h"
+
+// The pending change the store keeps per Mandorel. Stored as a byte, so a damaged value can
+// be told apart from the four known ones.
+enum class TZEP_DataOperation : quint8 {
+    None = 0,
+    Insert = 1,
+    Update = 2,
+    Delete = 3,
+};
+
+// Token text (with both "#") to value. Sorted, so that written streams are reproducible.
+using TZEP_MD_TokenValues = QMap<QString, QString>;
+
+// The stored definition of one unattended report run against one target program.
+class TZEP_MD_Mandorel {
+public:
+    TZEP_MD_Mandorel();
+    ~TZEP_MD_Mandorel();
+    TZEP_MD_Mandorel(const TZEP_MD_Mandorel&) = delete;
+    TZEP_MD_Mandorel& operator=(const TZEP_MD_Mandorel&) = delete;
+
+    static std::unique_ptr<TZEP_MD_Mandorel> CreateNew(const QString& AName_Anzeige,
+                                                       const QString& AProgramm);
+    // A deep copy; the modify marker is not copied.
+    static std::unique_ptr<TZEP_MD_Mandorel> Clone(const TZEP_MD_Mandorel& AMother);
+
+    TZEP_GA_Sequence& Sequence() { return FSequence; }
+    const TZEP_GA_Sequence& Sequence() const { return FSequence; }
+    TZEP_MD_TokenValues& TokenValues() { return FTokenValues; }
+    const TZEP_MD_TokenValues& TokenValues() const { return FTokenValues; }
+    QList<TIntTrio>& PlanIds() { return FPlanIds; }
+    const QList<TIntTrio>& PlanIds() const { return FPlanIds; }
+
+    const QString& Programm() const { return FProgramm; }
+    const QString& Name_Key() const { return FName_Key; }
+    const QString& Name_Anzeige() const { return FName_Anzeige; }
+
+    const QString& Auswertungs_Beschreibung() const { return FAuswertungs_Beschreibung; }
+    void SetAuswertungs_Beschreibung(const QString& AText) { FAuswertungs_Beschreibung = AText; }
+    const QString& Auswertungs_Grund() const { return FAuswertungs_Grund; }
+    void SetAuswertungs_Grund(const QString& AText) { FAuswertungs_Grund = AText; }
+
+    TZEP_DataOperation Modify_Marker() const { return FModify_Marker; }
+    void SetModify_Marker(TZEP_DataOperation AMarker) { FModify_Marker = AMarker; }
+
+    // Writes the 8-part Mandorel stream at the stream's position.
+    void SaveToStream(QIODevice& AStream) const;
+    // Reads a Mandorel stream from the start of AStream. Non-empty AName_Anzeige and
+    // AProgramm take precedence over the stream's own. True when at least one step was read.
+    bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige,
+                        const QString& AProgramm);
+
+private:
+    friend class TZEP_MD_Helper;
+
+    void SetName(const QString& AName_Anzeige);
+
+    TZEP_GA_Sequence FSequence;
+    QString FAuswertungs_Beschreibung;
+    QString FAuswertungs_Grund;
+    TZEP_MD_TokenValues FTokenValues;
+    QList<TIntTrio> FPlanIds;
+    QString FProgramm;
+    QString FName_Key;
+    QString FName_Anzeige;
+    TZEP_DataOperation FModify_Marker = TZEP_DataOperation::None;
+};

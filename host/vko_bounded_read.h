@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QIODevice>
+#include <QString>
+#include <QtGlobal>
+
+// Reads exactly ACount bytes or raises EVKO_Error naming AWas. Memory grows only with the
+// bytes that really arrive, so a damaged size field never causes a large allocation.
+QByteArray VKO_ReadExactly(QIODevice& ADevice, qint64 ACount, const QString& AWas);
+
+quint32 VKO_ReadUInt32(QIODevice& ADevice, const QString& AWas);
+qint32 VKO_ReadInt32(QIODevice& ADevice, const QString& AWas);
+quint8 VKO_ReadUInt8(QIODevice& ADevice, const QString& AWas);
+
+// Writes all of ABytes or raises EVKO_Error.
+void VKO_WriteAll(QIODevice& ADevice, const QByteArray& ABytes);
+void VKO_WriteUInt32(QIODevice& ADevice, quint32 AValue);
+void VKO_WriteInt32(QIODevice& ADevice, qint32 AValue);
+void VKO_WriteUInt8(QIODevice& ADevice, quint8 AValue);
+
+// Reads values from bytes in memory; every read is checked against the bytes that are left.
+class TVKO_ByteReader {
+public:
+    TVKO_ByteReader(QByteArrayView ABytes, QString AWas);
+
+    quint8 ReadUInt8();
+    quint32 ReadUInt32();
+    qint32 ReadInt32();
+    // A UTF-8 text behind its byte count (32 bit).
+    QString ReadText();
+    qsizetype Remaining() const { return FBytes.size() - FPosition; }
+
+private:
+    QByteArrayView Take(qsizetype ACount);
+
+    QByteArrayView FBytes;
+    qsizetype FPosition = 0;
+    QString FWas;
+};
+
+// Appends values in the byte order and forms that TVKO_ByteReader reads.
+class TVKO_ByteWriter {
+public:
+    void WriteUInt8(quint8 AValue);
+    void WriteUInt32(quint32 AValue);
+    void WriteInt32(qint32 AValue);
+    void WriteText(const QString& AText);
+    const QByteArray& Bytes() const { return FBytes; }
+
+private:
+    QByteArray FBytes;
+};

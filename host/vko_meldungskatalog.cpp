@@ -1,0 +1,54 @@
+#include "vko_meldungskatalog.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::pair<int, const char*>, 14> CMandorelTexte{{
+    {1001,
+     "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
+     "einen anderen Namen."},
+    {1002, "Soll der ausgewählte Mandorel wirklich gelöscht werden?"},
+    {1003,
+     "Es wird bereits ein Mandorel bearbeitet. Bitte buchen Sie diese Änderungen oder brechen "
+     "Sie sie ab, bevor Sie eine neue Bearbeitung beginnen."},
+    {1004, "Das Kopieren eines Mandorels ist in dieser Version nicht möglich."},
+    {1005,
+     "Die Angaben sind nicht vollständig. Bitte füllen Sie Programm, Name, Beschreibung und "
+     "Auswertungsgrund aus und legen Sie mindestens einen Schritt an."},
+    {1006, "Sollen die Änderungen verworfen und die Bearbeitung abgebrochen werden?"},
+    {1007,
+     "Dieser Schritt ist bereits belegt. Soll er ersetzt werden? Die folgenden Schritte werden "
+     "dabei entfernt."},
+    {1008,
+     "Es ist noch eine Bearbeitung offen. Soll das Programm trotzdem beendet werden? Nicht "
+     "gebuchte Änderungen gehen dabei verloren."},
+    {1009, "Soll dieser Schritt mit allen folgenden Schritten gelöscht werden?"},
+    {1010, "Der Testlauf ist fehlgeschlagen:\n%1"},
+    {1011, "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
+           "exportiert werden soll."},
+    {1012, "Der gewählte Dateiname enthält Zeichen, die in einem Dateipfad nicht erlaubt sind."},
+    {1013, "Die gewählte Datei gibt es nicht. Es wurde nichts importiert."},
+    {1014, "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
+           "testweise ausgeführt werden soll."},
+}};
+
+}  // namespace
+
+QString VKO_KatalogText(const TInfoKoord& AKoord) {
+    if (AKoord == CVKO_Info_Fehler_Standard_IllegalerParameter) {
+        return QStringLiteral(
+            "Ein Programmteil wurde mit einem unzulässigen Wert aufgerufen (%1). Bitte wenden Sie "
+            "sich an den Systembetreuer.");
+    }
+    if (AKoord.Programm != QLatin1String("QUANDRIX")) {
+        return {};
+    }
+    for (const auto& [nummer, text] : CMandorelTexte) {
+        if (nummer == AKoord.Nummer) {
+            return QString::fromUtf8(text);
+        }
+    }
+    return {};
+}

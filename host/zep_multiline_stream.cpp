@@ -1,0 +1,156 @@
+#include "zep_multiline_stream.h"
+
+#include <QString>
+
+#include "vko_bounded_read.h"
+#include "vko_info.h"
+
+namespace {
+
+const QByteArray CMagic = QByteArrayLiteral("ZMLS");
+
+}  // namespace
+
+TZEP_MultiLine_Stream::TZEP_MultiLine_Stream() = default;
+
+TZEP_MultiLine_Stream::~TZEP_MultiLine_Stream() = default;
+
+void TZEP_MultiLine_Stream::SetLineCount(int ACount) {
+    if (ACount < 0 || ACount > CMaxLines) {
+        throw EVKO_Error(QStringLiteral("Ungültige Anzahl von Teilen: %1.").arg(ACount),
+                         CVKO_Info_Fehler_Standard_IllegalerParameter);
+    }
+    SyncFromStream();
+    FStream.reset();
+    FLines.resize(static_cast<std::size_t>(ACount));
+    FCurrent = -1;
+    FPosition = 0;
+}
+
+void TZEP_MultiLine_Stream::SetCurrentLine(int ALine) {
+    if (ALine < 0 || ALine >= LineCount()) {
+        throw EVKO_Error(QStringLiteral("Den Teil %1 gibt es nicht; der Datenstrom hat %2 Teile.")
+                             .arg(ALine)
+                             .arg(LineCount()),
+                         CVKO_Info_Fehler_Standard_IllegalerParameter);
+    }
+    SyncFromStream();
+    FStream.reset();
+    FCurrent = ALine;
+    FPosition = 0;
+}
+
+QByteArray& TZEP_MultiLine_Stream::Current() {
+    if (FCurrent < 0) {
+        throw EVKO_Error(QStringLiteral("Es ist kein Teil des Datenstroms gewählt."),
+                         CVKO_Info_Fehler_Standard_IllegalerParameter);
+    }
+    SyncFromStream();
+    return FLines[static_cast<std::size_t>(FCurrent)];
+}
+
+const QByteArray& TZEP_MultiLine_Stream::LineData() const {
+    return const_cast<TZEP_MultiLine_Stream*>(this)->Current();
+}
+
+void TZEP_MultiLine_Stream::SyncFromStream() {
+    // Whatever went through the device moves the position of the plain operations too.
+    if (FStream) {
+        FPosition = FStream->pos();
+    }
+}
+
+qint64 TZEP_MultiLine_Stream::Size() const {
+    return LineData().size();
+}
+
+void TZEP_MultiLine_Stream::Seek(qint64 APosition) {
+    const qint64 size = Current().size();
+    if (APosition < 0 || APosition > size) {
+        throw EVKO_Error(QStringLiteral("Position %1 liegt außerhalb des Teils (Größe %2).")
+                             .arg(APosition)
+                             .arg(size),
+                         CVKO_Info_Fehler_Standard_IllegalerParameter);
+    }
+    FPosition = APosition;
+    if (FStream) {
+        FStream->seek(APosition);
+    }
+}
+
+QByteArray TZEP_MultiLine_Stream::Read(qint64 ACount) {
+    const QByteArray& line = Current();
+    const QByteArray bytes = line.mid(FPosition, qMax<qint64>(0, ACount));
+    Seek(FPosition + bytes.size());
+    return bytes;
+}
+
+QByteArray TZEP_MultiLine_Stream::ReadAll() {
+    return Read(Current().size() - FPosition);
+}
+
+void TZEP_MultiLine_Stream::Write(const QByteArray& ABytes) {
+    QByteArray& line = Current();
+    const qint64 end = FPosition + ABytes.size();
+    if (end > line.size()) {
+        line.resize(end);
+    }
+    std::copy(ABytes.cbegin(), ABytes.cend(), line.begin() + FPosition);
+    Seek(end);
+}
+
+QIODevice& TZEP_MultiLine_Stream::Stream() {
+    QByteArray& line = Current();
+    if (!FStream) {
+        FStream = std::make_unique<QBuffer>(&line);
+        FStream->open(QIODevice::ReadWrite);
+        FStream->seek(FPosition);
+    }
+    return *FStream;
+}
+
+void TZEP_MultiLine_Stream::SaveFullData(QIODevice& AStream) const {
+    const_cast<TZEP_MultiLine_Stream*>(this)->SyncFromStream();
+    QByteArray header = CMagic;
+    header.reserve(8 + 4 * LineCount());
+    const auto appendUInt32 = [&header](quint32 AValue) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            header.append(static_cast<char>((AValue >> shift) & 0xFF));
+        }
+    };
+    appendUInt32(static_cast<quint32>(LineCount()));
+    for (const QByteArray& line : FLines) {
+        appendUInt32(static_cast<quint32>(line.size()));
+    }
+    VKO_WriteAll(AStream, header);
+    for (const QByteArray& line : FLines) {
+        VKO_WriteAll(AStream, line);
+    }
+}
+
+void TZEP_MultiLine_Stream::LoadFullData(QIODevice& AStream) {
+    const QString was = QStringLiteral("Der mehrteilige Datenstrom");
+    if (VKO_ReadExactly(AStream, CMagic.size(), was) != CMagic) {
+        throw EVKO_Error(QStringLiteral("Die Daten sind kein mehrteiliger Datenstrom (die "
+                                        "Kennung „ZMLS“ fehlt)."));
+    }
+    const quint32 count = VKO_ReadUInt32(AStream, was);
+    if (count > static_cast<quint32>(CMaxLines)) {
+        throw EVKO_Error(
+            QStringLiteral("Der mehrteilige Datenstrom ist beschädigt: %1 Teile angegeben.")
+                .arg(count));
+    }
+    const QByteArray sizes = VKO_ReadExactly(AStream, 4 * qint64(count), was);
+    std::vector<QByteArray> lines(count);
+    for (quint32 i = 0; i < count; ++i) {
+        const auto* raw = reinterpret_cast<const uchar*>(sizes.constData()) + 4 * i;
+        const quint32 size = quint32(raw[0]) | quint32(raw[1]) << 8 | quint32(raw[2]) << 16 |
+                             quint32(raw[3]) << 24;
+        lines[i] = VKO_ReadExactly(AStream, size,
+                                   QStringLiteral("Teil %1 des mehrteiligen Datenstroms").arg(i));
+    }
+    FStream.reset();
+    FLines = std::move(lines);
+    FCurrent = -1;
+    FPosition = 0;
+}

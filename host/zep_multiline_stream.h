@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QIODevice>
+#include <memory>
+#include <vector>
+
+// A fixed number of numbered, independent byte sequences ("lines") written and read as a
+// whole. Framing: "ZMLS", the part count and every part's size (little-endian 32 bit), then
+// the parts' bytes in order.
+class TZEP_MultiLine_Stream {
+public:
+    TZEP_MultiLine_Stream();
+    ~TZEP_MultiLine_Stream();
+    TZEP_MultiLine_Stream(const TZEP_MultiLine_Stream&) = delete;
+    TZEP_MultiLine_Stream& operator=(const TZEP_MultiLine_Stream&) = delete;
+
+    // More parts than a reader accepts; protects against a damaged count.
+    static constexpr int CMaxLines = 4096;
+
+    void SetLineCount(int ACount);
+    int LineCount() const { return static_cast<int>(FLines.size()); }
+    void SetCurrentLine(int ALine);
+    int CurrentLine() const { return FCurrent; }
+
+    // The ordinary stream operations, acting on the current part.
+    qint64 Size() const;
+    qint64 Position() const { return FPosition; }
+    void Seek(qint64 APosition);
+    QByteArray Read(qint64 ACount);
+    QByteArray ReadAll();
+    void Write(const QByteArray& ABytes);
+    const QByteArray& LineData() const;
+
+    // The current part as a device, for readers and writers that take a stream.
+    QIODevice& Stream();
+
+    void SaveFullData(QIODevice& AStream) const;
+    // Replaces every part with what SaveFullData wrote; stops exactly at its end.
+    void LoadFullData(QIODevice& AStream);
+
+private:
+    QByteArray& Current();
+    void SyncFromStream();
+
+    std::vector<QByteArray> FLines;
+    int FCurrent = -1;
+    qint64 FPosition = 0;
+    std::unique_ptr<QBuffer> FStream;
+};

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: a build with warnings as errors, then the same tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+run_tests() {
+  # One virtual X server for the tests that drive real windows; the others run offscreen.
+  (cd "$1" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+     ctest --output-on-failure --timeout 600 -j "$(nproc)")
+}
+
+bash scripts/build.sh build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMD_WERROR=ON -DMD_BUILD_BENCH=ON
+run_tests build/ci
+
+bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_WERROR=ON \
+  -DMD_SANITIZERS="address;undefined"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+run_tests build/sanitize
+
+echo "All tests passed."

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "md_test_support.h"
+#include "vko_info.h"
+#include "vko_meldungsliste.h"
+#include "vko_programm.h"
+
+namespace {
+
+void Inner() try {
+    throw EVKO_Error(QStringLiteral("Die Datei fehlt."));
+} catch (...) {
+    RethrowRegistered("TInner.Run");
+}
+
+void Outer() try {
+    Inner();
+} catch (...) {
+    RethrowRegistered("TOuter.Run");
+}
+
+TVKO_FehlerInfo Caught(const std::function<void()>& AAction) {
+    try {
+        AAction();
+    } catch (...) {
+        return VKOInfo().FehlerInfo(std::current_exception());
+    }
+    ADD_FAILURE() << "no exception";
+    return {};
+}
+
+}  // namespace
+
+TEST(VKOInfo, ErrorCarriesItsTextAndTheChainOfNamesItPassed) {
+    const TVKO_FehlerInfo info = Caught(Outer);
+    EXPECT_EQ(info.Text, QStringLiteral("Die Datei fehlt."));
+    EXPECT_EQ(info.Chain, (QStringList{QStringLiteral("TInner.Run"), QStringLiteral("TOuter.Run")}));
+    EXPECT_TRUE(info.ToDisplayText().contains(QStringLiteral("TInner.Run → TOuter.Run")));
+}
+
+TEST(VKOInfo, ForeignExceptionsKeepTheirTypeAndText) {
+    bool caughtAsRuntimeError = false;
+    try {
+        try {
+            throw std::runtime_error("kaputt");
+        } catch (...) {
+            RethrowRegistered("TForeign.Run");
+        }
+    } catch (const std::runtime_error& error) {
+        caughtAsRuntimeError = true;
+        const TVKO_FehlerInfo info = VKOInfo().FehlerInfo(std::current_exception());
+        EXPECT_EQ(info.Text, QStringLiteral("kaputt"));
+        EXPECT_EQ(info.Chain, QStringList{QStringLiteral("TForeign.Run")});
+    }
+    EXPECT_TRUE(caughtAsRuntimeError);
+}
+
+TEST(VKOInfo, FehlerRaiseRaisesTheCatalogueTextWithItsArguments) {
+    const TVKO_FehlerInfo info = Caught([] {
+        VKOInfo().FehlerRaise("TZEP_Test.Run", MD_Koord(1001),
+                              {QStringLiteral("Monatsliste"), QStringLiteral("PLON")});
+    });
+    EXPECT_TRUE(info.Text.contains(QStringLiteral("„Monatsliste“")));
+    EXPECT_TRUE(info.Text.contains(QStringLiteral("PLON")));
+    EXPECT_EQ(info.Chain, QStringList{QStringLiteral("TZEP_Test.Run")});
+}
+
+TEST(VKOInfo, EveryCatalogueEntryHasAGermanText) {
+    for (int nummer = 1001; nummer <= 1014; ++nummer) {
+        const QString text = VKOInfo().MeldungText(MD_Koord(nummer));
+        EXPECT_FALSE(text.startsWith(QStringLiteral("Meldung"))) << nummer;
+        EXPECT_GT(text.size(), 20) << nummer;
+    }
+    EXPECT_TRUE(VKOInfo()
+                    .MeldungText(MD_Koord(1010), {QStringLiteral("Zeitüberschreitung")})
+                    .contains(QStringLiteral("Zeitüberschreitung")));
+    EXPECT_TRUE(VKOInfo()
+                    .MeldungText(CVKO_Info_Fehler_Standard_IllegalerParameter,
+                                 {QStringLiteral("Marker 9")})
+                    .contains(QStringLiteral("Marker 9")));
+}
+
+TEST(VKOInfo, AnErrorRecordedWithTheFlagFalseIsLoggedAndRaisedByTheDestructorCheck) {
+    TTempHome home;
+    ReleaseGuarded("TZEP_Test.Destroy", [] { throw EVKO_Error(QStringLiteral("Freigabe")); });
+    EXPECT_TRUE(home.ReadLog().contains(QStringLiteral("Freigabe")));
+    const TVKO_FehlerInfo info =
+        Caught([] { VKOInfo().FehlerRaise("TZEP_Test.Destroy.Kontrolle", TInfoKoord{}); });
+    EXPECT_EQ(info.Text, QStringLiteral("Freigabe"));
+    EXPECT_EQ(info.Chain.constLast(), QStringLiteral("TZEP_Test.Destroy.Kontrolle"));
+
+    // Nothing recorded: the check raises nothing.
+    VKOInfo().FehlerTerminate();
+    EXPECT_NO_THROW(VKOInfo().FehlerRaise("TZEP_Test.Destroy.Kontrolle", TInfoKoord{}));
+}
+
+TEST(VKOInfo, WriteTextWithStampAppendsOneStampedLine) {
+    TTempHome home;
+    TFixedClock clock(QDateTime(QDate(2026, 3, 1), QTime(6, 5, 4)));
+    VKOInfo().WriteTextWithStamp(QStringLiteral("erste Zeile"));
+    VKOInfo().WriteTextWithStamp(QStringLiteral("zweite Zeile"));
+    EXPECT_EQ(home.ReadLog(), QStringLiteral("2026-03-01 06:05:04 erste Zeile\n"
+                                             "2026-03-01 06:05:04 zweite Zeile\n"));
+}
+
+TEST(VKOInfo, PresenterAnswersAndRecords) {
+    TScriptedPresenterScope presenter;
+    presenter->Answers = {CVKO_Antwort_Ja};
+    EXPECT_EQ(VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1002)), CVKO_Antwort_Ja);
+    EXPECT_EQ(VKOInfo().ShowDlgMeldung(CVKO_Buttons_JaNein, MD_Koord(1006)), CVKO_Antwort_Nein);
+    ASSERT_EQ(presenter->Meldungen.size(), 2);
+    EXPECT_EQ(presenter->Meldungen[0].Koord, MD_Koord(1002));
+    EXPECT_FALSE(presenter->Meldungen[0].Dialog);
+    EXPECT_TRUE(presenter->Meldungen[1].Dialog);
+}
+
+TEST(VKOInfo, TheLogPresenterNeverWaitsAndDeclinesQuestions) {
+    TTempHome home;
+    TVKO_LogPresenter presenter;
+    EXPECT_EQ(presenter.Present({MD_Koord(1008), QStringLiteral("Beenden?"), CVKO_Buttons_JaNein}),
+              CVKO_Antwort_Nein);
+    EXPECT_EQ(presenter.Present({MD_Koord(1011), QStringLiteral("Hinweis"), CVKO_Buttons_OK}),
+              CVKO_Antwort_OK);
+    EXPECT_TRUE(home.ReadLog().contains(QStringLiteral("Meldung QUANDRIX 1008: Beenden?")));
+}
+
+TEST(VKOInfo, ShowExceptionShowsTheChainAndLogsIt) {
+    TTempHome home;
+    TScriptedPresenterScope presenter;
+    try {
+        Outer();
+    } catch (...) {
+        VKOProgramm().ShowException(std::current_exception(), false);
+    }
+    ASSERT_EQ(presenter->Fehler.size(), 1);
+    EXPECT_EQ(presenter->Fehler[0].Chain.size(), 2);
+    EXPECT_TRUE(home.ReadLog().contains(QStringLiteral("Die Datei fehlt. (TInner.Run → TOuter.Run)")));
+}
+
+TEST(VKOInfo, SecretsNeverReachTheLogOrAShownError) {
+    TTempHome home;
+    TScriptedPresenterScope presenter;
+    VKOInfo().AddSecret(QStringLiteral("geheim123"));
+    VKOInfo().WriteTextWithStamp(QStringLiteral("Passwort geheim123 getippt"));
+    try {
+        throw EVKO_Error(QStringLiteral("Tippen von geheim123 fehlgeschlagen"));
+    } catch (...) {
+        VKOProgramm().ShowException(std::current_exception(), false);
+    }
+    VKOInfo().ClearSecrets();
+    EXPECT_FALSE(home.ReadLog().contains(QStringLiteral("geheim123")));
+    ASSERT_EQ(presenter->Fehler.size(), 1);
+    EXPECT_FALSE(presenter->Fehler[0].Text.contains(QStringLiteral("geheim123")));
+}
+
+TEST(VKOInfo, MeldungsListeCollectsMessagesWithTheirTexts) {
+    TVKO_InfoMeldungListe liste;
+    liste.Meldung_Add(MD_Koord(1001), {QStringLiteral("Monatsliste"), QStringLiteral("PLON")});
+    ASSERT_EQ(liste.Meldungen().size(), 1);
+    EXPECT_EQ(liste.Meldungen()[0].Koord, MD_Koord(1001));
+    EXPECT_TRUE(liste.Meldungen()[0].Text.contains(QStringLiteral("Monatsliste")));
+}
