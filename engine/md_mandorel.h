@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "vko_inttrio.h"
@@ -75,3 +76,6 @@ private:
     QString FName_Anzeige;
     TZEP_DataOperation FModify_Marker = TZEP_DataOperation::None;
 };
+
+// Called once per Mandorel of an enumeration.
+using TZEP_MD_Enum_Callback = std::function<void(TZEP_MD_Mandorel& AMandorel)>;

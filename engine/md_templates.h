@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "zep_ga_sequence.h"
+
+class TZEP_MD_Tokenlist;
+
+// A named piece of automation for one target program, read from MD_Templates.ini. Its
+// "STARTS_PROGRAM" value is kept as the sequence's target program file.
+class TZEP_MD_Template : public TZEP_GA_Sequence {
+public:
+    const QString& Kennung() const { return FKennung; }
+    const QString& AnzeigeName() const { return FAnzeigeName; }
+    const QString& Description_Ext() const { return FDescription_Ext; }
+    const QStringList& Next_Templates() const { return FNext_Templates; }
+    void Clear() override;
+
+private:
+    friend class TZEP_MD_TemplateList;
+
+    QString FKennung;
+    QString FAnzeigeName;
+    QString FDescription_Ext;
+    QStringList FNext_Templates;
+};
+
+// Called once per template; the catalogue keeps owning it.
+using TZEP_MD_Template_EnumCallback = std::function<void(const TZEP_MD_Template& ATemplate)>;
+
+// The template catalogue MD_Templates.ini of the settings folder.
+class TZEP_MD_TemplateList {
+public:
+    TZEP_MD_TemplateList();
+    ~TZEP_MD_TemplateList();
+    TZEP_MD_TemplateList(const TZEP_MD_TemplateList&) = delete;
+    TZEP_MD_TemplateList& operator=(const TZEP_MD_TemplateList&) = delete;
+
+    // (Re)reads the catalogue; a missing file is an empty catalogue.
+    void LoadTemplates();
+    bool Template_ByKennung(const QString& ATemplate_Kennung,
+                            const TZEP_MD_Template*& ATemplate) const;
+    void Enum_Templates(const TZEP_MD_Template_EnumCallback& AEnum_CB, bool InitialOnly,
+                        const QString& AProgramm) const;
+    void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
+                             const QString& ATemplateKennung) const;
+    // Appends the template's actions, each with its token replaced, to ATarget.
+    bool Expand_Template(const QString& ATemplate_Kennung, TZEP_GA_Sequence& ATarget,
+                         const TZEP_MD_Tokenlist& ATokens) const;
+
+private:
+    std::map<QString, std::unique_ptr<TZEP_MD_Template>> FTemplates;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "md_mandorel.h"
+#include "zep_ga_action.h"
+
+class TVKO_ZRZP_Berechner;
+
+// Called once per dynamic token with the token and its display name.
+using TZEP_MD_DynToken_EnumCallback =
+    std::function<void(const QString& ATokenKennung, const QString& ATokenBezeichnung)>;
+
+// One token of a template step as the views show it.
+struct TZEP_MD_TokenInfo {
+    QString Kennung;
+    QString AnzeigeName;
+    QString Wert;
+    bool WertMasked = false;
+
+    void Clear() { *this = TZEP_MD_TokenInfo{}; }
+};
+
+// Knows every token the system can fill in and replaces the token of one action before it is
+// played: static values of the Mandorel first, then the dynamic date placeholders.
+class TZEP_MD_Tokenlist {
+public:
+    using TTokenConvert_Func = std::function<QString()>;
+
+    struct TToken_AnzeigeData {
+        QString AnzeigeName;
+        bool AnzeigeMaskiert = false;
+    };
+
+    // Sets the calculator's reference point to vko_Now, registers the dynamic tokens and reads
+    // the display names of "TOKENNAMES" from MD_Templates.ini.
+    TZEP_MD_Tokenlist();
+    ~TZEP_MD_Tokenlist();
+    TZEP_MD_Tokenlist(const TZEP_MD_Tokenlist&) = delete;
+    TZEP_MD_Tokenlist& operator=(const TZEP_MD_Tokenlist&) = delete;
+
+    // Replaces all static conversions by the pairs whose key is a token.
+    void Static_TokenConversions_Set(const TZEP_MD_TokenValues& AKeyValueList);
+    // Replaces the first token of the action's text in four stages; answers true.
+    bool ReplaceToken(TZEP_GA_SingleAction& AAction) const;
+    static bool IsToken(const QString& AKand);
+    TToken_AnzeigeData AnzeigeData_4_Kennung(const QString& ATokenKennung) const;
+    void Enum_DynToken(const TZEP_MD_DynToken_EnumCallback& AEnum_CB) const;
+
+private:
+    static bool ExtractToken(const TZEP_GA_SingleAction& AAction, QString& AToken,
+                             qsizetype& APosition);
+    void Load_TokenBezeichnungen();
+    void Add_DynConversions();
+
+    QHash<QString, TTokenConvert_Func> FDynamicTokens;
+    QHash<QString, QString> FStaticTokens;
+    QHash<QString, TToken_AnzeigeData> FStaticToken_Bezeichnungen;
+    QHash<QString, QString> FDynamicToken_Bezeichnungen;
+    std::unique_ptr<TVKO_ZRZP_Berechner> FZeitrechner;
+};

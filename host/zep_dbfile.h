@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <memory>
+
+#include "vko_inttrio.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The suite's operation codes for writing a record.
+enum class TZEP_DBOperation {
+    wrdonInsert,
+    wrdonUpdate,
+    wrdonDelete,
+};
+
+// The record file of Mandorele: one table of the database quandrix.db in the data folder,
+// keyed by program key and name key. The name key is derived from the display name on insert.
+// The database runs in WAL mode with a busy timeout, so that an open window and scheduled runs
+// share it; the file is readable by its owner only.
+//
+// Like the suite's record files it works through a record buffer: set key values and values,
+// then read, walk or write.
+class TZEP_DBFile {
+public:
+    // Field names of the record buffer.
+    static constexpr const char* CProgramKey = "PROGRAMM";
+    static constexpr const char* CNameKey = "NAME_KEY";
+    static constexpr const char* CDisplayName = "NAME_ANZEIGE";
+    static constexpr const char* CCreatedBy = "ERSTELLT_VON";
+    static constexpr const char* CChangedBy = "GEAENDERT_VON";
+
+    // Opens (and creates when missing) the database in the data folder.
+    TZEP_DBFile();
+    // Opens the database at ADatabasePath; for tests and benchmarks.
+    explicit TZEP_DBFile(const QString& ADatabasePath);
+    ~TZEP_DBFile();
+    TZEP_DBFile(const TZEP_DBFile&) = delete;
+    TZEP_DBFile& operator=(const TZEP_DBFile&) = delete;
+
+    QString DatabasePath() const;
+
+    // Empties the record buffer and ends a walk.
+    void Reset();
+    // Sets a key field's search value (program key or name key).
+    void SetKeyWert(const char* AField, const QString& AWert);
+    // Sets a field of the record buffer (display name, or the users as TIntPair text).
+    void SetWert(const char* AField, const QString& AWert);
+    void SetWert(const char* AField, const TIntPair& AWert);
+    // A field of the current record.
+    QString Wert(const char* AField) const;
+
+    // Reads the record with the set program key and name key (case-insensitive); true when found.
+    bool Read();
+    // Walks all records; Found tells whether there is a current record.
+    bool Get_first_extMode();
+    bool Get_next_extMode();
+    bool Found() const;
+
+    // A new stream over the current record's blob; the caller releases it.
+    std::unique_ptr<QIODevice> CreateBlobStream() const;
+    // The current record's blob itself, without a stream around it.
+    QByteArray BlobBytes() const;
+
+    // Starts writing the blob of a record: insert uses the buffer's program key and display
+    // name (the name key is derived from it); update the current record. Returns the stream to
+    // write the blob into; EndStreamBuchung writes the record in one transaction.
+    QIODevice& StartStreamBuchung(TZEP_DBOperation AOperation, bool AFlag);
+    void EndStreamBuchung();
+    // Writes the current record with the delete code (the only code it takes).
+    void Write(TZEP_DBOperation AOperation);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> FState;
+};
