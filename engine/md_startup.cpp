@@ -1,0 +1,94 @@
+#include "md_startup.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include "md_commandline.h"
+#include "md_gui_controller.h"
+#include "md_messagebox_presenter.h"
+#include "md_startwindow.h"
+#include "vko_info.h"
+#include "vko_programm.h"
+#include "zep_ga_player.h"
+
+namespace {
+
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return arguments;
+}
+
+// Without a display the toolkit would abort the process; a scheduled run must rather end
+// with a clear message and an exit code.
+bool DisplayAvailable() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
+               bool AStartFailed) {
+    if (!AUnattended) {
+        return AStartFailed ? CMD_Exit_Fehler : CMD_Exit_OK;
+    }
+    if (AController == nullptr) {
+        return CMD_Exit_Fehler;
+    }
+    switch (AController->AutoExecuteErgebnis()) {
+        case TZEP_MD_AutoExecuteErgebnis::Gespielt:
+            return CMD_Exit_OK;
+        case TZEP_MD_AutoExecuteErgebnis::NichtGefunden:
+            return CMD_Exit_NichtGefunden;
+        default:
+            return CMD_Exit_Fehler;
+    }
+}
+
+}  // namespace
+
+int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayerFactory) {
+    const QStringList arguments = ArgumentsOf(argc, argv);
+    const bool unattended = TZEP_MD_CommandLine(arguments).RunSwitch();
+    if (!DisplayAvailable()) {
+        VKOInfo().ShowFehler(TVKO_FehlerInfo{
+            QStringLiteral("Mandorel kann nicht starten: es ist kein Bildschirm verfügbar (die "
+                           "Umgebungsvariable DISPLAY ist leer)."),
+            {QStringLiteral("MD_Programmstart")}});
+        return CMD_Exit_Fehler;
+    }
+
+    QApplication application(argc, argv);
+    if (!unattended) {
+        VKOInfo().SetPresenter(std::make_unique<TZEP_MD_MessageBoxPresenter>());
+    }
+
+    std::unique_ptr<TZEP_MD_GUI_Controller_Impl> controller;
+    std::unique_ptr<TZEP_MD_StartWindow> window;
+    bool startFailed = false;
+    try {
+        VKOProgramm().Init(QStringLiteral("MANDOREL"), 3, 0, 0, true);
+        QApplication::setApplicationDisplayName(QStringLiteral("Mandorel"));
+        controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(APlayerFactory(), arguments);
+        if (controller->Mandorel_AutoExecute_Neccessary()) {
+            controller->Mandorel_AutoExecute();
+        } else {
+            window = std::make_unique<TZEP_MD_StartWindow>();
+            window->show();
+        }
+    } catch (...) {
+        startFailed = true;
+        VKOProgramm().ShowException(std::current_exception(), false);
+    }
+
+    // Only a window keeps the message loop running; an unattended run has asked to end.
+    if (window) {
+        QApplication::exec();
+    }
+    const int exitCode = ExitCodeOf(controller.get(), unattended, startFailed);
+    window.reset();
+    ReleaseGuarded("MD_Programmstart", [&controller] { controller.reset(); });
+    return exitCode;
+}

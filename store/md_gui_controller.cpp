@@ -1,0 +1,221 @@
+#include "md_gui_controller.h"
+
+#include <QCoreApplication>
+
+#include "md_commandline.h"
+#include "md_glyph_imagelist.h"
+#include "md_gui_run_progress.h"
+#include "md_helper.h"
+#include "md_processor.h"
+#include "vko_info.h"
+#include "vko_programm.h"
+#include "zep_ga_player.h"
+#include "zep_menu_file.h"
+
+TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(std::unique_ptr<TZEP_GA_Player> APlayer,
+                                                         QStringList AArguments) try
+    : FProcessor(std::make_unique<TZEP_MD_Processor>(std::move(APlayer))),
+      FTemplates(std::make_unique<TZEP_MD_TemplateList>()),
+      FArguments(std::move(AArguments)) {
+    FTemplates->LoadTemplates();
+    FTokenList = std::make_unique<TZEP_MD_Tokenlist>();
+    FListener = std::make_unique<TZEP_MD_GUI_Listener>();
+    FImages = GlobResGlyphImageList_GetInstance(0);
+    FMenuFile = std::make_unique<TZEP_MenuFile>();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller.Create");
+}
+
+TZEP_MD_GUI_Controller_Impl::~TZEP_MD_GUI_Controller_Impl() {
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { ReportChanges_Abort(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FProgress.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FMenuFile.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FImages.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FListener.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FTokenList.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FTemplates.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FProcessor.reset(); });
+    VKOInfo().FehlerTerminate();
+}
+
+void TZEP_MD_GUI_Controller_Impl::Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) try {
+    // The reload replaces every stored object; a selected stored Mandorel is found again by
+    // its keys, so that no view reads a released one.
+    const bool storedSelected = FSelected_Mandorel != nullptr && !SelectedReport_IsNew() &&
+                                FProcessor->Mandorel_ByName(FSelected_Mandorel->Name_Key(),
+                                                            FSelected_Mandorel->Programm()) ==
+                                    FSelected_Mandorel;
+    QString nameKey;
+    QString programm;
+    if (storedSelected) {
+        nameKey = FSelected_Mandorel->Name_Key();
+        programm = FSelected_Mandorel->Programm();
+        FSelected_Mandorel = nullptr;
+    }
+    FProcessor->Load_Reports();
+    if (storedSelected) {
+        FSelected_Mandorel = FProcessor->Mandorel_ByName(nameKey, programm);
+        if (FSelected_Mandorel == nullptr) {
+            FListener->SendNotification_ReportChanged();
+        }
+    }
+    FProcessor->Enum_Mandorele(AEnumMD_Callback);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller.Enum_Mandorele");
+}
+
+void TZEP_MD_GUI_Controller_Impl::Select_Mandorel(const QString& AMD_Name,
+                                                  const QString& AMD_Programm) try {
+    FSelected_Mandorel = FProcessor->Mandorel_ByName(AMD_Name, AMD_Programm);
+    FListener->SendNotification_ReportChanged();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller.Select_Mandorel");
+}
+
+void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
+    if (FSelected_Mandorel != nullptr) {
+        FProcessor->Execute_Mandorel(*FSelected_Mandorel);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");
+}
+
+void TZEP_MD_GUI_Controller_Impl::DeleteSelectedReport() try {
+    if (FSelected_Mandorel == nullptr) {
+        return;
+    }
+    FProcessor->Delete_Mandorel(FSelected_Mandorel->Name_Key(), FSelected_Mandorel->Programm());
+    FSelected_Mandorel = nullptr;
+    FProcessor->Save_Reports();
+    FListener->SendNotification_ReportListeChanged();
+    FListener->SendNotification_ReportChanged();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.DeleteSelectedReport");
+}
+
+void TZEP_MD_GUI_Controller_Impl::EditSelectedReport_Start() try {
+    if (FSelected_Mandorel != nullptr) {
+        FSelected_Mandorel = FProcessor->Modify_Mandorel_Start(FSelected_Mandorel->Name_Key(),
+                                                               FSelected_Mandorel->Programm());
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Start");
+}
+
+void TZEP_MD_GUI_Controller_Impl::CreateNewReport_Start() try {
+    FSelected_Mandorel = nullptr;
+    FNewMandorel = std::make_unique<TZEP_MD_Mandorel>();
+    FSelected_Mandorel = FNewMandorel.get();
+    FListener->SendNotification_ReportChanged();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.CreateNewReport_Start");
+}
+
+bool TZEP_MD_GUI_Controller_Impl::SelectedReport_IsNew() try {
+    return FSelected_Mandorel == FNewMandorel.get();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.SelectedReport_IsNew");
+}
+
+void TZEP_MD_GUI_Controller_Impl::SelectedReport_SetName(const QString& AName_Anzeige) try {
+    if (FNewMandorel && SelectedReport_IsNew()) {
+        TZEP_MD_Helper::ReportName_Set(*FNewMandorel, AName_Anzeige);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.SelectedReport_SetName");
+}
+
+void TZEP_MD_GUI_Controller_Impl::SelectedReport_SetProgramm(const QString& AProgramm) try {
+    if (FNewMandorel && SelectedReport_IsNew()) {
+        TZEP_MD_Helper::ReportProgramm_Set(*FNewMandorel, AProgramm);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.SelectedReport_SetProgramm");
+}
+
+void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
+    if (FSelected_Mandorel == nullptr) {
+        return;
+    }
+    const QString nameKey = FSelected_Mandorel->Name_Key();
+    const QString programm = FSelected_Mandorel->Programm();
+    const bool isNew = SelectedReport_IsNew();
+    if (!isNew) {
+        FProcessor->Modify_Mandorel_Commit();
+    } else if (!FProcessor->Add_Mandorel(FNewMandorel, nullptr)) {
+        // Keep the create open with the new Mandorel selected, so the user can pick another
+        // name instead of losing the input.
+        VKOInfo().FehlerRaise("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit",
+                              MD_Koord(1001), {FNewMandorel->Name_Anzeige(), programm});
+    }
+    FProcessor->Save_Reports();
+    FSelected_Mandorel = nullptr;
+    FProcessor->Load_Reports();
+    if (isNew) {
+        FListener->SendNotification_ReportListeChanged();
+    }
+    FNewMandorel.reset();
+    Select_Mandorel(nameKey, programm);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
+}
+
+void TZEP_MD_GUI_Controller_Impl::ReportChanges_Abort() try {
+    const QString nameKey = FSelected_Mandorel ? FSelected_Mandorel->Name_Key() : QString();
+    const QString programm = FSelected_Mandorel ? FSelected_Mandorel->Programm() : QString();
+    FSelected_Mandorel = nullptr;
+    FProcessor->Modify_Mandorel_Abort();
+    FNewMandorel.reset();
+    Select_Mandorel(nameKey, programm);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Abort");
+}
+
+bool TZEP_MD_GUI_Controller_Impl::Template_ByKennung(const QString& ATemplate_Name,
+                                                     const TZEP_MD_Template*& ATemplate) try {
+    return FTemplates->Template_ByKennung(ATemplate_Name, ATemplate);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Template_ByName");
+}
+
+bool TZEP_MD_GUI_Controller_Impl::Tokens4Template(const QString& ATemplate_Name,
+                                                  QList<TZEP_MD_TokenInfo>& AStaticTokens) try {
+    const TZEP_MD_Template* vorlage = nullptr;
+    if (FSelected_Mandorel == nullptr || !Template_ByKennung(ATemplate_Name, vorlage)) {
+        return false;
+    }
+    for (const TZEP_GA_SingleAction& action : vorlage->Actions()) {
+        if (!TZEP_MD_Tokenlist::IsToken(action.Text)) {
+            continue;
+        }
+        const TZEP_MD_Tokenlist::TToken_AnzeigeData anzeige =
+            FTokenList->AnzeigeData_4_Kennung(action.Text);
+        AStaticTokens.append(TZEP_MD_TokenInfo{
+            action.Text, anzeige.AnzeigeName,
+            FSelected_Mandorel->TokenValues().value(action.Text), anzeige.AnzeigeMaskiert});
+    }
+    return true;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Tokens4Template");
+}
+
+void TZEP_MD_GUI_Controller_Impl::Enum_DynTokens(
+    const TZEP_MD_DynToken_EnumCallback& AEnum_Callback) try {
+    FTokenList->Enum_DynToken(AEnum_Callback);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Enum_DynTokens");
+}
+
+void TZEP_MD_GUI_Controller_Impl::Enum_Templates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
+                                                 bool InitialOnly, const QString& AProgramm) try {
+    FTemplates->Enum_Templates(AEnum_CB, InitialOnly, AProgramm);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Enum_Templates");
+}
+
+void TZEP_MD_GUI_Controller_Impl::Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
+                                                      const QString& ATemplateKennung) try {
+    FTemplates->Enum_FolgeTemplates(AEnum_CB, ATemplateKennung);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Enum_FolgeTemplates");
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+
+#include "md_gui_controller_intf.h"
+
+class TZEP_GA_Player;
+class TZEP_MD_Processor;
+class TZEP_MD_Progress;
+
+// How an unattended run ended; start-up turns it into the exit code.
+enum class TZEP_MD_AutoExecuteErgebnis {
+    NichtGelaufen,
+    Gespielt,
+    NichtGefunden,
+    Fehlgeschlagen,
+};
+
+// The controller: owns the report store, keeps the selection, runs the create and edit
+// transactions and tells the views about changes.
+class TZEP_MD_GUI_Controller_Impl : public TZEP_MD_GUI_Controller {
+public:
+    // AArguments: the command line without the program's own name.
+    TZEP_MD_GUI_Controller_Impl(std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments);
+    ~TZEP_MD_GUI_Controller_Impl() override;
+
+    void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) override;
+    void Select_Mandorel(const QString& AMD_Name, const QString& AMD_Programm) override;
+    void ExecuteSelectedReport() override;
+    void DeleteSelectedReport() override;
+    void EditSelectedReport_Start() override;
+    void CreateNewReport_Start() override;
+    void ExportSelectedReport() override;
+    void ImportSelectedReport() override;
+    bool SelectedReport_IsNew() override;
+    void SelectedReport_SetName(const QString& AName_Anzeige) override;
+    void SelectedReport_SetProgramm(const QString& AProgramm) override;
+    void ReportChanges_Commit() override;
+    void ReportChanges_Abort() override;
+    void Load_Plan(const TIntTrio& APlanId, const TZEP_LoadPlan_Callback& ACallback) override;
+    TIntTrio Save_Plan(TPlanSatz& APlansatz) override;
+    bool Template_ByKennung(const QString& ATemplate_Name,
+                            const TZEP_MD_Template*& ATemplate) override;
+    bool Tokens4Template(const QString& ATemplate_Name,
+                         QList<TZEP_MD_TokenInfo>& AStaticTokens) override;
+    void Enum_DynTokens(const TZEP_MD_DynToken_EnumCallback& AEnum_Callback) override;
+    void Enum_Templates(const TZEP_MD_Template_EnumCallback& AEnum_CB, bool InitialOnly,
+                        const QString& AProgramm) override;
+    void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
+                             const QString& ATemplateKennung) override;
+
+    bool Mandorel_AutoExecute_Neccessary();
+    void Mandorel_AutoExecute();
+    TZEP_MD_AutoExecuteErgebnis AutoExecuteErgebnis() const { return FAutoExecuteErgebnis; }
+    // Set when the application was asked to end; its message loop then returns at once.
+    bool TerminationRequested() const { return FTerminationRequested; }
+
+private:
+    void RequestTermination();
+    void RunAutoExecute(const QString& AProgramm, const QString& AName);
+
+    std::unique_ptr<TZEP_MD_Processor> FProcessor;
+    std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
+    std::unique_ptr<TZEP_MD_Tokenlist> FTokenList;
+    std::unique_ptr<TZEP_MD_Mandorel> FNewMandorel;
+
+    QStringList FArguments;
+    std::unique_ptr<TZEP_MD_Progress> FProgress;
+    TZEP_MD_AutoExecuteErgebnis FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGelaufen;
+    bool FTerminationRequested = false;
+};

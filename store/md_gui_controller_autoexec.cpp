@@ -1,0 +1,85 @@
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "md_commandline.h"
+#include "md_gui_controller.h"
+#include "md_gui_run_progress.h"
+#include "md_processor.h"
+#include "vko_info.h"
+#include "vko_programm.h"
+
+namespace {
+
+// Hides the progress window and ends the application however the run ends.
+class TRunEnd {
+public:
+    explicit TRunEnd(std::function<void()> AEnd) : FEnd(std::move(AEnd)) {}
+    ~TRunEnd() { FEnd(); }
+    TRunEnd(const TRunEnd&) = delete;
+    TRunEnd& operator=(const TRunEnd&) = delete;
+
+private:
+    std::function<void()> FEnd;
+};
+
+}  // namespace
+
+bool TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute_Neccessary() try {
+    return TZEP_MD_CommandLine(FArguments).RunSwitch();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Mandorel_AutoExecute_Neccessary");
+}
+
+void TZEP_MD_GUI_Controller_Impl::RequestTermination() {
+    FTerminationRequested = true;
+    // Queued, because the message loop may not run yet; it then ends as soon as it starts.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+}
+
+void TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute() try {
+    FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen;
+    FProcessor->Load_Reports();
+    const TZEP_MD_CommandLine commandLine(FArguments);
+    const QString programm = commandLine.Programm();
+    const QString name = commandLine.Report();
+    Select_Mandorel(name, programm);
+    if (FSelected_Mandorel == nullptr) {
+        VKOInfo().WriteTextWithStamp(QStringLiteral("Could not find Mandorel ") + name +
+                                     QStringLiteral(" for Program ") + programm);
+        FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGefunden;
+        RequestTermination();
+        return;
+    }
+    VKOProgramm().SetUnattended(true);
+    RunAutoExecute(programm, name);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Mandorel_AutoExecute");
+}
+
+void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const QString& AName) {
+    FProgress = std::make_unique<TZEP_MD_Progress>();
+    FProgress->SetProgReport(AProgramm, AName);
+    FProgress->show();
+    QCoreApplication::processEvents();
+
+    const TRunEnd end([this] {
+        FProgress->hide();
+        RequestTermination();
+    });
+    try {
+        ExecuteSelectedReport();
+    } catch (...) {
+        VKOInfo().WriteTextWithStamp(
+            QStringLiteral("Der Mandorel %1 für das Programm %2 ist fehlgeschlagen: %3")
+                .arg(AName, AProgramm, VKOInfo().FehlerInfo(std::current_exception()).Text));
+        throw;
+    }
+    if (!FProcessor->Fehlende_Vorlage().isEmpty()) {
+        throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht "
+                                        "ausgeführt: ein Schritt nennt die Vorlage „%3“, die der "
+                                        "Katalog MD_Templates.ini nicht enthält.")
+                             .arg(AName, AProgramm, FProcessor->Fehlende_Vorlage()));
+    }
+    FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Gespielt;
+}

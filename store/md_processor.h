@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "md_mandorel.h"
+
+class TZEP_DBFile;
+enum class TZEP_DBOperation;
+class TZEP_GA_Player;
+class TZEP_MD_TemplateList;
+class TZEP_MD_Tokenlist;
+class TVKO_InfoMeldungListe;
+
+// The report store: every stored Mandorel in memory, their record file, the edit transaction
+// on a working copy, and the execution of a Mandorel.
+class TZEP_MD_Processor {
+public:
+    // Opens the record file and loads the template catalogue; loads no Mandorel yet.
+    explicit TZEP_MD_Processor(std::unique_ptr<TZEP_GA_Player> APlayer);
+    ~TZEP_MD_Processor();
+    TZEP_MD_Processor(const TZEP_MD_Processor&) = delete;
+    TZEP_MD_Processor& operator=(const TZEP_MD_Processor&) = delete;
+
+    void Load_Reports();
+    // Writes every pending change; a change whose write fails stays pending.
+    void Save_Reports();
+
+    // Takes the Mandorel over (AMandorel is then empty) unless one with its program and name
+    // key is stored; then it adds message 1001 to AErrors and answers false.
+    bool Add_Mandorel(std::unique_ptr<TZEP_MD_Mandorel>& AMandorel, TVKO_InfoMeldungListe* AErrors);
+    void Delete_Mandorel(const QString& AName, const QString& AProgrammName);
+    TZEP_MD_Mandorel* Modify_Mandorel_Start(const QString& AName, const QString& AProgrammName);
+    bool Modify_Mandorel_Commit();
+    void Modify_Mandorel_Abort();
+    TZEP_MD_Mandorel* Mandorel_ByName(const QString& AName, const QString& AProgrammName) const;
+    void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) const;
+
+    // Expands the steps with this run's token values and plays them. False, with nothing
+    // played, when a step names a template the catalogue lacks (Fehlende_Vorlage names it).
+    bool Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel);
+    bool Execute_Mandorel(const QString& AName, const QString& AProgrammName);
+    const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
+
+private:
+    int Get_MD_Index(const QString& AName, const QString& AProgrammName) const;
+    void InsertReport(const TZEP_MD_Mandorel& AMandorel);
+    void UpdateReport(const TZEP_MD_Mandorel& AMandorel);
+    void DeleteReport(const TZEP_MD_Mandorel& AMandorel);
+    void WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOperation AOperation);
+    void RegisterSecrets(const TZEP_MD_Mandorel& AMandorel) const;
+
+    std::vector<std::unique_ptr<TZEP_MD_Mandorel>> FMandorel_List;
+    std::unique_ptr<TZEP_GA_Player> FMandorel_Player;
+    std::unique_ptr<TZEP_MD_Tokenlist> FToken_List;
+    std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
+    std::unique_ptr<TZEP_DBFile> FMdRdFile;
+    std::unique_ptr<TZEP_MD_Mandorel> FCO_Report;
+    QString FFehlende_Vorlage;
+};

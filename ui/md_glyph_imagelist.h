@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QIcon>
+#include <memory>
+
+// The shared images the views put into their lists, in one size per instance.
+class TZEP_RessGlyphImageList {
+public:
+    enum class TGlyph {
+        Programm,
+        Mandorel,
+        Vorlage,
+        Hinzufuegen,
+        Loeschen,
+        Platzhalter,
+        Planung,
+    };
+
+    explicit TZEP_RessGlyphImageList(int ASizeType) : FSizeType(ASizeType) {}
+    int SizeType() const { return FSizeType; }
+    // Taken from the application's style when asked, so the list can exist before any window.
+    QIcon Icon(TGlyph AGlyph) const;
+
+private:
+    int FSizeType;
+};
+
+// The one instance of a size; it is given back by releasing the pointer.
+std::shared_ptr<TZEP_RessGlyphImageList> GlobResGlyphImageList_GetInstance(int ASizeType);

@@ -1,0 +1,115 @@
+#include "md_gui_run_progress.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "vko_info.h"
+
+namespace {
+
+QLabel* AddLabel(QVBoxLayout* ALayout, const QString& AText, const char* AName) {
+    auto* label = new QLabel(AText);
+    label->setObjectName(QString::fromLatin1(AName));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    ALayout->addWidget(label);
+    return label;
+}
+
+}  // namespace
+
+TZEP_MD_Progress::TZEP_MD_Progress(QWidget* AParent)
+    : QWidget(AParent, Qt::Window | Qt::FramelessWindowHint) {
+    FormCreate();
+}
+
+void TZEP_MD_Progress::FormCreate() try {
+    setObjectName(QStringLiteral("TZEP_MD_Progress"));
+    setWindowTitle(QStringLiteral("Ausführung des Mandorels"));
+    setFixedSize(409, 249);
+
+    auto* outerLayout = new QVBoxLayout(this);
+    outerLayout->setContentsMargins(3, 3, 3, 3);
+    auto* outer = new QFrame;
+    outer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    outerLayout->addWidget(outer);
+
+    auto* panelLayout = new QVBoxLayout(outer);
+    panelLayout->setContentsMargins(outer->frameWidth(), outer->frameWidth(), outer->frameWidth(),
+                                    outer->frameWidth());
+    panelLayout->setSpacing(0);
+
+    auto* header = new QLabel(QStringLiteral("Ausführung des Mandorels"));
+    header->setObjectName(QStringLiteral("pnlHeader"));
+    header->setTextFormat(Qt::PlainText);
+    header->setFixedHeight(51);
+    header->setAlignment(Qt::AlignCenter);
+    header->setAutoFillBackground(true);
+    QPalette headerPalette = header->palette();
+    headerPalette.setColor(QPalette::Window, QColor(0x1F, 0x4E, 0x9C));
+    headerPalette.setColor(QPalette::WindowText, Qt::white);
+    header->setPalette(headerPalette);
+    QFont headerFont = header->font();
+    headerFont.setBold(true);
+    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.25);
+    header->setFont(headerFont);
+    panelLayout->addWidget(header);
+
+    auto* inner = new QWidget;
+    inner->setObjectName(QStringLiteral("pnlInner"));
+    auto* labels = new QVBoxLayout(inner);
+    labels->setSpacing(4);
+    lblProgressHint = AddLabel(labels, QStringLiteral("Der Mandorel "), "lblProgressHint");
+    lblProgressHint->setFixedHeight(37);
+    lblProgressHint->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    lblReportName = AddLabel(labels, QStringLiteral("%s"), "lblReportName");
+    QFont nameFont = lblReportName->font();
+    nameFont.setBold(true);
+    lblReportName->setFont(nameFont);
+    lblProgressHint2 = AddLabel(labels, QStringLiteral("für das Programm"), "lblProgressHint2");
+    lblProgramm = AddLabel(labels, QStringLiteral("%s"), "lblProgramm");
+    lblProgramm->setFont(nameFont);
+    lblProgressHint3 = AddLabel(labels, QStringLiteral("wird gerade ausgeführt."), "lblProgressHint3");
+    labels->addStretch();
+    panelLayout->addWidget(inner, 1);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Progress.FormCreate");
+}
+
+void TZEP_MD_Progress::SetProgReport(const QString& AProg, const QString& AReport) try {
+    lblReportName->setText(AReport);
+    lblProgramm->setText(AProg);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Progress.SetProgReport");
+}
+
+void TZEP_MD_Progress::FormMouseDown(QMouseEvent* AEvent) {
+    // The window system moves the window where it can; without one we follow the mouse.
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
+        return;
+    }
+    FDragging = true;
+    FDragOffset = AEvent->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TZEP_MD_Progress::mousePressEvent(QMouseEvent* AEvent) {
+    if (AEvent->button() == Qt::LeftButton) {
+        FormMouseDown(AEvent);
+        AEvent->accept();
+    }
+}
+
+void TZEP_MD_Progress::mouseMoveEvent(QMouseEvent* AEvent) {
+    if (FDragging) {
+        move(AEvent->globalPosition().toPoint() - FDragOffset);
+        AEvent->accept();
+    }
+}
+
+void TZEP_MD_Progress::mouseReleaseEvent(QMouseEvent* AEvent) {
+    FDragging = false;
+    AEvent->accept();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+class QLabel;
+
+// A small borderless window that names the Mandorel and the program of the run in progress.
+class TZEP_MD_Progress : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TZEP_MD_Progress(QWidget* AParent = nullptr);
+
+    // Program first, report second.
+    void SetProgReport(const QString& AProg, const QString& AReport);
+
+    QLabel* lblProgressHint = nullptr;
+    QLabel* lblReportName = nullptr;
+    QLabel* lblProgressHint2 = nullptr;
+    QLabel* lblProgramm = nullptr;
+    QLabel* lblProgressHint3 = nullptr;
+
+protected:
+    void mousePressEvent(QMouseEvent* AEvent) override;
+    void mouseMoveEvent(QMouseEvent* AEvent) override;
+    void mouseReleaseEvent(QMouseEvent* AEvent) override;
+
+private:
+    void FormCreate();
+    void FormMouseDown(QMouseEvent* AEvent);
+
+    bool FDragging = false;
+    QPoint FDragOffset;
+};
