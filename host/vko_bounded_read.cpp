@@ -97,7 +97,19 @@ qint32 TVKO_ByteReader::ReadInt32() {
 
 QString TVKO_ByteReader::ReadText() {
     const quint32 size = ReadUInt32();
-    return QString::fromUtf8(Take(static_cast<qsizetype>(size)));
+    if (size % 2 != 0) {
+        throw EVKO_Error(QStringLiteral("%1 ist beschädigt: an Stelle %2 steht ein Text mit der "
+                                        "ungeraden Länge %3.")
+                             .arg(FWas)
+                             .arg(FPosition)
+                             .arg(size));
+    }
+    const QByteArrayView bytes = Take(static_cast<qsizetype>(size));
+    QString text(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        text[i] = QChar(qFromLittleEndian<char16_t>(bytes.data() + 2 * i));
+    }
+    return text;
 }
 
 void TVKO_ByteWriter::WriteUInt8(quint8 AValue) {
@@ -115,7 +127,10 @@ void TVKO_ByteWriter::WriteInt32(qint32 AValue) {
 }
 
 void TVKO_ByteWriter::WriteText(const QString& AText) {
-    const QByteArray utf8 = AText.toUtf8();
-    WriteUInt32(static_cast<quint32>(utf8.size()));
-    FBytes.append(utf8);
+    WriteUInt32(static_cast<quint32>(2 * AText.size()));
+    for (const QChar c : AText) {
+        char bytes[2];
+        qToLittleEndian(c.unicode(), bytes);
+        FBytes.append(bytes, 2);
+    }
 }

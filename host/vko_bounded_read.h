@@ -28,7 +28,7 @@ public:
     quint8 ReadUInt8();
     quint32 ReadUInt32();
     qint32 ReadInt32();
-    // A UTF-8 text behind its byte count (32 bit).
+    // A UTF-16LE text behind its byte count (32 bit); every text round-trips exactly.
     QString ReadText();
     qsizetype Remaining() const { return FBytes.size() - FPosition; }
 

@@ -90,7 +90,7 @@ TEST(GASequence, DamagedStreamIsAClearErrorAndLeavesTheContent) {
     EXPECT_TRUE(LoadError("NOPE").contains(QStringLiteral("GASQ")));
 
     QByteArray badKind = good;
-    const qsizetype firstKind = 8 + 4 + 4 + QByteArrayLiteral("PLON.EXE").size() + 4;
+    const qsizetype firstKind = 8 + 4 + 4 + 2 * QByteArrayLiteral("PLON.EXE").size() + 4;
     badKind[firstKind] = '\x09';
     EXPECT_TRUE(LoadError(badKind).contains(QStringLiteral("unbekannte Art 9")));
 

@@ -1,0 +1,102 @@
+#include "md_fuzz_targets.h"
+
+#include <QBuffer>
+#include <cstdlib>
+#include <cstdio>
+
+#include "md_mandorel.h"
+#include "vko_info.h"
+#include "zep_ga_sequence.h"
+#include "zep_multiline_stream.h"
+
+namespace {
+
+void Require(bool ACondition, const char* AWhat) {
+    if (!ACondition) {
+        std::fprintf(stderr, "fuzz property violated: %s\n", AWhat);
+        std::abort();
+    }
+}
+
+template <typename TWrite>
+QByteArray Written(TWrite&& AWrite) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    AWrite(buffer);
+    return buffer.data();
+}
+
+template <typename TRead>
+bool ReadsWithoutError(const QByteArray& ABytes, TRead&& ARead) {
+    QByteArray bytes = ABytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        ARead(buffer);
+        return true;
+    } catch (const EVKO_Error&) {
+        VKOInfo().ResetErrorSpezNoWrite();
+        return false;
+    }
+}
+
+}  // namespace
+
+void MD_Fuzz_MandorelStream(const QByteArray& ABytes) {
+    TZEP_MD_Mandorel mandorel;
+    if (!ReadsWithoutError(ABytes, [&](QIODevice& AStream) {
+            mandorel.LoadFromStream(AStream, QString(), QString());
+        })) {
+        return;
+    }
+    // What was read once is written and read again to the same stream.
+    const QByteArray first = Written([&](QIODevice& AStream) { mandorel.SaveToStream(AStream); });
+    TZEP_MD_Mandorel again;
+    Require(ReadsWithoutError(first,
+                              [&](QIODevice& AStream) {
+                                  again.LoadFromStream(AStream, QString(), QString());
+                              }),
+            "a written Mandorel does not read back");
+    const QByteArray second = Written([&](QIODevice& AStream) { again.SaveToStream(AStream); });
+    Require(first == second, "a Mandorel changes on its second round trip");
+}
+
+void MD_Fuzz_MultiLineStream(const QByteArray& ABytes) {
+    TZEP_MultiLine_Stream container;
+    qint64 consumed = 0;
+    if (!ReadsWithoutError(ABytes, [&](QIODevice& AStream) {
+            container.LoadFullData(AStream);
+            consumed = AStream.pos();
+        })) {
+        return;
+    }
+    const QByteArray written =
+        Written([&](QIODevice& AStream) { container.SaveFullData(AStream); });
+    Require(written == ABytes.left(consumed), "the container does not write what it read");
+}
+
+void MD_Fuzz_SequenceText(const QByteArray& ABytes) {
+    TZEP_GA_Sequence sequence;
+    try {
+        sequence.LoadFromText(QString::fromUtf8(ABytes));
+    } catch (const EVKO_Error&) {
+        VKOInfo().ResetErrorSpezNoWrite();
+        return;
+    }
+    TZEP_GA_Sequence again;
+    again.LoadFromText(sequence.ToText());
+    Require(again.Actions() == sequence.Actions(), "the text form does not round-trip");
+}
+
+void MD_Fuzz_SequenceStream(const QByteArray& ABytes) {
+    TZEP_GA_Sequence sequence;
+    qint64 consumed = 0;
+    if (!ReadsWithoutError(ABytes, [&](QIODevice& AStream) {
+            sequence.LoadFromStream(AStream);
+            consumed = AStream.pos();
+        })) {
+        return;
+    }
+    const QByteArray written = Written([&](QIODevice& AStream) { sequence.SaveToStream(AStream); });
+    Require(written == ABytes.left(consumed), "the sequence does not write what it read");
+}
