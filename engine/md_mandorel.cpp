@@ -129,7 +129,8 @@ bool TZEP_MD_Mandorel::LoadFromStream(QIODevice& AStream, const QString& AName_A
     TZEP_MultiLine_Stream container;
     container.LoadFullData(AStream);
     if (container.LineCount() == 0) {
-        throw EVKO_Error(QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
+        throw EVKO_Error(
+            QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
     }
     container.SetCurrentLine(0);
     const QStringList directory = VKO_TextLines(VKO_DecodeText(container.LineData()));

@@ -58,8 +58,7 @@ public:
     void SaveToStream(QIODevice& AStream) const;
     // Reads a Mandorel stream from the start of AStream. Non-empty AName_Anzeige and
     // AProgramm take precedence over the stream's own. True when at least one step was read.
-    bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige,
-                        const QString& AProgramm);
+    bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige, const QString& AProgramm);
 
 private:
     friend class TZEP_MD_Helper;

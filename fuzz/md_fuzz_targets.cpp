@@ -1,8 +1,8 @@
 #include "md_fuzz_targets.h"
 
 #include <QBuffer>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "md_mandorel.h"
 #include "vko_info.h"
@@ -52,10 +52,9 @@ void MD_Fuzz_MandorelStream(const QByteArray& ABytes) {
     // What was read once is written and read again to the same stream.
     const QByteArray first = Written([&](QIODevice& AStream) { mandorel.SaveToStream(AStream); });
     TZEP_MD_Mandorel again;
-    Require(ReadsWithoutError(first,
-                              [&](QIODevice& AStream) {
-                                  again.LoadFromStream(AStream, QString(), QString());
-                              }),
+    Require(ReadsWithoutError(
+                first,
+                [&](QIODevice& AStream) { again.LoadFromStream(AStream, QString(), QString()); }),
             "a written Mandorel does not read back");
     const QByteArray second = Written([&](QIODevice& AStream) { again.SaveToStream(AStream); });
     Require(first == second, "a Mandorel changes on its second round trip");

@@ -47,7 +47,7 @@ QString VKO_AnsiToString(const QByteArray& ABytes) {
     for (const char byte : ABytes) {
         const auto value = static_cast<unsigned char>(byte);
         text.append(value >= 0x80 && value < 0xA0 ? QChar(CUpperControlRange[value - 0x80])
-                                                   : QChar(char16_t(value)));
+                                                  : QChar(char16_t(value)));
     }
     return text;
 }

@@ -46,8 +46,7 @@ QString TVKO_FehlerInfo::ToDisplayText() const {
     if (Chain.isEmpty()) {
         return Text;
     }
-    return Text + QStringLiteral("\n\nWeitergegeben über: ") +
-           Chain.join(QStringLiteral(" → "));
+    return Text + QStringLiteral("\n\nWeitergegeben über: ") + Chain.join(QStringLiteral(" → "));
 }
 
 int TVKO_LogPresenter::Present(const TVKO_Meldung& AMeldung) {
@@ -141,8 +140,7 @@ QString TVKOInfo::MeldungText(const TInfoKoord& AKoord, const QStringList& AArgs
     return text;
 }
 
-int TVKOInfo::Show(int AButtons, const TInfoKoord& AKoord, const QStringList& AArgs,
-                   bool ADialog) {
+int TVKOInfo::Show(int AButtons, const TInfoKoord& AKoord, const QStringList& AArgs, bool ADialog) {
     return FPresenter->Present(
         TVKO_Meldung{AKoord, Redact(MeldungText(AKoord, AArgs)), AButtons, ADialog});
 }
@@ -168,9 +166,8 @@ QString TVKOInfo::LogFilePath() const {
 }
 
 void TVKOInfo::WriteTextWithStamp(const QString& AText) {
-    const QString line =
-        vko_Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QLatin1Char(' ') +
-        Redact(AText) + QLatin1Char('\n');
+    const QString line = vko_Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                         QLatin1Char(' ') + Redact(AText) + QLatin1Char('\n');
     QFile log(LogFilePath());
     const bool neu = !log.exists();
     if (!log.open(QIODevice::Append) || log.write(line.toUtf8()) < 0) {

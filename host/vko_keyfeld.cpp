@@ -26,8 +26,8 @@ QString Wert_2_Wert4KeyFeld(const QString& AWert) {
                 break;
         }
         const char16_t upper = c.toUpper().unicode();
-        const bool allowed = (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9') ||
-                             upper == u'_';
+        const bool allowed =
+            (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9') || upper == u'_';
         key += allowed ? QChar(upper) : QLatin1Char('_');
     }
     return key;

@@ -26,12 +26,14 @@ constexpr std::array<std::pair<int, const char*>, 14> CMandorelTexte{{
      "gebuchte Änderungen gehen dabei verloren."},
     {1009, "Soll dieser Schritt mit allen folgenden Schritten gelöscht werden?"},
     {1010, "Der Testlauf ist fehlgeschlagen:\n%1"},
-    {1011, "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
-           "exportiert werden soll."},
+    {1011,
+     "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
+     "exportiert werden soll."},
     {1012, "Der gewählte Dateiname enthält Zeichen, die in einem Dateipfad nicht erlaubt sind."},
     {1013, "Die gewählte Datei gibt es nicht. Es wurde nichts importiert."},
-    {1014, "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
-           "testweise ausgeführt werden soll."},
+    {1014,
+     "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
+     "testweise ausgeführt werden soll."},
 }};
 
 }  // namespace

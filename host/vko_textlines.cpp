@@ -25,8 +25,8 @@ QStringList VKO_TextLines(const QString& AText) {
 
 QString VKO_DecodeUtf8Text(const QByteArray& ABytes) {
     auto encoding = QStringConverter::encodingForData(ABytes);
-    if (!encoding || (*encoding != QStringConverter::Utf16LE &&
-                      *encoding != QStringConverter::Utf16BE)) {
+    if (!encoding ||
+        (*encoding != QStringConverter::Utf16LE && *encoding != QStringConverter::Utf16BE)) {
         encoding = QStringConverter::Utf8;
     }
     QStringDecoder decoder(*encoding, QStringConverter::Flag::Default);

@@ -1,5 +1,6 @@
 // The one-line text form of an action sequence, for example
-//   START; WAIT "PLON – Auswertung" ms=15000; CLICK x=40 y=80; TYPE "#VON#"; KEYS "Tab"; PAUSE ms=500
+//   START; WAIT "PLON – Auswertung" ms=15000; CLICK x=40 y=80; TYPE "#VON#"; KEYS "Tab"; PAUSE
+//   ms=500
 // Actions are separated by ";". Each is a keyword, optionally a text in double quotes and
 // optionally the numbers x=, y= and ms=. Inside the quotes \" \\ \n \r \t and \u{hex} are
 // escapes; control characters and lone surrogates are always written as escapes, so every
@@ -33,9 +34,9 @@ QString KeywordOf(TZEP_GA_ActionKind AKind) {
             return QString::fromLatin1(keyword.Name);
         }
     }
-    throw EVKO_Error(QStringLiteral("Die Aktionsart %1 hat keine Textform.")
-                         .arg(static_cast<int>(AKind)),
-                     CVKO_Info_Fehler_Standard_IllegalerParameter);
+    throw EVKO_Error(
+        QStringLiteral("Die Aktionsart %1 hat keine Textform.").arg(static_cast<int>(AKind)),
+        CVKO_Info_Fehler_Standard_IllegalerParameter);
 }
 
 bool NeedsEscape(const QString& AText, qsizetype AIndex) {
@@ -142,8 +143,9 @@ private:
         }
         if (!known) {
             FPos = start;
-            Fail(QStringLiteral("steht keine bekannte Aktion (TEMPLATE, START, WAIT, TYPE, "
-                                "KEYS, CLICK oder PAUSE)"));
+            Fail(
+                QStringLiteral("steht keine bekannte Aktion (TEMPLATE, START, WAIT, TYPE, "
+                               "KEYS, CLICK oder PAUSE)"));
         }
         SkipBlanks();
         if (Peek() == QLatin1Char('"')) {
@@ -228,12 +230,12 @@ private:
         Expect(QLatin1Char('{'), QStringLiteral("„{“ nach „\\u“"));
         const qsizetype close = FText.indexOf(QLatin1Char('}'), FPos);
         bool ok = false;
-        const uint value = close < 0 || close - FPos > 4
-                               ? 0
-                               : FText.mid(FPos, close - FPos).toUInt(&ok, 16);
+        const uint value =
+            close < 0 || close - FPos > 4 ? 0 : FText.mid(FPos, close - FPos).toUInt(&ok, 16);
         if (!ok || value > 0xFFFF) {
-            Fail(QStringLiteral("wird eine Zeichennummer aus höchstens vier Hexadezimalziffern "
-                                "und „}“ erwartet"));
+            Fail(
+                QStringLiteral("wird eine Zeichennummer aus höchstens vier Hexadezimalziffern "
+                               "und „}“ erwartet"));
         }
         FPos = close + 1;
         return QChar(static_cast<char16_t>(value));

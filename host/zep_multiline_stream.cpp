@@ -131,8 +131,9 @@ void TZEP_MultiLine_Stream::SaveFullData(QIODevice& AStream) const {
 void TZEP_MultiLine_Stream::LoadFullData(QIODevice& AStream) {
     const QString was = QStringLiteral("Der mehrteilige Datenstrom");
     if (VKO_ReadExactly(AStream, CMagic.size(), was) != CMagic) {
-        throw EVKO_Error(QStringLiteral("Die Daten sind kein mehrteiliger Datenstrom (die "
-                                        "Kennung „ZMLS“ fehlt)."));
+        throw EVKO_Error(
+            QStringLiteral("Die Daten sind kein mehrteiliger Datenstrom (die "
+                           "Kennung „ZMLS“ fehlt)."));
     }
     const quint32 count = VKO_ReadUInt32(AStream, was);
     if (count > static_cast<quint32>(CMaxLines)) {
@@ -144,8 +145,8 @@ void TZEP_MultiLine_Stream::LoadFullData(QIODevice& AStream) {
     std::vector<QByteArray> lines(count);
     for (quint32 i = 0; i < count; ++i) {
         const auto* raw = reinterpret_cast<const uchar*>(sizes.constData()) + 4 * i;
-        const quint32 size = quint32(raw[0]) | quint32(raw[1]) << 8 | quint32(raw[2]) << 16 |
-                             quint32(raw[3]) << 24;
+        const quint32 size =
+            quint32(raw[0]) | quint32(raw[1]) << 8 | quint32(raw[2]) << 16 | quint32(raw[3]) << 24;
         lines[i] = VKO_ReadExactly(AStream, size,
                                    QStringLiteral("Teil %1 des mehrteiligen Datenstroms").arg(i));
     }

@@ -38,13 +38,14 @@ TZEP_MD_GUI_Controller_Impl::~TZEP_MD_GUI_Controller_Impl() {
     VKOInfo().FehlerTerminate();
 }
 
-void TZEP_MD_GUI_Controller_Impl::Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) try {
+void TZEP_MD_GUI_Controller_Impl::Enum_Mandorele(
+    const TZEP_MD_Enum_Callback& AEnumMD_Callback) try {
     // The reload replaces every stored object; a selected stored Mandorel is found again by
     // its keys, so that no view reads a released one.
-    const bool storedSelected = FSelected_Mandorel != nullptr && !SelectedReport_IsNew() &&
-                                FProcessor->Mandorel_ByName(FSelected_Mandorel->Name_Key(),
-                                                            FSelected_Mandorel->Programm()) ==
-                                    FSelected_Mandorel;
+    const bool storedSelected =
+        FSelected_Mandorel != nullptr && !SelectedReport_IsNew() &&
+        FProcessor->Mandorel_ByName(FSelected_Mandorel->Name_Key(),
+                                    FSelected_Mandorel->Programm()) == FSelected_Mandorel;
     QString nameKey;
     QString programm;
     if (storedSelected) {
@@ -190,9 +191,9 @@ bool TZEP_MD_GUI_Controller_Impl::Tokens4Template(const QString& ATemplate_Name,
         }
         const TZEP_MD_Tokenlist::TToken_AnzeigeData anzeige =
             FTokenList->AnzeigeData_4_Kennung(action.Text);
-        AStaticTokens.append(TZEP_MD_TokenInfo{
-            action.Text, anzeige.AnzeigeName,
-            FSelected_Mandorel->TokenValues().value(action.Text), anzeige.AnzeigeMaskiert});
+        AStaticTokens.append(TZEP_MD_TokenInfo{action.Text, anzeige.AnzeigeName,
+                                               FSelected_Mandorel->TokenValues().value(action.Text),
+                                               anzeige.AnzeigeMaskiert});
     }
     return true;
 } catch (...) {

@@ -4,8 +4,9 @@
 namespace {
 
 [[noreturn]] void PlanungNichtVerfuegbar() {
-    throw EVKO_Error(QStringLiteral("Die Planung von Mandorelen ist in dieser Version noch nicht "
-                                    "verfügbar. Es wurde nichts geplant."));
+    throw EVKO_Error(
+        QStringLiteral("Die Planung von Mandorelen ist in dieser Version noch nicht "
+                       "verfügbar. Es wurde nichts geplant."));
 }
 
 }  // namespace

@@ -7,9 +7,9 @@ namespace {
 
 // Program files may come with Windows folders, so both separators end a folder.
 qsizetype FileNameStart(const QString& APath) {
-    const qsizetype separator = std::max({APath.lastIndexOf(QLatin1Char('/')),
-                                          APath.lastIndexOf(QLatin1Char('\\')),
-                                          APath.lastIndexOf(QLatin1Char(':'))});
+    const qsizetype separator =
+        std::max({APath.lastIndexOf(QLatin1Char('/')), APath.lastIndexOf(QLatin1Char('\\')),
+                  APath.lastIndexOf(QLatin1Char(':'))});
     return separator + 1;
 }
 

@@ -77,11 +77,11 @@ void TZEP_MD_Processor::Save_Reports() try {
             default: {
                 const int marker = static_cast<int>(mandorel.Modify_Marker());
                 mandorel.SetModify_Marker(TZEP_DataOperation::None);
-                VKOInfo().FehlerRaise(
-                    "TZEP_MD_Processor.Save_Reports", CVKO_Info_Fehler_Standard_IllegalerParameter,
-                    {QStringLiteral("Änderungskennzeichen %1 des Mandorels %2")
-                         .arg(marker)
-                         .arg(mandorel.Name_Anzeige())});
+                VKOInfo().FehlerRaise("TZEP_MD_Processor.Save_Reports",
+                                      CVKO_Info_Fehler_Standard_IllegalerParameter,
+                                      {QStringLiteral("Änderungskennzeichen %1 des Mandorels %2")
+                                           .arg(marker)
+                                           .arg(mandorel.Name_Anzeige())});
             }
         }
     }
@@ -89,8 +89,7 @@ void TZEP_MD_Processor::Save_Reports() try {
     RethrowRegistered("TZEP_MD_Processor.Save_Reports");
 }
 
-void TZEP_MD_Processor::WriteBlob(const TZEP_MD_Mandorel& AMandorel,
-                                  TZEP_DBOperation AOperation) {
+void TZEP_MD_Processor::WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOperation AOperation) {
     QIODevice& blob = FMdRdFile->StartStreamBuchung(AOperation, false);
     AMandorel.SaveToStream(blob);
     FMdRdFile->EndStreamBuchung();
@@ -196,9 +195,7 @@ bool TZEP_MD_Processor::Modify_Mandorel_Commit() try {
     RethrowRegistered("TZEP_MD_Processor.Modify_Mandorel_Commit");
 }
 
-void TZEP_MD_Processor::Modify_Mandorel_Abort() try {
-    FCO_Report.reset();
-} catch (...) {
+void TZEP_MD_Processor::Modify_Mandorel_Abort() try { FCO_Report.reset(); } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Modify_Mandorel_Abort");
 }
 

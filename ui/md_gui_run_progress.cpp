@@ -72,7 +72,8 @@ void TZEP_MD_Progress::FormCreate() try {
     lblProgressHint2 = AddLabel(labels, QStringLiteral("für das Programm"), "lblProgressHint2");
     lblProgramm = AddLabel(labels, QStringLiteral("%s"), "lblProgramm");
     lblProgramm->setFont(nameFont);
-    lblProgressHint3 = AddLabel(labels, QStringLiteral("wird gerade ausgeführt."), "lblProgressHint3");
+    lblProgressHint3 =
+        AddLabel(labels, QStringLiteral("wird gerade ausgeführt."), "lblProgressHint3");
     labels->addStretch();
     panelLayout->addWidget(inner, 1);
 } catch (...) {

@@ -190,10 +190,14 @@ TEST(Mandorel, DamagedStreamsAreClearErrorsRegisteredUnderLoadFromStream) {
     QList<QByteArray> badSequence = Parts(good);
     badSequence[1] = "GASQ\x02\0\0\0xx";
 
-    const QByteArray bad[] = {QByteArray(),          good.left(good.size() - 1),
-                              "ZMLS\xFF\xFF\xFF\xFF", Container(badPlan),
-                              Container(shortDirectory), Container(garbage),
-                              Container(badSequence),  Container({})};
+    const QByteArray bad[] = {QByteArray(),
+                              good.left(good.size() - 1),
+                              "ZMLS\xFF\xFF\xFF\xFF",
+                              Container(badPlan),
+                              Container(shortDirectory),
+                              Container(garbage),
+                              Container(badSequence),
+                              Container({})};
     for (const QByteArray& stream : bad) {
         TZEP_MD_Mandorel read;
         try {
@@ -221,8 +225,8 @@ TEST(Mandorel, CloneCopiesEverythingButTheMarkerAndIsIndependent) {
 }
 
 TEST(Mandorel, CreateNewSetsTheKeyAndMarksAnInsert) {
-    auto mandorel = TZEP_MD_Mandorel::CreateNew(QStringLiteral("Größe Übersicht"),
-                                                QStringLiteral("KUDRE"));
+    auto mandorel =
+        TZEP_MD_Mandorel::CreateNew(QStringLiteral("Größe Übersicht"), QStringLiteral("KUDRE"));
     EXPECT_EQ(mandorel->Name_Key(), QStringLiteral("GROESSE_UEBERSICHT"));
     EXPECT_EQ(mandorel->Modify_Marker(), TZEP_DataOperation::Insert);
     TZEP_MD_Mandorel empty;

@@ -70,8 +70,8 @@ SEQUENCE=KEYS "alt+v"; TYPE "#VON#"
             TZEP_MD_Mandorel::CreateNew(QStringLiteral("Monatsliste"), QStringLiteral("PLON"));
         mandorel->Sequence().SetTargetProgramFile(QStringLiteral("PLON.EXE"));
         for (const char* vorlage : {"PLON_START", "PLON_ZEITRAUM"}) {
-            mandorel->Sequence().Append(TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template,
-                                                             QString::fromLatin1(vorlage)});
+            mandorel->Sequence().Append(
+                TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QString::fromLatin1(vorlage)});
         }
         mandorel->TokenValues().insert(QStringLiteral("#VON#"),
                                        QStringLiteral("#MONAT_NAECHSTER_ANFANG#"));
@@ -100,7 +100,8 @@ QStringList Args(std::initializer_list<const char*> AArguments) {
 TEST_F(StartupTest, RunAloneLogsTheNotFoundLineWithTwoBlanksAndEndsWithTwo) {
     const TResult result = Run(MD_QUANDRIX, Args({"-RUN"}));
     EXPECT_EQ(result.ExitCode, 2);
-    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral(" Could not find Mandorel  for Program \n")))
+    EXPECT_TRUE(
+        FHome.ReadLog().contains(QStringLiteral(" Could not find Mandorel  for Program \n")))
         << FHome.ReadLog().toStdString();
 }
 
@@ -131,11 +132,12 @@ TEST_F(StartupTest, AFailingRunEndsWithOneAndALogLineThatSaysWhy) {
     StoreMonatsliste();
     QProcessEnvironment environment = Environment();
     environment.insert(QStringLiteral("MD_PROBE_FAIL"), QStringLiteral("Fenster verschwunden"));
-    const TResult result = Run(MD_STARTUP_PROBE,
-                               Args({"-RUN", "-PROG:PLON", "-REPORT:MONATSLISTE"}), environment);
+    const TResult result =
+        Run(MD_STARTUP_PROBE, Args({"-RUN", "-PROG:PLON", "-REPORT:MONATSLISTE"}), environment);
     EXPECT_EQ(result.ExitCode, 1);
-    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral(
-        "Der Mandorel MONATSLISTE für das Programm PLON ist fehlgeschlagen: Fenster verschwunden")));
+    EXPECT_TRUE(
+        FHome.ReadLog().contains(QStringLiteral("Der Mandorel MONATSLISTE für das Programm PLON "
+                                                "ist fehlgeschlagen: Fenster verschwunden")));
     EXPECT_TRUE(result.StandardError.contains(QStringLiteral("Fenster verschwunden")));
 }
 

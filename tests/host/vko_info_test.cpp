@@ -7,15 +7,11 @@
 
 namespace {
 
-void Inner() try {
-    throw EVKO_Error(QStringLiteral("Die Datei fehlt."));
-} catch (...) {
+void Inner() try { throw EVKO_Error(QStringLiteral("Die Datei fehlt.")); } catch (...) {
     RethrowRegistered("TInner.Run");
 }
 
-void Outer() try {
-    Inner();
-} catch (...) {
+void Outer() try { Inner(); } catch (...) {
     RethrowRegistered("TOuter.Run");
 }
 
@@ -34,7 +30,8 @@ TVKO_FehlerInfo Caught(const std::function<void()>& AAction) {
 TEST(VKOInfo, ErrorCarriesItsTextAndTheChainOfNamesItPassed) {
     const TVKO_FehlerInfo info = Caught(Outer);
     EXPECT_EQ(info.Text, QStringLiteral("Die Datei fehlt."));
-    EXPECT_EQ(info.Chain, (QStringList{QStringLiteral("TInner.Run"), QStringLiteral("TOuter.Run")}));
+    EXPECT_EQ(info.Chain,
+              (QStringList{QStringLiteral("TInner.Run"), QStringLiteral("TOuter.Run")}));
     EXPECT_TRUE(info.ToDisplayText().contains(QStringLiteral("TInner.Run → TOuter.Run")));
 }
 
@@ -74,10 +71,10 @@ TEST(VKOInfo, EveryCatalogueEntryHasAGermanText) {
     EXPECT_TRUE(VKOInfo()
                     .MeldungText(MD_Koord(1010), {QStringLiteral("Zeitüberschreitung")})
                     .contains(QStringLiteral("Zeitüberschreitung")));
-    EXPECT_TRUE(VKOInfo()
-                    .MeldungText(CVKO_Info_Fehler_Standard_IllegalerParameter,
-                                 {QStringLiteral("Marker 9")})
-                    .contains(QStringLiteral("Marker 9")));
+    EXPECT_TRUE(
+        VKOInfo()
+            .MeldungText(CVKO_Info_Fehler_Standard_IllegalerParameter, {QStringLiteral("Marker 9")})
+            .contains(QStringLiteral("Marker 9")));
 }
 
 TEST(VKOInfo, AnErrorRecordedWithTheFlagFalseIsLoggedAndRaisedByTheDestructorCheck) {
@@ -134,7 +131,8 @@ TEST(VKOInfo, ShowExceptionShowsTheChainAndLogsIt) {
     }
     ASSERT_EQ(presenter->Fehler.size(), 1);
     EXPECT_EQ(presenter->Fehler[0].Chain.size(), 2);
-    EXPECT_TRUE(home.ReadLog().contains(QStringLiteral("Die Datei fehlt. (TInner.Run → TOuter.Run)")));
+    EXPECT_TRUE(
+        home.ReadLog().contains(QStringLiteral("Die Datei fehlt. (TInner.Run → TOuter.Run)")));
 }
 
 TEST(VKOInfo, SecretsNeverReachTheLogOrAShownError) {

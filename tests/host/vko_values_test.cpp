@@ -36,14 +36,14 @@ TEST(KeyFeld, TransliteratesUpperCasesAndReplaces) {
     EXPECT_EQ(Wert_2_Wert4KeyFeld(QStringLiteral("  Monatsliste ")), QStringLiteral("MONATSLISTE"));
     EXPECT_EQ(Wert_2_Wert4KeyFeld(QStringLiteral("Größe Übersicht")),
               QStringLiteral("GROESSE_UEBERSICHT"));
-    EXPECT_EQ(Wert_2_Wert4KeyFeld(QStringLiteral("a-b/c;d\"e'f$g")), QStringLiteral("A_B_C_D_E_F_G"));
+    EXPECT_EQ(Wert_2_Wert4KeyFeld(QStringLiteral("a-b/c;d\"e'f$g")),
+              QStringLiteral("A_B_C_D_E_F_G"));
     EXPECT_EQ(Wert_2_Wert4KeyFeld(QString()), QString());
 }
 
 TEST(KeyFeld, IsIdempotentAndCommandLineSafe) {
-    for (const QString& name :
-         {QStringLiteral("Jahres liste 2026"), QStringLiteral("Ärger & Öl"), QStringLiteral("x😀y"),
-          QStringLiteral("é\tñ")}) {
+    for (const QString& name : {QStringLiteral("Jahres liste 2026"), QStringLiteral("Ärger & Öl"),
+                                QStringLiteral("x😀y"), QStringLiteral("é\tñ")}) {
         const QString key = Wert_2_Wert4KeyFeld(name);
         EXPECT_EQ(Wert_2_Wert4KeyFeld(key), key);
         for (const QChar c : key) {
@@ -69,7 +69,10 @@ TEST(Ansi, Windows1252RoundTripsItsCharactersAndLosesOthers) {
 TEST(Ansi, DecodeTextHonoursAByteOrderMark) {
     EXPECT_EQ(VKO_DecodeText(QByteArray("\xEF\xBB\xBFgr\xC3\xBC\xC3\x9F")), QStringLiteral("grüß"));
     EXPECT_EQ(VKO_DecodeText(QByteArray("gr\xFC\xDF")), QStringLiteral("grüß"));
-    EXPECT_EQ(VKO_DecodeText(QByteArray("\xFF\xFE" "a\0b\0", 6)), QStringLiteral("ab"));
+    EXPECT_EQ(VKO_DecodeText(QByteArray("\xFF\xFE"
+                                        "a\0b\0",
+                                        6)),
+              QStringLiteral("ab"));
 }
 
 TEST(TextLines, EveryLineBreakEndsALineAndTheLastOpensNone) {

@@ -16,8 +16,8 @@ TZEP_GA_Sequence Sample() {
     TZEP_GA_Sequence sequence;
     sequence.SetTargetProgramFile(QStringLiteral("PLON.EXE"));
     sequence.Append(Action(TZEP_GA_ActionKind::StartProgram));
-    sequence.Append(Action(TZEP_GA_ActionKind::WaitWindow, QStringLiteral("PLON – Auswertung"), 0,
-                           0, 15000));
+    sequence.Append(
+        Action(TZEP_GA_ActionKind::WaitWindow, QStringLiteral("PLON – Auswertung"), 0, 0, 15000));
     sequence.Append(Action(TZEP_GA_ActionKind::Click, {}, 40, -80));
     sequence.Append(Action(TZEP_GA_ActionKind::TypeText, QStringLiteral("#VON#")));
     sequence.Append(Action(TZEP_GA_ActionKind::PressKeys, QStringLiteral("ctrl+s Tab")));
@@ -118,11 +118,12 @@ TEST(GASequence, TextFormIsReadableAndRoundTrips) {
 }
 
 TEST(GASequence, EveryTextSurvivesTheTextForm) {
-    const QString awkward[] = {
-        QStringLiteral("a;b \"c\" \\d"), QStringLiteral("Zeile 1\r\nZeile 2\tTab"),
-        QString(QChar(0x01)) + QChar(0x7F) + QStringLiteral(" x=1 ms=2"),
-        QString(QChar(0xD800)) + QStringLiteral("lone") + QChar(0xDC00),
-        QStringLiteral("😀 äöü € ;#"), QStringLiteral(" leading and trailing ")};
+    const QString awkward[] = {QStringLiteral("a;b \"c\" \\d"),
+                               QStringLiteral("Zeile 1\r\nZeile 2\tTab"),
+                               QString(QChar(0x01)) + QChar(0x7F) + QStringLiteral(" x=1 ms=2"),
+                               QString(QChar(0xD800)) + QStringLiteral("lone") + QChar(0xDC00),
+                               QStringLiteral("😀 äöü € ;#"),
+                               QStringLiteral(" leading and trailing ")};
     for (const QString& text : awkward) {
         TZEP_GA_Sequence sequence;
         sequence.Append(Action(TZEP_GA_ActionKind::TypeText, text, 1, 2, 3));
@@ -141,7 +142,8 @@ TEST(GASequence, InvalidTextFormIsAClearErrorNamingThePlace) {
     EXPECT_TRUE(TextError(QStringLiteral("TYPE \"\\q\"")).contains(QStringLiteral("\\q")));
     EXPECT_TRUE(TextError(QStringLiteral("TYPE \"\\u{12345}\"")).contains(QStringLiteral("Hexa")));
     EXPECT_TRUE(TextError(QStringLiteral("PAUSE ms=")).contains(QStringLiteral("ganze Zahl")));
-    EXPECT_TRUE(TextError(QStringLiteral("PAUSE ms=99999999999")).contains(QStringLiteral("ganze")));
+    EXPECT_TRUE(
+        TextError(QStringLiteral("PAUSE ms=99999999999")).contains(QStringLiteral("ganze")));
     EXPECT_TRUE(TextError(QStringLiteral("CLICK z=3")).contains(QStringLiteral("x=, y=")));
     EXPECT_TRUE(TextError(QStringLiteral("START;")).contains(QStringLiteral("Stelle 7")));
     EXPECT_TRUE(TextError(QStringLiteral("TYPE \"a\" \"b\"")).contains(QStringLiteral("x=")));

@@ -36,7 +36,8 @@ TEST_F(AutoExecuteTest, OnlyTheRunSwitchAsksForAnUnattendedRun) {
     EXPECT_TRUE(Controller(Arguments({"-run"}))->Mandorel_AutoExecute_Neccessary());
     EXPECT_TRUE(Controller(Arguments({"/RUN"}))->Mandorel_AutoExecute_Neccessary());
     EXPECT_FALSE(Controller(Arguments({"-RUNX"}))->Mandorel_AutoExecute_Neccessary());
-    EXPECT_FALSE(Controller(Arguments({"-PROG:PLON", "-REPORT:X"}))->Mandorel_AutoExecute_Neccessary());
+    EXPECT_FALSE(
+        Controller(Arguments({"-PROG:PLON", "-REPORT:X"}))->Mandorel_AutoExecute_Neccessary());
 }
 
 TEST_F(AutoExecuteTest, AFoundMandorelIsPlayedBehindTheProgressWindow) {
@@ -55,7 +56,8 @@ TEST_F(AutoExecuteTest, NotFoundWritesTheLogLineWithTheValuesAsRead) {
     controller->Mandorel_AutoExecute();
     EXPECT_EQ(controller->AutoExecuteErgebnis(), TZEP_MD_AutoExecuteErgebnis::NichtGefunden);
     EXPECT_TRUE(controller->TerminationRequested());
-    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral(" Could not find Mandorel  for Program \n")));
+    EXPECT_TRUE(
+        FHome.ReadLog().contains(QStringLiteral(" Could not find Mandorel  for Program \n")));
 
     Controller(Arguments({"-RUN", "-PROG", "PLON", "-REPORT:Jahresliste"}))->Mandorel_AutoExecute();
     EXPECT_TRUE(FHome.ReadLog().contains(
@@ -73,7 +75,8 @@ TEST_F(AutoExecuteTest, AFailingRunHidesTheWindowEndsAndPassesTheErrorOn) {
     } catch (const EVKO_Error&) {
         const QStringList chain = VKOInfo().FehlerInfo(std::current_exception()).Chain;
         EXPECT_EQ(chain.constFirst(), QStringLiteral("TZEP_MD_Processor.Execute_Mandorel"));
-        EXPECT_EQ(chain.constLast(), QStringLiteral("TZEP_MD_GUI_Controller_Impl.Mandorel_AutoExecute"));
+        EXPECT_EQ(chain.constLast(),
+                  QStringLiteral("TZEP_MD_GUI_Controller_Impl.Mandorel_AutoExecute"));
     }
     EXPECT_EQ(controller->AutoExecuteErgebnis(), TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen);
     EXPECT_TRUE(controller->TerminationRequested());

@@ -208,7 +208,8 @@ TEST_F(ControllerTest, CatalogueAndPlaceholdersReachTheViews) {
     controller->Enum_FolgeTemplates(
         [&folge](const TZEP_MD_Template& ATemplate) { folge.append(ATemplate.Kennung()); },
         QStringLiteral("PLON_START"));
-    EXPECT_EQ(folge, (QStringList{QStringLiteral("PLON_ZEITRAUM"), QStringLiteral("PLON_ANMELDUNG")}));
+    EXPECT_EQ(folge,
+              (QStringList{QStringLiteral("PLON_ZEITRAUM"), QStringLiteral("PLON_ANMELDUNG")}));
     QStringList dynamisch;
     controller->Enum_DynTokens(
         [&dynamisch](const QString& AToken, const QString&) { dynamisch.append(AToken); });

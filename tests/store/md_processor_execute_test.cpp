@@ -79,7 +79,8 @@ TEST_F(ExecuteTest, ByNameRunsTheStoredMandorelOrAnswersFalse) {
     Store(Mandorel(QStringLiteral("Monatsliste")));
     auto processor = NewProcessor();
     processor->Load_Reports();
-    EXPECT_FALSE(processor->Execute_Mandorel(QStringLiteral("Jahresliste"), QStringLiteral("PLON")));
+    EXPECT_FALSE(
+        processor->Execute_Mandorel(QStringLiteral("Jahresliste"), QStringLiteral("PLON")));
     EXPECT_TRUE(processor->Execute_Mandorel(QStringLiteral("MONATSLISTE"), QStringLiteral("plon")));
     EXPECT_EQ(FPlayed->Played.size(), 1u);
 }

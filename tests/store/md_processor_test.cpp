@@ -48,9 +48,10 @@ TEST_F(ProcessorTest, SavedMandoreleLoadAgainLastAddedFirst) {
 
     auto reader = NewProcessor();
     reader->Load_Reports();
-    EXPECT_EQ(Names(*reader), (QStringList{QStringLiteral("Zweite Liste"), QStringLiteral("Erste Liste")}));
-    const TZEP_MD_Mandorel* read = reader->Mandorel_ByName(QStringLiteral("erste liste"),
-                                                           QStringLiteral("plon"));
+    EXPECT_EQ(Names(*reader),
+              (QStringList{QStringLiteral("Zweite Liste"), QStringLiteral("Erste Liste")}));
+    const TZEP_MD_Mandorel* read =
+        reader->Mandorel_ByName(QStringLiteral("erste liste"), QStringLiteral("plon"));
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->Name_Key(), QStringLiteral("ERSTE_LISTE"));
     EXPECT_EQ(read->Modify_Marker(), TZEP_DataOperation::None);
@@ -141,15 +142,17 @@ TEST_F(ProcessorTest, AbortDropsTheCopyAndAnUnknownNameOpensNothing) {
     Store(Mandorel(QStringLiteral("Monatsliste")));
     auto processor = NewProcessor();
     processor->Load_Reports();
-    EXPECT_EQ(processor->Modify_Mandorel_Start(QStringLiteral("Gibt es nicht"),
-                                               QStringLiteral("PLON")),
-              nullptr);
-    ASSERT_NE(processor->Modify_Mandorel_Start(QStringLiteral("Monatsliste"), QStringLiteral("PLON")),
-              nullptr);
+    EXPECT_EQ(
+        processor->Modify_Mandorel_Start(QStringLiteral("Gibt es nicht"), QStringLiteral("PLON")),
+        nullptr);
+    ASSERT_NE(
+        processor->Modify_Mandorel_Start(QStringLiteral("Monatsliste"), QStringLiteral("PLON")),
+        nullptr);
     processor->Modify_Mandorel_Abort();
     EXPECT_FALSE(processor->Modify_Mandorel_Commit());
-    EXPECT_NE(processor->Modify_Mandorel_Start(QStringLiteral("Monatsliste"), QStringLiteral("PLON")),
-              nullptr);
+    EXPECT_NE(
+        processor->Modify_Mandorel_Start(QStringLiteral("Monatsliste"), QStringLiteral("PLON")),
+        nullptr);
 }
 
 TEST_F(ProcessorTest, LookupsWithEmptyValuesFindNothing) {

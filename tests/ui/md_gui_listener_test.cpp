@@ -111,8 +111,9 @@ TEST(Listener, AFailingListenerEndsTheNotificationAndTheErrorCarriesTheHubsName)
         hub.SendNotification_BeforeBuchen();
         ADD_FAILURE() << "no exception";
     } catch (const std::runtime_error&) {
-        EXPECT_EQ(VKOInfo().FehlerInfo(std::current_exception()).Chain,
-                  QStringList{QStringLiteral("TZEP_MD_GUI_Listener.SendNotification_BeforeBuchen")});
+        EXPECT_EQ(
+            VKOInfo().FehlerInfo(std::current_exception()).Chain,
+            QStringList{QStringLiteral("TZEP_MD_GUI_Listener.SendNotification_BeforeBuchen")});
     }
     EXPECT_EQ(log, QStringList{QStringLiteral("A")});
 }
@@ -127,7 +128,9 @@ TEST(Listener, AListenerRemovedDuringANotificationIsNotCalledAfterwards) {
     public:
         TRemover(TZEP_MD_GUI_Listener& AHub, IZEP_MD_SelectedReportChanged* AOther)
             : FHub(AHub), FOther(AOther) {}
-        void Notification_ReportChanged() override { FHub.UnRegister_ReportChanged_Listener(FOther); }
+        void Notification_ReportChanged() override {
+            FHub.UnRegister_ReportChanged_Listener(FOther);
+        }
 
     private:
         TZEP_MD_GUI_Listener& FHub;
