@@ -20,8 +20,7 @@ QString HeuteVorjahr() {
 }
 
 QString MonatsGrenze(int AMonateVoraus, bool AEnde) {
-    const TVKO_Periode periode =
-        TVKO_Periode::ConstructFromDate(vko_Now()).GetNext(AMonateVoraus);
+    const TVKO_Periode periode = TVKO_Periode::ConstructFromDate(vko_Now()).GetNext(AMonateVoraus);
     return VKO_DatumText(AEnde ? periode.Monatsende() : periode.Monatsanfang());
 }
 

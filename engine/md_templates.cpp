@@ -56,13 +56,12 @@ void TZEP_MD_TemplateList::LoadTemplates() try {
         vorlage->SetTargetProgramFile(ini.ReadString(section, QStringLiteral("STARTS_PROGRAM")));
         vorlage->FAnzeigeName = ini.ReadString(section, QStringLiteral("NAME"));
         vorlage->FDescription_Ext = ini.ReadString(section, QStringLiteral("DESCRIPTION_EXT"));
-        vorlage->FNext_Templates =
-            MD_SplitDelimited(ini.ReadString(section, QStringLiteral("NEXT_TEMPLATES")),
-                              QLatin1Char(';'));
+        vorlage->FNext_Templates = MD_SplitDelimited(
+            ini.ReadString(section, QStringLiteral("NEXT_TEMPLATES")), QLatin1Char(';'));
         if (FTemplates.contains(kennung)) {
             throw EVKO_Error(QStringLiteral("Die Datei „%1“ nennt im Abschnitt [%2] die Vorlage "
-                                            "„%3“ mehr als einmal.")
-                                 .arg(ini.FileName(), CTemplates, kennung));
+                                            "„%3“ mehr als einmal (Zeile „%4“).")
+                                 .arg(ini.FileName(), CTemplates, kennung, section));
         }
         FTemplates.emplace(kennung, std::move(vorlage));
     }

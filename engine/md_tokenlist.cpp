@@ -13,8 +13,7 @@ const QChar CMaskiert = QLatin1Char('M');
 
 }  // namespace
 
-TZEP_MD_Tokenlist::TZEP_MD_Tokenlist() try
-    : FZeitrechner(std::make_unique<TVKO_ZRZP_Berechner>()) {
+TZEP_MD_Tokenlist::TZEP_MD_Tokenlist() try : FZeitrechner(std::make_unique<TVKO_ZRZP_Berechner>()) {
     FZeitrechner->SetAktuellerZeitpunkt(vko_Now());
     Add_DynConversions();
     Load_TokenBezeichnungen();
@@ -70,8 +69,7 @@ bool TZEP_MD_Tokenlist::ReplaceToken(TZEP_GA_SingleAction& AAction) const try {
 }
 
 bool TZEP_MD_Tokenlist::IsToken(const QString& AKand) try {
-    return AKand.size() >= 2 && AKand.front() == CTokenDelimiter &&
-           AKand.back() == CTokenDelimiter;
+    return AKand.size() >= 2 && AKand.front() == CTokenDelimiter && AKand.back() == CTokenDelimiter;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Tokenlist.IsToken");
 }

@@ -22,7 +22,9 @@ TEST(MDDelimitedText, SemicolonsBlanksAndControlCharactersEndAnItem) {
     EXPECT_EQ(Split("LISTE_B;LISTE_C"), List({"LISTE_B", "LISTE_C"}));
     EXPECT_EQ(Split("LISTE_B LISTE_C"), List({"LISTE_B", "LISTE_C"}));
     EXPECT_EQ(Split("  LISTE_B ;\tLISTE_C  "), List({"LISTE_B", "LISTE_C"}));
-    EXPECT_EQ(Split("A\x01" "B"), List({"A", "B"}));
+    EXPECT_EQ(Split("A\x01"
+                    "B"),
+              List({"A", "B"}));
     EXPECT_EQ(Split("liste_b"), List({"liste_b"}));
 }
 

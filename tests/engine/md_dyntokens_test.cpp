@@ -122,8 +122,7 @@ TEST_F(MDDynTokens, FixedTokensFollowTheClockCalculatorTokensTheDayOfCreation) {
     EXPECT_EQ(Replaced(liste, QStringLiteral("#MONAT_NAECHSTER_ANFANG#")),
               QStringLiteral("01.03.2025"));
     EXPECT_EQ(Replaced(liste, QStringLiteral("#HEUTE#")), QStringLiteral("31.01.2025"));
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#FOLGEMONAT_ANFANG#")),
-              QStringLiteral("01.02.2025"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#FOLGEMONAT_ANFANG#")), QStringLiteral("01.02.2025"));
 }
 
 TEST_F(MDDynTokens, ATimePointThatCannotBeComputedBecomesEmptyText) {

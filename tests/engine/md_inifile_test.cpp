@@ -27,39 +27,40 @@ QByteArray Utf16(const QString& AText, bool ABigEndian) {
 }  // namespace
 
 TEST(MDIniFile, SectionsAndKeysMatchWithoutRegardToCase) {
-    const TZEP_MD_IniFile ini = Ini(
-        "[Liste_A]\n"
-        "Name=Monatsliste\n"
-        "[TEMPLATES]\n"
-        "liste_a\n");
+    const TZEP_MD_IniFile ini =
+        Ini("[Liste_A]\n"
+            "Name=Monatsliste\n"
+            "[TEMPLATES]\n"
+            "liste_a\n");
     EXPECT_EQ(ini.ReadString(QStringLiteral("LISTE_A"), QStringLiteral("NAME")),
               QStringLiteral("Monatsliste"));
-    EXPECT_EQ(ini.SectionLines(QStringLiteral("templates")), QStringList{QStringLiteral("liste_a")});
+    EXPECT_EQ(ini.SectionLines(QStringLiteral("templates")),
+              QStringList{QStringLiteral("liste_a")});
     EXPECT_TRUE(ini.ReadString(QStringLiteral("LISTE_A"), QStringLiteral("SEQUENCE")).isEmpty());
     EXPECT_TRUE(ini.ReadString(QStringLiteral("FEHLT"), QStringLiteral("NAME")).isEmpty());
     EXPECT_TRUE(ini.SectionLines(QStringLiteral("FEHLT")).isEmpty());
 }
 
 TEST(MDIniFile, DropsBlanksAroundTheFirstEqualsSignCommentsAndEmptyLines) {
-    const TZEP_MD_IniFile ini = Ini(
-        "NAME=vor jedem Abschnitt\n"
-        "[ A ]\n"
-        "; Kommentar\n"
-        "   ;eingerückter Kommentar\n"
-        "\t NAME \t=  Wert mit = und ; darin  \t\r\n"
-        "\n"
-        "   \n"
-        "NAME=zweiter Wert\n"
-        "#VON# = Zeitraum von\n"
-        "  nur ein Name  \n"
-        "[B\n");
+    const TZEP_MD_IniFile ini =
+        Ini("NAME=vor jedem Abschnitt\n"
+            "[ A ]\n"
+            "; Kommentar\n"
+            "   ;eingerückter Kommentar\n"
+            "\t NAME \t=  Wert mit = und ; darin  \t\r\n"
+            "\n"
+            "   \n"
+            "NAME=zweiter Wert\n"
+            "#VON# = Zeitraum von\n"
+            "  nur ein Name  \n"
+            "[B\n");
     EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("name")),
               QStringLiteral("Wert mit = und ; darin"));
-    EXPECT_EQ(ini.SectionLines(QStringLiteral("A")),
-              (QStringList{QStringLiteral("NAME=Wert mit = und ; darin"),
-                           QStringLiteral("NAME=zweiter Wert"),
-                           QStringLiteral("#VON#=Zeitraum von"), QStringLiteral("nur ein Name"),
-                           QStringLiteral("[B")}));
+    EXPECT_EQ(
+        ini.SectionLines(QStringLiteral("A")),
+        (QStringList{QStringLiteral("NAME=Wert mit = und ; darin"),
+                     QStringLiteral("NAME=zweiter Wert"), QStringLiteral("#VON#=Zeitraum von"),
+                     QStringLiteral("nur ein Name"), QStringLiteral("[B")}));
 }
 
 TEST(MDIniFile, ASectionNamedTwiceGivesItsLinesInTurn) {
@@ -84,7 +85,10 @@ TEST(MDIniFile, AByteOrderMarkSelectsTheEncodingOtherwiseWindows1252) {
     EXPECT_EQ(read(QByteArray("\xEF\xBB\xBF") + text.toUtf8()), name);
     EXPECT_EQ(read(Utf16(text, false)), name);
     EXPECT_EQ(read(Utf16(text, true)), name);
-    EXPECT_EQ(read("[T]\nNAME=Pr\xFC" "fung \x96 \xDC" "bersicht\n"), name);
+    EXPECT_EQ(read("[T]\nNAME=Pr\xFC"
+                   "fung \x96 \xDC"
+                   "bersicht\n"),
+              name);
     // Without a byte-order mark UTF-8 is not guessed.
     EXPECT_EQ(read(text.toUtf8()), QStringLiteral("PrÃ¼fung â€“ Ãœbersicht"));
 }
@@ -106,14 +110,28 @@ TEST(MDIniFile, AMissingFileIsEmptyAndAnUnreadableOneAnErrorNamingIt) {
     }
 
     home.WriteSetting(QStringLiteral("da.ini"), "[T]\nA=1\n");
-    const TZEP_MD_IniFile da = TZEP_MD_IniFile::FromFile(home.SettingsFolder() + QStringLiteral("/da.ini"));
+    const TZEP_MD_IniFile da =
+        TZEP_MD_IniFile::FromFile(home.SettingsFolder() + QStringLiteral("/da.ini"));
     EXPECT_EQ(da.ReadString(QStringLiteral("t"), QStringLiteral("a")), QStringLiteral("1"));
 }
 
 TEST(MDIniFile, ArbitraryBytesNeverBreakTheReader) {
     QRandomGenerator zufall(4711);
-    const QByteArray bausteine[] = {"[", "]", "=", ";", "\n", "\r", " ", "\t", QByteArray(1, '\0'),
-                                    "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "A", "\x96", "#"};
+    const QByteArray bausteine[] = {"[",
+                                    "]",
+                                    "=",
+                                    ";",
+                                    "\n",
+                                    "\r",
+                                    " ",
+                                    "\t",
+                                    QByteArray(1, '\0'),
+                                    "\xEF\xBB\xBF",
+                                    "\xFF\xFE",
+                                    "\xFE\xFF",
+                                    "A",
+                                    "\x96",
+                                    "#"};
     for (int runde = 0; runde < 2000; ++runde) {
         QByteArray bytes;
         const int teile = zufall.bounded(40);

@@ -80,9 +80,9 @@ TEST_F(MDSampleCatalogue, StartTemplatesWaitForTheExactWindowTitles) {
     const TZEP_MD_Template* kudre = nullptr;
     ASSERT_TRUE(FListe.Template_ByKennung(QStringLiteral("PLON_START"), plon));
     ASSERT_TRUE(FListe.Template_ByKennung(QStringLiteral("KUDRE_START"), kudre));
-    EXPECT_EQ(plon->Action(1), (TZEP_GA_SingleAction{TZEP_GA_ActionKind::WaitWindow,
-                                                    QStringLiteral("PLON – Personaleinsatzplanung"),
-                                                    0, 0, 20000}));
+    EXPECT_EQ(plon->Action(1),
+              (TZEP_GA_SingleAction{TZEP_GA_ActionKind::WaitWindow,
+                                    QStringLiteral("PLON – Personaleinsatzplanung"), 0, 0, 20000}));
     EXPECT_EQ(kudre->Action(1).Text, QStringLiteral("KUDRE – Kundenregister"));
     EXPECT_EQ(plon->Action(0).Kind, TZEP_GA_ActionKind::StartProgram);
 }

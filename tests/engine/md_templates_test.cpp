@@ -20,7 +20,8 @@ const QByteArray CKatalog =
     "LEER\n"
     "[liste_a]\n"
     "name = Monatsliste\n"
-    "Description_Ext = Liste \xFC" "ber den Monat \x96 alle Abteilungen\n"
+    "Description_Ext = Liste \xFC"
+    "ber den Monat \x96 alle Abteilungen\n"
     "STARTS_PROGRAM = PLON\n"
     "SEQUENCE = START; WAIT \"PLON\" ms=15000; TYPE \"#VON#\"; KEYS \"Tab\"; TEMPLATE \"LISTE_B\"\n"
     "NEXT_TEMPLATES = LISTE_C;liste_b;FEHLT;LISTE_B\n"
@@ -121,10 +122,10 @@ TEST_F(MDTemplates, EnumTemplatesFiltersByProgramOrByBeingInitial) {
     EXPECT_EQ(enumTemplates(true, "KUDRE"), QStringList());
     EXPECT_EQ(enumTemplates(true, ""),
               (QStringList{QStringLiteral("LISTE_A"), QStringLiteral("START_EXE")}));
-    EXPECT_EQ(enumTemplates(false, ""),
-              (QStringList{QStringLiteral("LEER"), QStringLiteral("LISTE_A"),
-                           QStringLiteral("LISTE_B"), QStringLiteral("LISTE_C"),
-                           QStringLiteral("START_EXE")}));
+    EXPECT_EQ(
+        enumTemplates(false, ""),
+        (QStringList{QStringLiteral("LEER"), QStringLiteral("LISTE_A"), QStringLiteral("LISTE_B"),
+                     QStringLiteral("LISTE_C"), QStringLiteral("START_EXE")}));
 }
 
 TEST_F(MDTemplates, EnumFolgeTemplatesKeepsListOrderAndSkipsUnknownKeys) {
@@ -135,8 +136,10 @@ TEST_F(MDTemplates, EnumFolgeTemplatesKeepsListOrderAndSkipsUnknownKeys) {
             FListe.Enum_FolgeTemplates(ACallback, QString::fromLatin1(AKennung));
         });
     };
-    EXPECT_EQ(folge("LISTE_A"), (QStringList{QStringLiteral("LISTE_C"), QStringLiteral("LISTE_B")}));
-    EXPECT_EQ(folge("LISTE_B"), (QStringList{QStringLiteral("LISTE_C"), QStringLiteral("LISTE_A")}));
+    EXPECT_EQ(folge("LISTE_A"),
+              (QStringList{QStringLiteral("LISTE_C"), QStringLiteral("LISTE_B")}));
+    EXPECT_EQ(folge("LISTE_B"),
+              (QStringList{QStringLiteral("LISTE_C"), QStringLiteral("LISTE_A")}));
     EXPECT_EQ(folge("LISTE_C"), QStringList());
     EXPECT_EQ(folge("liste_a"), QStringList());
     EXPECT_EQ(folge("FEHLT"), QStringList());
@@ -158,9 +161,14 @@ TEST_F(MDTemplates, ExpandAppendsTheActionsWithTheirTokensReplaced) {
     for (const TZEP_GA_SingleAction& action : ziel.Actions()) {
         texte.append(action.Text);
     }
-    EXPECT_EQ(texte, (QStringList{{}, QStringLiteral("01.02.2025"), QStringLiteral("Tab"),
-                                  QStringLiteral("bis "), {}, QStringLiteral("PLON"),
-                                  QStringLiteral("01.02.2025"), QStringLiteral("Tab"),
+    EXPECT_EQ(texte, (QStringList{{},
+                                  QStringLiteral("01.02.2025"),
+                                  QStringLiteral("Tab"),
+                                  QStringLiteral("bis "),
+                                  {},
+                                  QStringLiteral("PLON"),
+                                  QStringLiteral("01.02.2025"),
+                                  QStringLiteral("Tab"),
                                   QStringLiteral("LISTE_B")}));
     EXPECT_EQ(ziel.Action(8).Kind, TZEP_GA_ActionKind::Template);
     EXPECT_EQ(ziel.TargetProgramFile(), QStringLiteral("KUDRE.EXE"));

@@ -170,18 +170,18 @@ TEST_F(MDTokenlist, WithoutCatalogueNoTokenHasADisplayName) {
 }
 
 TEST_F(MDTokenlist, ATokenNamedTwiceFailsTheCreationNamingFileAndToken) {
-    for (const QByteArray& lines :
-         {QByteArray("#KENNWORT#M=Kennwort\n#KENNWORT#=Kennwort\n"),
-          QByteArray("#VON#=Von\n#VON# = Zeitraum von\n")}) {
+    for (const QByteArray& lines : {QByteArray("#KENNWORT#M=Kennwort\n#KENNWORT#=Kennwort\n"),
+                                    QByteArray("#VON#=Von\n#VON# = Zeitraum von\n")}) {
         Tokennamen(lines);
         const TVKO_FehlerInfo info = Caught([] { TZEP_MD_Tokenlist liste; });
         EXPECT_TRUE(info.Text.contains(IniPath())) << info.Text.toStdString();
         EXPECT_TRUE(info.Text.contains(QStringLiteral("TOKENNAMES")));
         EXPECT_TRUE(info.Text.contains(lines.startsWith("#VON#") ? QStringLiteral("„#VON#“")
-                                                                  : QStringLiteral("„#KENNWORT#“")))
+                                                                 : QStringLiteral("„#KENNWORT#“")))
             << info.Text.toStdString();
-        EXPECT_EQ(info.Chain, (QStringList{QStringLiteral("TZEP_MD_Tokenlist.Load_TokenBezeichnungen"),
-                                           QStringLiteral("TZEP_MD_Tokenlist.Create")}));
+        EXPECT_EQ(info.Chain,
+                  (QStringList{QStringLiteral("TZEP_MD_Tokenlist.Load_TokenBezeichnungen"),
+                               QStringLiteral("TZEP_MD_Tokenlist.Create")}));
     }
 }
 
