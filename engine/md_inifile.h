@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 // An INI text read whole: "[section]" headers, key=value lines, lines beginning with ";" are
 // comments. Section and key names match without regard to case; a byte-order mark selects the
