@@ -1,0 +1,104 @@
+#include "md_inifile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "vko_ansi.h"
+#include "vko_info.h"
+#include "vko_textlines.h"
+
+namespace {
+
+bool IsBlank(QChar AChar) {
+    return AChar.unicode() <= 0x20;
+}
+
+// Drops blanks and control characters at both ends.
+QString Trim(const QString& AText) {
+    qsizetype begin = 0;
+    qsizetype end = AText.size();
+    while (begin < end && IsBlank(AText.at(begin))) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(AText.at(end - 1))) {
+        --end;
+    }
+    return AText.mid(begin, end - begin);
+}
+
+}  // namespace
+
+TZEP_MD_IniFile TZEP_MD_IniFile::FromFile(const QString& AFileName) try {
+    TZEP_MD_IniFile ini(AFileName);
+    if (!QFileInfo::exists(AFileName)) {
+        return ini;
+    }
+    QFile file(AFileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw EVKO_Error(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2.")
+                             .arg(AFileName, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw EVKO_Error(QStringLiteral("Die Datei „%1“ kann nicht vollständig gelesen werden: %2.")
+                             .arg(AFileName, file.errorString()));
+    }
+    ini.Parse(bytes);
+    return ini;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_IniFile.FromFile");
+}
+
+TZEP_MD_IniFile TZEP_MD_IniFile::FromBytes(const QByteArray& ABytes, const QString& AFileName) try {
+    TZEP_MD_IniFile ini(AFileName);
+    ini.Parse(ABytes);
+    return ini;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_IniFile.FromBytes");
+}
+
+void TZEP_MD_IniFile::Parse(const QByteArray& ABytes) {
+    QString section;
+    bool inSection = false;
+    for (const QString& line : VKO_TextLines(VKO_DecodeText(ABytes))) {
+        QString text = Trim(line);
+        if (text.isEmpty() || text.startsWith(QLatin1Char(';'))) {
+            continue;
+        }
+        if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
+            section = Trim(text.mid(1, text.size() - 2)).toCaseFolded();
+            inSection = true;
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const qsizetype equals = text.indexOf(QLatin1Char('='));
+        if (equals >= 0) {
+            text = Trim(text.left(equals)) + QLatin1Char('=') + Trim(text.mid(equals + 1));
+        }
+        FSections[section].append(text);
+    }
+}
+
+QStringList TZEP_MD_IniFile::SectionLines(const QString& ASection) const try {
+    return FSections.value(Trim(ASection).toCaseFolded());
+} catch (...) {
+    RethrowRegistered("TZEP_MD_IniFile.SectionLines");
+}
+
+QString TZEP_MD_IniFile::ReadString(const QString& ASection, const QString& AKey) const try {
+    const auto found = FSections.constFind(Trim(ASection).toCaseFolded());
+    if (found == FSections.constEnd()) {
+        return {};
+    }
+    for (const QString& line : *found) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals >= 0 && QStringView(line).left(equals).compare(AKey, Qt::CaseInsensitive) == 0) {
+            return line.mid(equals + 1);
+        }
+    }
+    return {};
+} catch (...) {
+    RethrowRegistered("TZEP_MD_IniFile.ReadString");
+}

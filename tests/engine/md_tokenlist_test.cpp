@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "md_test_support.h"
+#include "md_tokenlist.h"
+#include "vko_info.h"
+
+namespace {
+
+TVKO_FehlerInfo Caught(const std::function<void()>& AAction) {
+    try {
+        AAction();
+    } catch (const EVKO_Error&) {
+        return VKOInfo().FehlerInfo(std::current_exception());
+    }
+    ADD_FAILURE() << "no error";
+    return {};
+}
+
+QString Replaced(const TZEP_MD_Tokenlist& AListe, const QString& AText) {
+    TZEP_GA_SingleAction action{TZEP_GA_ActionKind::TypeText, AText};
+    EXPECT_TRUE(AListe.ReplaceToken(action));
+    EXPECT_EQ(action.Kind, TZEP_GA_ActionKind::TypeText);
+    return action.Text;
+}
+
+class MDTokenlist : public ::testing::Test {
+protected:
+    void Tokennamen(const QByteArray& ALines) {
+        FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), "[TOKENNAMES]\n" + ALines);
+    }
+    QString IniPath() const { return FHome.SettingsFolder() + QStringLiteral("/MD_Templates.ini"); }
+
+    TTempHome FHome;
+    TFixedClock FUhr{2025, 1, 15};
+};
+
+}  // namespace
+
+TEST(MDToken, IsTokenNeedsADelimiterAtBothEnds) {
+    for (const char* token : {"#A#", "##", "#MONAT_NAECHSTER_ANFANG#", "# #"}) {
+        EXPECT_TRUE(TZEP_MD_Tokenlist::IsToken(QString::fromUtf8(token))) << token;
+    }
+    for (const char* text : {"", "#", "A#", "#A", "A", " #A#", "#A# "}) {
+        EXPECT_FALSE(TZEP_MD_Tokenlist::IsToken(QString::fromUtf8(text))) << text;
+    }
+}
+
+TEST(MDToken, InfoClearEmptiesEverything) {
+    TZEP_MD_TokenInfo info{QStringLiteral("#K#"), QStringLiteral("Kennwort"), QStringLiteral("x"),
+                           true};
+    info.Clear();
+    EXPECT_TRUE(info.Kennung.isEmpty() && info.AnzeigeName.isEmpty() && info.Wert.isEmpty());
+    EXPECT_FALSE(info.WertMasked);
+}
+
+TEST_F(MDTokenlist, OnlyTheFirstPairOfDelimitersWithTwoCharactersBetweenIsAToken) {
+    TZEP_MD_Tokenlist liste;
+    liste.Static_TokenConversions_Set({{QStringLiteral("#AB#"), QStringLiteral("zwei")},
+                                       {QStringLiteral("#A#"), QStringLiteral("eins")},
+                                       {QStringLiteral("#PP#"), QStringLiteral("x=1")}});
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#AB#")), QStringLiteral("zwei"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#A#")), QStringLiteral("#A#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("Wert #PP# Ende")), QStringLiteral("Wert x=1 Ende"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("Wert #A# Ende")), QStringLiteral("Wert #A# Ende"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("50# Rabatt #PP#")),
+              QStringLiteral("50# Rabatt #PP#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#PP##PP#")), QStringLiteral("x=1#PP#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("ohne Platzhalter")),
+              QStringLiteral("ohne Platzhalter"));
+    EXPECT_EQ(Replaced(liste, QString()), QString());
+}
+
+TEST_F(MDTokenlist, TokensMatchExactlyAndCaseSensitively) {
+    TZEP_MD_Tokenlist liste;
+    liste.Static_TokenConversions_Set({{QStringLiteral("#VON#"), QStringLiteral("01.01.2025")}});
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#von#")), QStringLiteral("#von#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("# VON#")), QStringLiteral("# VON#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#VON#")), QStringLiteral("01.01.2025"));
+}
+
+TEST_F(MDTokenlist, ATokenWithoutValueIsDeletedOnlyWhenSomeListKnowsIt) {
+    Tokennamen("#ABTEILUNG#=Abteilung\n");
+    TZEP_MD_Tokenlist liste;
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#ABTEILUNG#")), QString());
+    EXPECT_EQ(Replaced(liste, QStringLiteral("Abt. #ABTEILUNG#!")), QStringLiteral("Abt. !"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#UNBEKANNT#")), QStringLiteral("#UNBEKANNT#"));
+}
+
+TEST_F(MDTokenlist, AValueMayItselfBeADynamicToken) {
+    Tokennamen("#VON#=Zeitraum von\n");
+    TZEP_MD_Tokenlist liste;
+    liste.Static_TokenConversions_Set(
+        {{QStringLiteral("#VON#"), QStringLiteral("#MONAT_NAECHSTER_ANFANG#")},
+         {QStringLiteral("#BIS#"), QStringLiteral("#MONAT_NAECHSTER_ENDE##HEUTE_VORJAHR#")},
+         {QStringLiteral("#TAG#"), QStringLiteral("#HEUTE#, #GESTERN#, #MORGEN#")},
+         {QStringLiteral("#KREIS#"), QStringLiteral("#KREIS#")}});
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#VON#")), QStringLiteral("01.02.2025"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#BIS#")), QStringLiteral("28.02.2025"));
+    // Each stage handles one token: the first date is computed, the second deleted, the third
+    // left alone.
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#TAG#")), QStringLiteral("15.01.2025, , #MORGEN#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#KREIS#")), QStringLiteral("#KREIS#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#MONAT_NAECHSTER_ENDE#")),
+              QStringLiteral("28.02.2025"));
+}
+
+TEST_F(MDTokenlist, StaticConversionsAreReplacedWhole) {
+    TZEP_MD_Tokenlist liste;
+    liste.Static_TokenConversions_Set({{QStringLiteral("#A#"), QStringLiteral("1")}});
+    liste.Static_TokenConversions_Set({{QStringLiteral("#BB#"), QStringLiteral("2")},
+                                       {QStringLiteral("KEIN_TOKEN"), QStringLiteral("3")}});
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#BB#")), QStringLiteral("2"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#AA#")), QStringLiteral("#AA#"));
+    liste.Static_TokenConversions_Set({{QStringLiteral("#AA#"), QStringLiteral("1")}});
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#BB#")), QStringLiteral("#BB#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#AA#")), QStringLiteral("1"));
+}
+
+TEST_F(MDTokenlist, DisplayNamesAndMaskingComeFromTokennames) {
+    Tokennamen(
+        "#VON# = Zeitraum von\n"
+        "#KENNWORT#M=Kennwort\n"
+        "ABM=nur das letzte Zeichen zählt\n"
+        "#A=zu kurz\n"
+        "ohne Gleichheitszeichen\n"
+        "=ohne Schlüssel\n"
+        "#NAME#=Name = mit Gleichheitszeichen\n");
+    TZEP_MD_Tokenlist liste;
+    const auto data = [&](const char* AToken) {
+        return liste.AnzeigeData_4_Kennung(QString::fromUtf8(AToken));
+    };
+    EXPECT_EQ(data("#VON#").AnzeigeName, QStringLiteral("Zeitraum von"));
+    EXPECT_FALSE(data("#VON#").AnzeigeMaskiert);
+    EXPECT_EQ(data("#KENNWORT#").AnzeigeName, QStringLiteral("Kennwort"));
+    EXPECT_TRUE(data("#KENNWORT#").AnzeigeMaskiert);
+    EXPECT_EQ(data("#KENNWORT#M").AnzeigeName, QStringLiteral("#KENNWORT#M"));
+    EXPECT_TRUE(data("AB").AnzeigeMaskiert);
+    EXPECT_EQ(data("#A").AnzeigeName, QStringLiteral("#A"));
+    EXPECT_EQ(data("#NAME#").AnzeigeName, QStringLiteral("Name = mit Gleichheitszeichen"));
+    EXPECT_EQ(data("#FEHLT#").AnzeigeName, QStringLiteral("#FEHLT#"));
+    EXPECT_FALSE(data("#FEHLT#").AnzeigeMaskiert);
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#KENNWORT#")), QString());
+}
+
+TEST_F(MDTokenlist, TheSameTokenNotMaskedReadsTheSame) {
+    Tokennamen("#KENNWORT#=Kennwort\n");
+    TZEP_MD_Tokenlist liste;
+    EXPECT_EQ(liste.AnzeigeData_4_Kennung(QStringLiteral("#KENNWORT#")).AnzeigeName,
+              QStringLiteral("Kennwort"));
+    EXPECT_FALSE(liste.AnzeigeData_4_Kennung(QStringLiteral("#KENNWORT#")).AnzeigeMaskiert);
+}
+
+TEST_F(MDTokenlist, SectionNameMatchesWithoutRegardToCaseAndOtherSectionsDoNotCount) {
+    FHome.WriteSetting(QStringLiteral("MD_Templates.ini"),
+                       "\xEF\xBB\xBF[tokenNames]\n#VON#=Zeitraum von\n[LISTE_A]\n#BIS#=Bis\n");
+    TZEP_MD_Tokenlist liste;
+    EXPECT_EQ(liste.AnzeigeData_4_Kennung(QStringLiteral("#VON#")).AnzeigeName,
+              QStringLiteral("Zeitraum von"));
+    EXPECT_EQ(liste.AnzeigeData_4_Kennung(QStringLiteral("#BIS#")).AnzeigeName,
+              QStringLiteral("#BIS#"));
+}
+
+TEST_F(MDTokenlist, WithoutCatalogueNoTokenHasADisplayName) {
+    TZEP_MD_Tokenlist liste;
+    EXPECT_EQ(liste.AnzeigeData_4_Kennung(QStringLiteral("#VON#")).AnzeigeName,
+              QStringLiteral("#VON#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#VON#")), QStringLiteral("#VON#"));
+}
+
+TEST_F(MDTokenlist, ATokenNamedTwiceFailsTheCreationNamingFileAndToken) {
+    for (const QByteArray& lines : {QByteArray("#KENNWORT#M=Kennwort\n#KENNWORT#=Kennwort\n"),
+                                    QByteArray("#VON#=Von\n#VON# = Zeitraum von\n")}) {
+        Tokennamen(lines);
+        const TVKO_FehlerInfo info = Caught([] { TZEP_MD_Tokenlist liste; });
+        EXPECT_TRUE(info.Text.contains(IniPath())) << info.Text.toStdString();
+        EXPECT_TRUE(info.Text.contains(QStringLiteral("TOKENNAMES")));
+        EXPECT_TRUE(info.Text.contains(lines.startsWith("#VON#") ? QStringLiteral("„#VON#“")
+                                                                 : QStringLiteral("„#KENNWORT#“")))
+            << info.Text.toStdString();
+        EXPECT_EQ(info.Chain,
+                  (QStringList{QStringLiteral("TZEP_MD_Tokenlist.Load_TokenBezeichnungen"),
+                               QStringLiteral("TZEP_MD_Tokenlist.Create")}));
+    }
+}
+
+TEST_F(MDTokenlist, AnUnreadableCatalogueFailsTheCreationNamingTheFile) {
+    ASSERT_TRUE(QDir().mkpath(IniPath()));
+    const TVKO_FehlerInfo info = Caught([] { TZEP_MD_Tokenlist liste; });
+    EXPECT_TRUE(info.Text.contains(IniPath())) << info.Text.toStdString();
+    EXPECT_EQ(info.Chain.mid(1),
+              (QStringList{QStringLiteral("TZEP_MD_Tokenlist.Load_TokenBezeichnungen"),
+                           QStringLiteral("TZEP_MD_Tokenlist.Create")}));
+}
+
+TEST_F(MDTokenlist, AFailedReplacementIsRegisteredAndKeepsTheTextReached) {
+    TZEP_MD_Tokenlist liste;
+    liste.Static_TokenConversions_Set(
+        {{QStringLiteral("#VON#"), QStringLiteral("ab #HEUTE_VORJAHR#")}});
+    FUhr.Set(QDateTime(QDate(1, 6, 1), QTime(8, 0)));
+    TZEP_GA_SingleAction action{TZEP_GA_ActionKind::TypeText, QStringLiteral("#VON#")};
+    const TVKO_FehlerInfo info = Caught([&] { liste.ReplaceToken(action); });
+    EXPECT_EQ(action.Text, QStringLiteral("ab #HEUTE_VORJAHR#"));
+    EXPECT_FALSE(info.Text.isEmpty());
+    EXPECT_EQ(info.Chain.constLast(), QStringLiteral("TZEP_MD_Tokenlist.ReplaceToken"));
+}
