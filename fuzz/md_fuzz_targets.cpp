@@ -1,10 +1,15 @@
 #include "md_fuzz_targets.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
 #include "md_mandorel.h"
+#include "md_templates.h"
+#include "md_tokenlist.h"
+#include "vko_folder.h"
 #include "vko_info.h"
 #include "zep_ga_sequence.h"
 #include "zep_multiline_stream.h"
@@ -98,4 +103,35 @@ void MD_Fuzz_SequenceStream(const QByteArray& ABytes) {
     }
     const QByteArray written = Written([&](QIODevice& AStream) { sequence.SaveToStream(AStream); });
     Require(written == ABytes.left(consumed), "the sequence does not write what it read");
+}
+
+void MD_Fuzz_CatalogueIni(const QByteArray& ABytes) {
+    // The catalogue is read from the settings folder, so the fuzzer gets a HOME of its own.
+    static QTemporaryDir home;
+    static const bool homeSet = [] {
+        qputenv("HOME", home.path().toLocal8Bit());
+        qunsetenv("XDG_CONFIG_HOME");
+        return true;
+    }();
+    Require(homeSet && home.isValid(), "no temporary HOME");
+    QFile file(VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini")));
+    Require(file.open(QIODevice::WriteOnly) && file.write(ABytes) == ABytes.size(),
+            "the catalogue cannot be written");
+    file.close();
+    try {
+        const TZEP_MD_Tokenlist tokens;
+        TZEP_MD_TemplateList catalogue;
+        catalogue.LoadTemplates();
+        catalogue.Enum_Templates(
+            [&](const TZEP_MD_Template& ATemplate) {
+                TZEP_GA_Sequence target;
+                Require(catalogue.Expand_Template(ATemplate.Kennung(), target, tokens),
+                        "a listed template does not expand");
+                Require(target.Count() == ATemplate.Count(), "expansion lost actions");
+                catalogue.Enum_FolgeTemplates([](const TZEP_MD_Template&) {}, ATemplate.Kennung());
+            },
+            false, QString());
+    } catch (const EVKO_Error&) {
+        VKOInfo().ResetErrorSpezNoWrite();
+    }
 }

@@ -9,3 +9,5 @@ void MD_Fuzz_MandorelStream(const QByteArray& ABytes);
 void MD_Fuzz_MultiLineStream(const QByteArray& ABytes);
 void MD_Fuzz_SequenceText(const QByteArray& ABytes);
 void MD_Fuzz_SequenceStream(const QByteArray& ABytes);
+// The bytes as MD_Templates.ini: token names, templates, their sequences and expansion.
+void MD_Fuzz_CatalogueIni(const QByteArray& ABytes);

@@ -45,3 +45,7 @@ TEST(FuzzRegression, SequenceText) {
 TEST(FuzzRegression, SequenceStream) {
     Replay("sequence_stream", MD_Fuzz_SequenceStream);
 }
+
+TEST(FuzzRegression, CatalogueIni) {
+    Replay("catalogue_ini", MD_Fuzz_CatalogueIni);
+}
