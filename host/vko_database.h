@@ -9,7 +9,7 @@ struct sqlite3;
 // A connection to the one database file that the record file, the plan store and the settings
 // store share. Opening keeps the file (and its WAL companions) readable by its owner only,
 // since token values can be passwords, and switches it to WAL mode, so that an open window and
-// scheduled runs read while one of them writes.
+// scheduled runs read while one of them writes. A connection belongs to one thread.
 class TVKO_Database {
 public:
     // How long a write waits for the write of another process before it fails. A commit takes

@@ -144,13 +144,14 @@ struct TZEP_DBFile::TState {
         WalkAktiv = false;
     }
 
+    // Position is set again when the row is copied; after a failed step the walk ends.
     bool WalkSchritt() {
         WalkAktiv = false;
         PufferImWalk = false;
         Found = false;
+        Position.reset();
         if (!WalkStatement.Step()) {
             WalkStatement.Reset();
-            Position.reset();
             return false;
         }
         WalkAktiv = true;

@@ -144,6 +144,13 @@ TEST(DBFile, WalkGoesOnAfterWritesInTheMiddleOfIt) {
     EXPECT_EQ(WalkKeys(file), (QStringList{QStringLiteral("PLON/R0"), QStringLiteral("PLON/R2"),
                                            QStringLiteral("PLON/R3"), QStringLiteral("PLON/R5")}));
     EXPECT_EQ(BlobOf(file, QStringLiteral("PLON"), QStringLiteral("R5")), QByteArray("neu"));
+
+    ASSERT_TRUE(ReadRecord(file, QStringLiteral("PLON"), QStringLiteral("R2")));
+    ASSERT_TRUE(file.Get_next_extMode());
+    EXPECT_EQ(file.Wert(TZEP_DBFile::CNameKey), QStringLiteral("R3"));
+    file.Reset();
+    EXPECT_FALSE(file.Get_next_extMode());
+    EXPECT_FALSE(file.Found());
 }
 
 TEST(DBFile, DuplicateInsertIsAClearErrorAndKeepsTheStoredRecord) {
