@@ -7,8 +7,7 @@
 
 #include "vko_inttrio.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
+class TVKO_Database;
 
 // The suite's operation codes for writing a record.
 enum class TZEP_DBOperation {
@@ -55,7 +54,8 @@ public:
 
     // Reads the record with the set program key and name key (case-insensitive); true when found.
     bool Read();
-    // Walks all records; Found tells whether there is a current record.
+    // Walks all records in the order they were inserted; Found tells whether there is a
+    // current record. Get_next_extMode continues after the current record, also after a write.
     bool Get_first_extMode();
     bool Get_next_extMode();
     bool Found() const;
@@ -67,11 +67,15 @@ public:
 
     // Starts writing the blob of a record: insert uses the buffer's program key and display
     // name (the name key is derived from it); update the current record. Returns the stream to
-    // write the blob into; EndStreamBuchung writes the record in one transaction.
-    QIODevice& StartStreamBuchung(TZEP_DBOperation AOperation, bool AFlag);
+    // write the blob into; EndStreamBuchung writes the record in one transaction. With
+    // AAnhaengen an update's stream starts with the current blob, to append to it.
+    QIODevice& StartStreamBuchung(TZEP_DBOperation AOperation, bool AAnhaengen);
     void EndStreamBuchung();
     // Writes the current record with the delete code (the only code it takes).
     void Write(TZEP_DBOperation AOperation);
+
+    // The connection, for settings such as the busy timeout.
+    TVKO_Database& Database();
 
 private:
     struct TState;

@@ -1,0 +1,251 @@
+#include "vko_database.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include "vko_folder.h"
+#include "vko_info.h"
+#include "vko_statement.h"
+
+namespace {
+
+constexpr mode_t COwnerOnly = S_IRUSR | S_IWUSR;
+
+QString DateiText(const QString& APath) {
+    return QDir::toNativeSeparators(APath);
+}
+
+QString SchreibgeschuetztText(const QString& APath) {
+    return QStringLiteral(
+               "In die Datenbank „%1“ kann nicht geschrieben werden: die Datei oder ihr "
+               "Ordner ist schreibgeschützt. Quandrix braucht Schreibrechte auf beide.")
+        .arg(DateiText(APath));
+}
+
+QString KeinPlatzText(const QString& APath) {
+    return QStringLiteral(
+               "In die Datenbank „%1“ kann nicht geschrieben werden: auf dem "
+               "Datenträger ist kein Platz mehr.")
+        .arg(DateiText(APath));
+}
+
+bool IstSchreibschutz(int AErrno) {
+    return AErrno == EACCES || AErrno == EPERM || AErrno == EROFS;
+}
+
+bool IstPlatzmangel(int AErrno) {
+    return AErrno == ENOSPC || AErrno == EDQUOT || AErrno == EFBIG;
+}
+
+// The reason for a failed system call on the database's files, as the user should read it.
+[[noreturn]] void RaiseErrno(const QString& APath, int AErrno, const QString& AAktion) {
+    if (IstSchreibschutz(AErrno)) {
+        throw EVKO_Error(SchreibgeschuetztText(APath));
+    }
+    if (IstPlatzmangel(AErrno)) {
+        throw EVKO_Error(KeinPlatzText(APath));
+    }
+    if (AErrno == ENOENT) {
+        throw EVKO_Error(QStringLiteral("Der Ordner der Datenbank „%1“ fehlt und lässt sich nicht "
+                                        "anlegen.")
+                             .arg(DateiText(APath)));
+    }
+    throw EVKO_Error(QStringLiteral("Fehler in der Datenbank „%1“ beim %2: %3.")
+                         .arg(DateiText(APath), AAktion, qt_error_string(AErrno)));
+}
+
+// Takes the rights of group and others away; a file the user made read-only stays read-only.
+void RestrictToOwner(const QString& APath) {
+    const QByteArray native = QFile::encodeName(APath);
+    struct stat status {};
+    if (::stat(native.constData(), &status) != 0 || (status.st_mode & (S_IRWXG | S_IRWXO)) == 0) {
+        return;
+    }
+    if (::chmod(native.constData(), status.st_mode & COwnerOnly) != 0) {
+        const int error = errno;
+        if (error == EROFS) {
+            RaiseErrno(APath, error, QStringLiteral("Öffnen"));
+        }
+        throw EVKO_Error(QStringLiteral("Die Zugriffsrechte der Datei „%1“ lassen sich nicht auf "
+                                        "ihren Besitzer beschränken: %2.")
+                             .arg(DateiText(APath), qt_error_string(error)));
+    }
+}
+
+// Creates the file with owner-only rights before SQLite sees it (SQLite would create it with
+// the umask's rights), and tightens the rights of an existing file and its WAL companions,
+// also when they are read-only.
+void PrepareFile(const QString& APath) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        RestrictToOwner(APath + QLatin1String(suffix));
+    }
+    const int descriptor =
+        ::open(QFile::encodeName(APath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, COwnerOnly);
+    if (descriptor < 0) {
+        RaiseErrno(APath, errno, QStringLiteral("Öffnen"));
+    }
+    ::close(descriptor);
+}
+
+}  // namespace
+
+void TVKO_Database::TClose::operator()(sqlite3* AHandle) const noexcept {
+    sqlite3_close_v2(AHandle);
+}
+
+QString TVKO_Database::DefaultPath() {
+    return VKO_FilePath(TVKOFolder::Daten, QStringLiteral("quandrix.db"));
+}
+
+TVKO_Database::TVKO_Database(const QString& APath) try : FPath(APath) {
+    PrepareFile(FPath);
+
+    sqlite3* handle = nullptr;
+    // Without SQLITE_OPEN_CREATE: the file was just created with the right rights, and SQLite
+    // must not create it with wider ones if it vanished meanwhile.
+    const int result = sqlite3_open_v2(QFile::encodeName(FPath).constData(), &handle,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    FHandle.reset(handle);
+    if (!FHandle) {
+        throw std::bad_alloc();
+    }
+    if (result != SQLITE_OK) {
+        Raise(result, QStringLiteral("Öffnen"));
+    }
+    sqlite3_extended_result_codes(Handle(), 1);
+    SetBusyTimeout(CBusyTimeoutMs);
+    if (sqlite3_db_readonly(Handle(), "main") == 1) {
+        throw EVKO_Error(SchreibgeschuetztText(FPath));
+    }
+
+    TVKO_Statement journal(*this, "PRAGMA journal_mode=WAL");
+    journal.Step();
+    const QString mode = journal.Text(0);
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        throw EVKO_Error(QStringLiteral("Die Datenbank „%1“ lässt sich nicht im WAL-Modus führen "
+                                        "(sie bleibt im Modus „%2“); liegt sie auf einem "
+                                        "Netzlaufwerk?")
+                             .arg(DateiText(FPath), mode));
+    }
+    // In WAL mode NORMAL loses no committed transaction when a process is killed, since the
+    // commit is in the WAL file the moment COMMIT returns; only a power failure can take back
+    // the last commits, and even then the file stays consistent. FULL would add an fsync to
+    // every commit for that case alone.
+    Execute("PRAGMA synchronous=NORMAL", QStringLiteral("Öffnen"));
+} catch (...) {
+    RethrowRegistered("TVKO_Database.Create");
+}
+
+TVKO_Database::~TVKO_Database() = default;
+
+void TVKO_Database::SetBusyTimeout(int AMilliseconds) try {
+    FBusyTimeoutMs = AMilliseconds;
+    sqlite3_busy_timeout(Handle(), AMilliseconds);
+} catch (...) {
+    RethrowRegistered("TVKO_Database.SetBusyTimeout");
+}
+
+void TVKO_Database::Execute(const char* ASql, const QString& AAktion) try {
+    const int result = sqlite3_exec(Handle(), ASql, nullptr, nullptr, nullptr);
+    if (result != SQLITE_OK) {
+        Raise(result, AAktion);
+    }
+} catch (...) {
+    RethrowRegistered("TVKO_Database.Execute");
+}
+
+void TVKO_Database::EnsureSchema(const char* ATable, const char* ACreateSql) try {
+    {
+        // Reading first spares every later start the write lock.
+        TVKO_Statement exists(*this,
+                              "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+        exists.Bind(1, QString::fromUtf8(ATable));
+        if (exists.Step()) {
+            return;
+        }
+    }
+    const QString aktion = QStringLiteral("Anlegen der Tabellen");
+    TVKO_Transaction transaction(*this);
+    Execute(ACreateSql, aktion);
+    transaction.Commit();
+} catch (...) {
+    RethrowRegistered("TVKO_Database.EnsureSchema");
+}
+
+qint64 TVKO_Database::Changes() const {
+    return sqlite3_changes64(Handle());
+}
+
+qint64 TVKO_Database::LastInsertId() const {
+    return sqlite3_last_insert_rowid(Handle());
+}
+
+void TVKO_Database::Raise(int AResult, const QString& AAktion) const {
+    const int systemErrno = Handle() ? sqlite3_system_errno(Handle()) : 0;
+    switch (AResult & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            throw EVKO_Error(
+                QStringLiteral("Die Datenbank „%1“ ist gesperrt: ein anderes Quandrix-Programm "
+                               "schreibt gerade darin und hat sie auch nach %2 Sekunden nicht "
+                               "freigegeben. Bitte versuchen Sie es später noch einmal.")
+                    .arg(DateiText(FPath),
+                         QLocale(QLocale::German).toString(FBusyTimeoutMs / 1000.0, 'g', 3)));
+        case SQLITE_NOTADB:
+            throw EVKO_Error(QStringLiteral("Die Datei „%1“ ist keine Quandrix-Datenbank oder sie "
+                                            "ist beschädigt; sie wird nicht verändert.")
+                                 .arg(DateiText(FPath)));
+        case SQLITE_CORRUPT:
+            throw EVKO_Error(
+                QStringLiteral("Die Datenbank „%1“ ist beschädigt.").arg(DateiText(FPath)));
+        case SQLITE_FULL:
+            throw EVKO_Error(KeinPlatzText(FPath));
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            throw EVKO_Error(SchreibgeschuetztText(FPath));
+        case SQLITE_CANTOPEN:
+        case SQLITE_IOERR:
+            if (IstSchreibschutz(systemErrno) || IstPlatzmangel(systemErrno)) {
+                RaiseErrno(FPath, systemErrno, AAktion);
+            }
+            break;
+        case SQLITE_NOMEM:
+            throw std::bad_alloc();
+        default:
+            break;
+    }
+    throw EVKO_Error(
+        QStringLiteral("Fehler in der Datenbank „%1“ beim %2: %3 (SQLite-Code %4).")
+            .arg(DateiText(FPath), AAktion,
+                 QString::fromUtf8(Handle() ? sqlite3_errmsg(Handle()) : sqlite3_errstr(AResult)))
+            .arg(AResult));
+}
+
+TVKO_Transaction::TVKO_Transaction(TVKO_Database& ADatabase) try : FDatabase(ADatabase) {
+    FDatabase.Execute("BEGIN IMMEDIATE", QStringLiteral("Schreiben"));
+} catch (...) {
+    RethrowRegistered("TVKO_Transaction.Create");
+}
+
+TVKO_Transaction::~TVKO_Transaction() {
+    // A failed COMMIT or a full disk can have ended the transaction already.
+    if (!FCommitted && sqlite3_get_autocommit(FDatabase.Handle()) == 0) {
+        ReleaseGuarded("TVKO_Transaction.Destroy", [this] {
+            FDatabase.Execute("ROLLBACK", QStringLiteral("Zurücknehmen einer Änderung"));
+        });
+    }
+}
+
+void TVKO_Transaction::Commit() try {
+    FDatabase.Execute("COMMIT", QStringLiteral("Schreiben"));
+    FCommitted = true;
+} catch (...) {
+    RethrowRegistered("TVKO_Transaction.Commit");
+}
