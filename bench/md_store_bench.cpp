@@ -90,7 +90,7 @@ qint64 RawScan(qint64& ABlobBytes) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT blob FROM mandorel", -1, &statement, nullptr);
+    sqlite3_prepare_v2(db, "SELECT DATEN FROM MD_MANDORELE", -1, &statement, nullptr);
     qint64 rows = 0;
     ABlobBytes = 0;
     unsigned checksum = 0;

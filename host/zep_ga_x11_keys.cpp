@@ -1,0 +1,86 @@
+#include "zep_ga_x11_keys.h"
+
+#include <QChar>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "vko_info.h"
+
+// Xlib defines macros (Bool, Status) that Qt headers must not see.
+extern "C" {
+#include <X11/Xlib.h>
+#include <xdo.h>
+}
+
+namespace {
+
+constexpr KeySym CUnicodeKeysymBase = 0x01000000;
+
+// libxdo's own short names (alt, ctrl, shift, ...) come first, as it reads them.
+QByteArray KeyName(const QString& AName) {
+    const QByteArray name = AName.toLatin1();
+    if (AName.isEmpty() || QString::fromLatin1(name) != AName) {
+        return {};
+    }
+    const char** aliases = xdo_get_symbol_map();
+    for (int i = 0; aliases[i] != nullptr; i += 2) {
+        if (qstricmp(aliases[i], name.constData()) == 0) {
+            return name;
+        }
+    }
+    if (XStringToKeysym(name.constData()) != NoSymbol) {
+        return name;
+    }
+    const QByteArray capitalised = name.left(1).toUpper() + name.mid(1);
+    if (XStringToKeysym(capitalised.constData()) != NoSymbol) {
+        return capitalised;
+    }
+    return {};
+}
+
+}  // namespace
+
+QList<QByteArray> ZEP_GA_KeyCombinations(const QString& AKeys) {
+    const QStringList items =
+        AKeys.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    if (items.isEmpty()) {
+        throw EVKO_Error(QStringLiteral("Es sind keine Tasten angegeben."));
+    }
+    QList<QByteArray> combinations;
+    for (const QString& item : items) {
+        QByteArrayList names;
+        for (const QString& part : item.split(QLatin1Char('+'))) {
+            const QByteArray name = KeyName(part);
+            if (name.isEmpty()) {
+                throw EVKO_Error(
+                    QStringLiteral("„%1“ in „%2“ ist kein bekannter Tastenname (Beispiele: alt+v, "
+                                   "ctrl+q, Tab, Return, F5, minus, period).")
+                        .arg(part, item));
+            }
+            names.append(name);
+        }
+        combinations.append(names.join('+'));
+    }
+    return combinations;
+}
+
+QByteArray ZEP_GA_CharacterKeys(char32_t ACharacter) {
+    if (ACharacter == U'\n') {
+        return QByteArrayLiteral("Return");
+    }
+    if (ACharacter == U'\t') {
+        return QByteArrayLiteral("Tab");
+    }
+    if (ACharacter < 0x20 || (ACharacter >= 0x7F && ACharacter < 0xA0) || ACharacter > 0x10FFFF ||
+        QChar::isSurrogate(ACharacter)) {
+        return {};
+    }
+    const KeySym keysym = ACharacter < 0x100 ? ACharacter : CUnicodeKeysymBase | ACharacter;
+    const char* name = XKeysymToString(keysym);
+    if (name == nullptr) {
+        return {};
+    }
+    const QByteArray keys(name);
+    const bool capital = QChar::isUpper(ACharacter) && QChar::toLower(ACharacter) != ACharacter;
+    return capital && ACharacter >= 0x80 ? QByteArrayLiteral("shift+") + keys : keys;
+}

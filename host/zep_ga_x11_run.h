@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "zep_ga_sequence.h"
+#include "zep_ga_target_process.h"
+#include "zep_ga_x11_session.h"
+
+// One play of a sequence on X11. Every step is checked before the first one is played; a
+// failure names the step. Programs the run started are ended when it fails.
+class TZEP_GA_X11Run {
+public:
+    using TProcesses = std::vector<std::unique_ptr<TZEP_GA_TargetProcess>>;
+
+    explicit TZEP_GA_X11Run(const TZEP_GA_Sequence& ASequence);
+    ~TZEP_GA_X11Run();
+    TZEP_GA_X11Run(const TZEP_GA_X11Run&) = delete;
+    TZEP_GA_X11Run& operator=(const TZEP_GA_X11Run&) = delete;
+
+    void Play();
+    // The programs a completed run started that still run; they are left running.
+    TProcesses TakeStillRunning();
+
+private:
+    void CheckSteps() const;
+    void ResolveCommand();
+    void PlayStep(const TZEP_GA_SingleAction& AAction);
+    [[noreturn]] void FailStep(qsizetype AIndex, const QString& AText) const;
+
+    void StartProgram(const TZEP_GA_SingleAction& AAction);
+    void WaitWindow(const TZEP_GA_SingleAction& AAction);
+    void TypeText(const TZEP_GA_SingleAction& AAction);
+    void PressKeys(const TZEP_GA_SingleAction& AAction);
+    void Click(const TZEP_GA_SingleAction& AAction);
+
+    bool IsCandidate(TZEP_X11_Window AWindow);
+    bool OwnsPid(qint64 APid) const;
+    bool OwnsWindow(TZEP_X11_Window AWindow);
+    void EnsureWindow();
+    void EnsureFocus();
+    QString Describe(TZEP_X11_Window AWindow);
+
+    const TZEP_GA_Sequence& FSequence;
+    QStringList FCommand;
+    std::unique_ptr<TZEP_GA_X11Session> FSession;
+    TProcesses FStarted;
+    TZEP_GA_TargetProcess* FProgram = nullptr;
+    TZEP_X11_Window FWindow = 0;
+    QString FWindowTitle;
+    qint64 FWindowPid = 0;
+    bool FCompleted = false;
+};

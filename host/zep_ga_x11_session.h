@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+
+// An X window id (Xlib's Window), kept apart from the X headers.
+using TZEP_X11_Window = unsigned long;
+
+// One connection to the X display for one run, with libxdo for the input it sends. While it is
+// open, an X error (a window that closed meanwhile) is recorded, never the end of the process.
+class TZEP_GA_X11Session {
+public:
+    // Opens the display that DISPLAY names; raises EVKO_Error when there is none.
+    TZEP_GA_X11Session();
+    ~TZEP_GA_X11Session();
+    TZEP_GA_X11Session(const TZEP_GA_X11Session&) = delete;
+    TZEP_GA_X11Session& operator=(const TZEP_GA_X11Session&) = delete;
+
+    // Viewable windows whose title contains ATitlePart.
+    QList<TZEP_X11_Window> FindWindows(const QString& ATitlePart);
+    QString Title(TZEP_X11_Window AWindow);
+    // The process id the window's program put into _NET_WM_PID; 0 when there is none.
+    qint64 Pid(TZEP_X11_Window AWindow);
+    // False also when the window no longer exists.
+    bool IsShown(TZEP_X11_Window AWindow);
+    // The window's area in screen coordinates; empty when it no longer exists.
+    QRect Geometry(TZEP_X11_Window AWindow);
+    // The window with the keyboard focus; 0 when no window (or the root) has it.
+    TZEP_X11_Window Focus();
+    // The window and its ancestors below the root, innermost first.
+    QList<TZEP_X11_Window> Lineage(TZEP_X11_Window AWindow);
+    // The innermost window that is shown at a point of the screen; 0 for the bare root.
+    TZEP_X11_Window WindowAt(QPoint APoint);
+
+    // Raises the window and gives it the keyboard focus; with a window manager also asks it to
+    // activate the window.
+    void Activate(TZEP_X11_Window AWindow);
+    // Presses and releases one key combination ("alt+v") through XTEST.
+    void SendKeys(const QByteArray& ACombination, int ADelayMs);
+    // A left click at a point of the screen through XTEST.
+    void Click(QPoint APoint);
+
+private:
+    struct TConnection;
+    // Raises the X error recorded since the last check, naming what was being done.
+    void ThrowRecordedError(const QString& AWas);
+    bool TakeRecordedError();
+
+    std::unique_ptr<TConnection> FConnection;
+};

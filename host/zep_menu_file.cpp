@@ -1,0 +1,189 @@
+#include "zep_menu_file.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringList>
+#include <algorithm>
+
+#include "vko_folder.h"
+#include "vko_info.h"
+#include "vko_textlines.h"
+
+namespace {
+
+// A program directory lists a handful of programs; a larger file is not one.
+constexpr qint64 CMaxFileBytes = 1024 * 1024;
+
+const QString CKeyName = QStringLiteral("NAME");
+const QString CKeyCommand = QStringLiteral("COMMAND");
+
+// "c:\prog\plon.exe", "PLON.EXE" and "plon" all name the program PLON.
+QString ProgrammCode(const QString& AExeName) {
+    QString name = AExeName.trimmed();
+    const qsizetype folder =
+        std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    name = name.mid(folder + 1).toUpper();
+    if (name.endsWith(QLatin1String(".EXE"))) {
+        name.chop(4);
+    }
+    return name;
+}
+
+class TParser {
+public:
+    explicit TParser(QString AFileName) : FFileName(std::move(AFileName)) {}
+
+    std::map<QString, TZEP_MenuFile::TProgramm> Parse(const QByteArray& ABytes) {
+        std::map<QString, TZEP_MenuFile::TProgramm> programme;
+        const QStringList lines = Lines(ABytes);
+        TZEP_MenuFile::TProgramm* current = nullptr;
+        std::map<QString, int> sectionLines;
+        QStringList keysSeen;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            FLine = static_cast<int>(i + 1);
+            const QString line = lines.at(i).trimmed();
+            if (line.isEmpty() || line.startsWith(QLatin1Char(';'))) {
+                continue;
+            }
+            if (line.startsWith(QLatin1Char('['))) {
+                if (!line.endsWith(QLatin1Char(']'))) {
+                    Fail(QStringLiteral("dem Abschnittsnamen fehlt die schließende Klammer „]“"));
+                }
+                const QString section = line.mid(1, line.size() - 2).trimmed();
+                const QString code = ProgrammCode(section);
+                if (code.isEmpty()) {
+                    Fail(QStringLiteral("der Abschnitt nennt kein Programm"));
+                }
+                const auto [seen, added] = sectionLines.emplace(code, FLine);
+                if (!added) {
+                    Fail(QStringLiteral("das Programm „%1“ steht schon in Zeile %2")
+                             .arg(section)
+                             .arg(seen->second));
+                }
+                current = &programme[code];
+                keysSeen.clear();
+                continue;
+            }
+            const qsizetype equals = line.indexOf(QLatin1Char('='));
+            if (equals < 0) {
+                Fail(
+                    QStringLiteral("die Zeile ist weder ein Abschnitt [PROGRAMM.EXE] noch "
+                                   "NAME=… oder COMMAND=…"));
+            }
+            if (current == nullptr) {
+                Fail(QStringLiteral("die Angabe steht vor dem ersten Abschnitt [PROGRAMM.EXE]"));
+            }
+            const QString key = line.left(equals).trimmed().toUpper();
+            const QString value = line.mid(equals + 1).trimmed();
+            if (key != CKeyName && key != CKeyCommand) {
+                Fail(QStringLiteral("„%1“ ist keine bekannte Angabe (NAME oder COMMAND)")
+                         .arg(line.left(equals).trimmed()));
+            }
+            if (keysSeen.contains(key)) {
+                Fail(QStringLiteral("%1 steht in diesem Abschnitt zum zweiten Mal").arg(key));
+            }
+            keysSeen.append(key);
+            (key == CKeyName ? current->AnzeigeName : current->Command) = value;
+        }
+        return programme;
+    }
+
+private:
+    [[noreturn]] void Fail(const QString& AWhat) const {
+        throw EVKO_Error(
+            QStringLiteral("Das Programmverzeichnis „%1“ ist beschädigt: Zeile %2: %3.")
+                .arg(FFileName)
+                .arg(FLine)
+                .arg(AWhat));
+    }
+
+    // UTF-8, or what a byte-order mark says; a line that is no UTF-8 text is an error.
+    QStringList Lines(const QByteArray& ABytes) {
+        const auto encoding = QStringConverter::encodingForData(ABytes);
+        if (encoding && *encoding != QStringConverter::Utf8) {
+            return VKO_TextLines(VKO_DecodeUtf8Text(ABytes));
+        }
+        QStringList lines;
+        const QByteArray bytes = ABytes.startsWith("\xEF\xBB\xBF") ? ABytes.mid(3) : ABytes;
+        const QList<QByteArray> rawLines = bytes.split('\n');
+        for (qsizetype i = 0; i < rawLines.size(); ++i) {
+            QStringDecoder decoder(QStringConverter::Utf8);
+            const QString line = decoder.decode(rawLines.at(i));
+            if (decoder.hasError()) {
+                FLine = static_cast<int>(i + 1);
+                Fail(QStringLiteral("die Zeile ist kein UTF-8-Text"));
+            }
+            lines.append(line);
+        }
+        return lines;
+    }
+
+    QString FFileName;
+    int FLine = 0;
+};
+
+}  // namespace
+
+TZEP_MenuFile::TZEP_MenuFile() try {
+} catch (...) {
+    RethrowRegistered("TZEP_MenuFile.Create");
+}
+
+void TZEP_MenuFile::Load() try {
+    const QString fileName = FileName();
+    QFile file(fileName);
+    if (!file.exists()) {
+        FProgramme.clear();
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ lässt sich nicht lesen: %2")
+                             .arg(fileName, file.errorString()));
+    }
+    if (file.size() > CMaxFileBytes) {
+        throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ ist mit %2 Bytes zu groß "
+                                        "(höchstens %3).")
+                             .arg(fileName)
+                             .arg(file.size())
+                             .arg(CMaxFileBytes));
+    }
+    const QByteArray bytes = file.read(CMaxFileBytes + 1);
+    if (bytes.size() > CMaxFileBytes) {
+        throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ ist zu groß (höchstens %2 "
+                                        "Bytes).")
+                             .arg(fileName)
+                             .arg(CMaxFileBytes));
+    }
+    FProgramme = TParser(fileName).Parse(bytes);
+} catch (...) {
+    RethrowRegistered("TZEP_MenuFile.Load");
+}
+
+QString TZEP_MenuFile::ProgrammName_ByExeName(const QString& AExeName) const try {
+    const TProgramm* programm = Find(AExeName);
+    return programm != nullptr ? programm->AnzeigeName : QString();
+} catch (...) {
+    RethrowRegistered("TZEP_MenuFile.ProgrammName_ByExeName");
+}
+
+QString TZEP_MenuFile::StartCommand_ByExeName(const QString& AExeName) const try {
+    const TProgramm* programm = Find(AExeName);
+    return programm != nullptr ? programm->Command : QString();
+} catch (...) {
+    RethrowRegistered("TZEP_MenuFile.StartCommand_ByExeName");
+}
+
+bool TZEP_MenuFile::Contains(const QString& AExeName) const try {
+    return Find(AExeName) != nullptr;
+} catch (...) {
+    RethrowRegistered("TZEP_MenuFile.Contains");
+}
+
+QString TZEP_MenuFile::FileName() const {
+    return VKO_FilePath(TVKOFolder::Einstellungen, QString::fromLatin1(CZEP_MenuFileName), false);
+}
+
+const TZEP_MenuFile::TProgramm* TZEP_MenuFile::Find(const QString& AExeName) const {
+    const auto found = FProgramme.find(ProgrammCode(AExeName));
+    return found != FProgramme.end() ? &found->second : nullptr;
+}

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "vko_info.h"
+#include "zep_ga_x11_keys.h"
+
+namespace {
+
+QString KeysError(const QString& AKeys) {
+    try {
+        ZEP_GA_KeyCombinations(AKeys);
+    } catch (const EVKO_Error& error) {
+        return error.Text();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(GAKeys, SplitsCombinationsAtBlanksAndFixesTheCaseOfKeyNames) {
+    EXPECT_EQ(ZEP_GA_KeyCombinations(QStringLiteral("  alt+v ctrl+q\tTab ")),
+              (QList<QByteArray>{"alt+v", "ctrl+q", "Tab"}));
+    EXPECT_EQ(ZEP_GA_KeyCombinations(QStringLiteral("tab return CTRL+shift+s f5")),
+              (QList<QByteArray>{"Tab", "Return", "CTRL+shift+s", "F5"}));
+}
+
+TEST(GAKeys, AnUnknownKeyIsNamed) {
+    EXPECT_TRUE(KeysError(QStringLiteral("Strg+s")).contains(QStringLiteral("„Strg“")));
+    EXPECT_TRUE(KeysError(QStringLiteral("Tab Eingabe")).contains(QStringLiteral("„Eingabe“")));
+    EXPECT_TRUE(KeysError(QStringLiteral("ctrl+")).contains(QStringLiteral("„ctrl+“")));
+    EXPECT_TRUE(KeysError(QStringLiteral("ä")).contains(QStringLiteral("„ä“")));
+    EXPECT_FALSE(KeysError(QStringLiteral("   ")).isEmpty());
+}
+
+TEST(GAKeys, CharactersBecomeKeyNames) {
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'a'), QByteArray("a"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'A'), QByteArray("A"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U' '), QByteArray("space"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'/'), QByteArray("slash"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'ä'), QByteArray("adiaeresis"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'ß'), QByteArray("ssharp"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'€'), QByteArray("U20AC"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'\n'), QByteArray("Return"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'\t'), QByteArray("Tab"));
+}
+
+TEST(GAKeys, CapitalsOutsideAsciiGoWithShift) {
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ä'), QByteArray("shift+Adiaeresis"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ö'), QByteArray("shift+Odiaeresis"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ü'), QByteArray("shift+Udiaeresis"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ł'), QByteArray("shift+U0141"));
+}
+
+TEST(GAKeys, ControlCharactersAndSurrogatesCannotBeTyped) {
+    EXPECT_TRUE(ZEP_GA_CharacterKeys(U'\x01').isEmpty());
+    EXPECT_TRUE(ZEP_GA_CharacterKeys(U'\r').isEmpty());
+    EXPECT_TRUE(ZEP_GA_CharacterKeys(U'\x7F').isEmpty());
+    EXPECT_TRUE(ZEP_GA_CharacterKeys(0x85).isEmpty());
+    EXPECT_TRUE(ZEP_GA_CharacterKeys(0xD800).isEmpty());
+    EXPECT_TRUE(ZEP_GA_CharacterKeys(0x110000).isEmpty());
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "md_test_support.h"
+#include "zep_menu_file.h"
+
+namespace {
+
+const QString CFileName = QString::fromLatin1(CZEP_MenuFileName);
+
+const QByteArray CDirectory =
+    "; Programme dieses Rechners\n"
+    "[PLON.EXE]\n"
+    "NAME = Personaleinsatzplanung\n"
+    "COMMAND=\"/opt/suite/plon\" -mandant 1\n"
+    "\r\n"
+    "[kudre.exe]\r\n"
+    "name=Kundenregister\r\n"
+    "[LOHN]\n"
+    "NAME=Lohn und Gehalt (Übersicht)\n";
+
+class MenuFile : public ::testing::Test {
+protected:
+    void SetUp() override { QFile::remove(FHome.SettingsFolder() + QLatin1Char('/') + CFileName); }
+
+    void Write(const QByteArray& AContent) { FHome.WriteSetting(CFileName, AContent); }
+
+    QString LoadError(const QByteArray& AContent) {
+        Write(AContent);
+        try {
+            FMenu.Load();
+        } catch (const EVKO_Error& error) {
+            return error.Text();
+        }
+        return {};
+    }
+
+    TTempHome FHome;
+    TZEP_MenuFile FMenu;
+};
+
+}  // namespace
+
+TEST_F(MenuFile, AnswersByExeNameOrProgramCode) {
+    Write(CDirectory);
+    FMenu.Load();
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON.EXE")),
+              QStringLiteral("Personaleinsatzplanung"));
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON")),
+              QStringLiteral("Personaleinsatzplanung"));
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("KUDRE")),
+              QStringLiteral("Kundenregister"));
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("C:\\PROG\\KUDRE.EXE")),
+              QStringLiteral("Kundenregister"));
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("LOHN.EXE")),
+              QStringLiteral("Lohn und Gehalt (Übersicht)"));
+    EXPECT_EQ(FMenu.StartCommand_ByExeName(QStringLiteral("PLON")),
+              QStringLiteral("\"/opt/suite/plon\" -mandant 1"));
+    EXPECT_TRUE(FMenu.StartCommand_ByExeName(QStringLiteral("KUDRE.EXE")).isEmpty());
+}
+
+TEST_F(MenuFile, UnknownProgramsAndAMissingFileAnswerEmptyText) {
+    FMenu.Load();
+    EXPECT_TRUE(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON.EXE")).isEmpty());
+    EXPECT_FALSE(FMenu.Contains(QStringLiteral("PLON")));
+
+    Write(CDirectory);
+    FMenu.Load();
+    EXPECT_TRUE(FMenu.ProgrammName_ByExeName(QStringLiteral("FIBU.EXE")).isEmpty());
+    EXPECT_TRUE(FMenu.ProgrammName_ByExeName(QString()).isEmpty());
+    EXPECT_TRUE(FMenu.StartCommand_ByExeName(QStringLiteral("FIBU")).isEmpty());
+    EXPECT_FALSE(FMenu.Contains(QStringLiteral("FIBU")));
+}
+
+TEST_F(MenuFile, ReadsByteOrderMarks) {
+    Write("\xEF\xBB\xBF[PLON.EXE]\nNAME=Planung \xC3\xA4\n");
+    FMenu.Load();
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON")), QStringLiteral("Planung ä"));
+
+    const QString utf16 = QStringLiteral("\uFEFF[KUDRE.EXE]\r\nNAME=Kundenregister ö\r\n");
+    Write(QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2));
+    FMenu.Load();
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("KUDRE")),
+              QStringLiteral("Kundenregister ö"));
+}
+
+TEST_F(MenuFile, ADamagedFileNamesFileAndLineAndKeepsWhatWasLoaded) {
+    Write(CDirectory);
+    FMenu.Load();
+
+    struct TCase {
+        QByteArray Content;
+        int Line;
+        QString Detail;
+    };
+    const QList<TCase> cases{
+        {"[PLON.EXE]\nNAME=Planung\nPersonaleinsatzplanung\n", 3, QStringLiteral("weder")},
+        {"NAME=Planung\n[PLON.EXE]\n", 1, QStringLiteral("vor dem ersten Abschnitt")},
+        {"[PLON.EXE]\nBEFEHL=/opt/plon\n", 2, QStringLiteral("„BEFEHL“")},
+        {"[PLON.EXE]\nNAME=a\nNAME=b\n", 3, QStringLiteral("zum zweiten Mal")},
+        {"[PLON.EXE]\n\n[plon]\n", 3, QStringLiteral("schon in Zeile 1")},
+        {"[PLON.EXE\n", 1, QStringLiteral("„]“")},
+        {"[ ]\n", 1, QStringLiteral("kein Programm")},
+        {"[PLON.EXE]\nNAME=\xE4rzte\n", 2, QStringLiteral("UTF-8")},
+    };
+    for (const TCase& test : cases) {
+        const QString error = LoadError(test.Content);
+        EXPECT_TRUE(error.contains(QStringLiteral("MD_Programme.ini"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("Zeile %1:").arg(test.Line)))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(test.Detail)) << error.toStdString();
+        EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON")),
+                  QStringLiteral("Personaleinsatzplanung"));
+    }
+}
+
+TEST_F(MenuFile, RefusesAFileFarLargerThanADirectory) {
+    const QString error = LoadError(QByteArray(2 * 1024 * 1024, ';'));
+    EXPECT_TRUE(error.contains(QStringLiteral("zu groß"))) << error.toStdString();
+}
