@@ -9,11 +9,11 @@
 #include "zep_dbfile.h"
 #include "zep_ga_player.h"
 
-TZEP_MD_Processor::TZEP_MD_Processor(std::unique_ptr<TZEP_GA_Player> APlayer) try
-    : FMdRdFile(std::make_unique<TZEP_DBFile>()),
-      FMandorel_Player(std::move(APlayer)),
-      FToken_List(std::make_unique<TZEP_MD_Tokenlist>()),
-      FTemplates(std::make_unique<TZEP_MD_TemplateList>()) {
+TZEP_MD_Processor::TZEP_MD_Processor(std::unique_ptr<TZEP_GA_Player> APlayer) try {
+    FMdRdFile = std::make_unique<TZEP_DBFile>();
+    FMandorel_Player = std::move(APlayer);
+    FToken_List = std::make_unique<TZEP_MD_Tokenlist>();
+    FTemplates = std::make_unique<TZEP_MD_TemplateList>();
     FTemplates->LoadTemplates();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Create");
@@ -127,6 +127,13 @@ void TZEP_MD_Processor::UpdateReport(const TZEP_MD_Mandorel& AMandorel) try {
     RethrowRegistered("TZEP_MD_Processor.UpdateReport");
 }
 
+bool TZEP_MD_Processor::RecordStored(const TZEP_MD_Mandorel& AMandorel) {
+    FMdRdFile->Reset();
+    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
+    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, AMandorel.Name_Key());
+    return FMdRdFile->Read();
+}
+
 void TZEP_MD_Processor::DeleteReport(const TZEP_MD_Mandorel& AMandorel) try {
     FMdRdFile->Reset();
     FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
@@ -140,7 +147,9 @@ void TZEP_MD_Processor::DeleteReport(const TZEP_MD_Mandorel& AMandorel) try {
 
 bool TZEP_MD_Processor::Add_Mandorel(std::unique_ptr<TZEP_MD_Mandorel>& AMandorel,
                                      TVKO_InfoMeldungListe* AErrors) try {
-    if (Get_MD_Index(AMandorel->Name_Key(), AMandorel->Programm()) >= 0) {
+    // The record file is asked too: another process may have stored the name since the load.
+    if (Get_MD_Index(AMandorel->Name_Key(), AMandorel->Programm()) >= 0 ||
+        RecordStored(*AMandorel)) {
         if (AErrors != nullptr) {
             AErrors->Meldung_Add(MD_Koord(1001),
                                  {AMandorel->Name_Anzeige(), AMandorel->Programm()});

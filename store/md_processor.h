@@ -48,6 +48,7 @@ private:
     void InsertReport(const TZEP_MD_Mandorel& AMandorel);
     void UpdateReport(const TZEP_MD_Mandorel& AMandorel);
     void DeleteReport(const TZEP_MD_Mandorel& AMandorel);
+    bool RecordStored(const TZEP_MD_Mandorel& AMandorel);
     void WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOperation AOperation);
     void RegisterSecrets(const TZEP_MD_Mandorel& AMandorel) const;
 

@@ -22,6 +22,8 @@ protected:
         auto controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(NewPlayer(), AArguments);
         controller->Listeners().Register_ReportListeChanged_Listener(&FViews);
         controller->Listeners().Register_ReportChanged_Listener(&FViews);
+        // As the list view does when it is first shown.
+        controller->Enum_Mandorele([](TZEP_MD_Mandorel&) {});
         return controller;
     }
 
@@ -183,7 +185,7 @@ TEST_F(ControllerTest, Tokens4TemplateListsEachTokenActionWithItsValue) {
     Store(Mandorel(QStringLiteral("Monatsliste")));
     auto controller = NewController();
     controller->Select_Mandorel(QStringLiteral("Monatsliste"), QStringLiteral("PLON"));
-    QList<TZEP_MD_TokenInfo> tokens{TZEP_MD_TokenInfo{QStringLiteral("#ALT#")}};
+    QList<TZEP_MD_TokenInfo> tokens{TZEP_MD_TokenInfo{QStringLiteral("#ALT#"), {}, {}, false}};
     EXPECT_FALSE(controller->Tokens4Template(QStringLiteral("FEHLT"), tokens));
     EXPECT_EQ(tokens.size(), 1);
     EXPECT_TRUE(controller->Tokens4Template(QStringLiteral("PLON_ZEITRAUM"), tokens));
