@@ -1,5 +1,6 @@
 // Figures of the report store, printed for the closing notes; never a pass/fail test.
 //   md_store_bench [count, default 100000]
+//   md_store_bench --fill-for-run <count>   (fills the store of $HOME for scripts/bench.sh)
 // 1. Load_Reports of <count> stored Mandorele of about 1 KiB against a raw scan of the same
 //    blobs through the SQLite C API, in the same run (best of 5, warm).
 // 2. A commit (Save_Reports of one change and Load_Reports) with 10,000 stored Mandorele
@@ -17,6 +18,7 @@
 #include "md_mandorel.h"
 #include "md_processor.h"
 #include "vko_folder.h"
+#include "zep_dbfile.h"
 #include "zep_ga_player.h"
 
 namespace {
@@ -63,13 +65,19 @@ std::unique_ptr<TZEP_MD_Mandorel> SampleMandorel(int ANumber) {
     return mandorel;
 }
 
+// Straight into the record file: adding through the store checks every name against the list.
 void Fill(int ACount) {
-    auto processor = NewProcessor();
+    TZEP_DBFile file;
     for (int i = 0; i < ACount; ++i) {
-        auto mandorel = SampleMandorel(i);
-        processor->Add_Mandorel(mandorel, nullptr);
+        const auto mandorel = SampleMandorel(i);
+        file.Reset();
+        file.SetKeyWert(TZEP_DBFile::CProgramKey, mandorel->Programm());
+        file.SetWert(TZEP_DBFile::CDisplayName, mandorel->Name_Anzeige());
+        file.SetWert(TZEP_DBFile::CCreatedBy, TIntPair{1, 0});
+        file.SetWert(TZEP_DBFile::CChangedBy, TIntPair{1, 0});
+        mandorel->SaveToStream(file.StartStreamBuchung(TZEP_DBOperation::wrdonInsert, false));
+        file.EndStreamBuchung();
     }
-    processor->Save_Reports();
 }
 
 double BestMs(int ARepeats, const std::function<void()>& AWork) {
@@ -117,10 +125,28 @@ long ResidentKiB() {
     return 0;
 }
 
+// The HOME of the whole-run comparison: ACount stored Mandorele and "Lauf", whose steps only
+// pause 0 ms, so the run measures the program and not a target program.
+int FillForRun(int ACount) {
+    Fill(ACount);
+    auto processor = NewProcessor();
+    auto lauf = TZEP_MD_Mandorel::CreateNew(QStringLiteral("Lauf"), QStringLiteral("PLON"));
+    lauf->Sequence().SetTargetProgramFile(QStringLiteral("PLON.EXE"));
+    for (int i = 0; i < 5; ++i) {
+        lauf->Sequence().Append(TZEP_GA_SingleAction{TZEP_GA_ActionKind::Pause, {}, 0, 0, 0});
+    }
+    processor->Add_Mandorel(lauf, nullptr);
+    processor->Save_Reports();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    if (argc > 2 && QByteArray(argv[1]) == "--fill-for-run") {
+        return FillForRun(QByteArray(argv[2]).toInt());
+    }
     const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());

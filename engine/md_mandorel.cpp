@@ -1,6 +1,8 @@
 #include "md_mandorel.h"
 
 #include <QStringList>
+#include <array>
+#include <vector>
 
 #include "vko_ansi.h"
 #include "vko_info.h"
@@ -23,8 +25,45 @@ constexpr int CPartCount = 8;
 
 const QString CCrLf = QStringLiteral("\r\n");
 
-bool Is(const QString& AEntry, const QString& AName) {
-    return AEntry.compare(AName, Qt::CaseInsensitive) == 0;
+// What the reader does with a part, by its directory name.
+enum class TPart { Skip, Sequence, Description, Auswertungsgrund, TokenValues, PlanIds, Program, Name };
+
+const std::array<std::pair<const QString*, TPart>, 7> CKnownParts{{
+    {&CSequence, TPart::Sequence},
+    {&CDescription, TPart::Description},
+    {&CAuswertungsgrund, TPart::Auswertungsgrund},
+    {&CTokenValues, TPart::TokenValues},
+    {&CPlanIds, TPart::PlanIds},
+    {&CProgram, TPart::Program},
+    {&CName, TPart::Name},
+}};
+
+QByteArray CanonicalDirectory() {
+    QByteArray directory = CContent.toLatin1() + "\r\n";
+    for (const auto& [name, part] : CKnownParts) {
+        directory += name->toLatin1() + "\r\n";
+    }
+    return directory;
+}
+
+std::vector<TPart> ReadDirectory(const QByteArray& APart) {
+    // Nearly every stream has the directory this version writes; it needs no decoding.
+    static const QByteArray canonical = CanonicalDirectory();
+    if (APart == canonical) {
+        return {TPart::Skip,        TPart::Sequence, TPart::Description, TPart::Auswertungsgrund,
+                TPart::TokenValues, TPart::PlanIds,  TPart::Program,     TPart::Name};
+    }
+    std::vector<TPart> directory;
+    for (const QString& entry : VKO_TextLines(VKO_DecodeText(APart))) {
+        TPart part = TPart::Skip;
+        for (const auto& [name, known] : CKnownParts) {
+            if (entry.compare(*name, Qt::CaseInsensitive) == 0) {
+                part = known;
+            }
+        }
+        directory.push_back(part);
+    }
+    return directory;
 }
 
 // Appends a name to the directory and selects the part whose number the append gave.
@@ -117,10 +156,7 @@ void TZEP_MD_Mandorel::SaveToStream(QIODevice& AStream) const try {
 
 bool TZEP_MD_Mandorel::LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige,
                                       const QString& AProgramm) try {
-    FProgramm = AProgramm;
-    SetName(AName_Anzeige);
-    FTokenValues.clear();
-
+    BeginLoad(AName_Anzeige, AProgramm);
     if (!AStream.seek(0)) {
         throw EVKO_Error(QStringLiteral("Der Datenstrom des Mandorels kann nicht an den Anfang "
                                         "gesetzt werden: %1")
@@ -128,50 +164,80 @@ bool TZEP_MD_Mandorel::LoadFromStream(QIODevice& AStream, const QString& AName_A
     }
     TZEP_MultiLine_Stream container;
     container.LoadFullData(AStream);
-    if (container.LineCount() == 0) {
+    return LoadParts(container);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
+}
+
+bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
+                                     const QString& AProgramm) try {
+    BeginLoad(AName_Anzeige, AProgramm);
+    TZEP_MultiLine_Stream container;
+    container.LoadFullData(QByteArrayView(ABytes));
+    return LoadParts(container);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
+}
+
+void TZEP_MD_Mandorel::BeginLoad(const QString& AName_Anzeige, const QString& AProgramm) {
+    FProgramm = AProgramm;
+    SetName(AName_Anzeige);
+    FTokenValues.clear();
+}
+
+bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer) {
+    if (AContainer.LineCount() == 0) {
         throw EVKO_Error(
             QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
     }
-    container.SetCurrentLine(0);
-    const QStringList directory = VKO_TextLines(VKO_DecodeText(container.LineData()));
-
-    for (int i = 0; i < directory.size(); ++i) {
-        const QString& entry = directory.at(i);
-        container.SetCurrentLine(i);
-        if (Is(entry, CSequence)) {
-            FSequence.LoadFromStream(container.Stream());
-        } else if (Is(entry, CDescription)) {
-            FAuswertungs_Beschreibung = VKO_AnsiToString(container.LineData());
-        } else if (Is(entry, CAuswertungsgrund)) {
-            FAuswertungs_Grund = VKO_AnsiToString(container.LineData());
-        } else if (Is(entry, CTokenValues)) {
-            FTokenValues.clear();
-            for (const QString& line : VKO_TextLines(VKO_DecodeUtf8Text(container.LineData()))) {
-                if (line.isEmpty()) {
-                    continue;
+    AContainer.SetCurrentLine(0);
+    const std::vector<TPart> directory = ReadDirectory(AContainer.LineData());
+    for (std::size_t i = 0; i < directory.size(); ++i) {
+        AContainer.SetCurrentLine(static_cast<int>(i));
+        const QByteArray& bytes = AContainer.LineData();
+        switch (directory[i]) {
+            case TPart::Skip:
+                break;
+            case TPart::Sequence:
+                FSequence.LoadFromBytes(bytes);
+                break;
+            case TPart::Description:
+                FAuswertungs_Beschreibung = VKO_AnsiToString(bytes);
+                break;
+            case TPart::Auswertungsgrund:
+                FAuswertungs_Grund = VKO_AnsiToString(bytes);
+                break;
+            case TPart::TokenValues:
+                FTokenValues.clear();
+                VKO_ForEachLine(VKO_DecodeUtf8Text(bytes), [this](QStringView ALine) {
+                    if (ALine.isEmpty()) {
+                        return;
+                    }
+                    const qsizetype equals = ALine.indexOf(QLatin1Char('='));
+                    FTokenValues.insert(
+                        ALine.left(equals < 0 ? ALine.size() : equals).toString(),
+                        equals < 0 ? QString() : ALine.mid(equals + 1).toString());
+                });
+                break;
+            case TPart::PlanIds:
+                FPlanIds.clear();
+                VKO_ForEachLine(VKO_DecodeUtf8Text(bytes), [this](QStringView ALine) {
+                    if (!ALine.isEmpty()) {
+                        FPlanIds.append(vko_String2TIntTrio(ALine));
+                    }
+                });
+                break;
+            case TPart::Program:
+                if (FProgramm.trimmed().isEmpty()) {
+                    FProgramm = VKO_AnsiToString(bytes);
                 }
-                const qsizetype equals = line.indexOf(QLatin1Char('='));
-                FTokenValues.insert(line.left(equals < 0 ? line.size() : equals),
-                                    equals < 0 ? QString() : line.mid(equals + 1));
-            }
-        } else if (Is(entry, CPlanIds)) {
-            FPlanIds.clear();
-            for (const QString& line : VKO_TextLines(VKO_DecodeUtf8Text(container.LineData()))) {
-                if (!line.isEmpty()) {
-                    FPlanIds.append(vko_String2TIntTrio(line));
+                break;
+            case TPart::Name:
+                if (FName_Anzeige.trimmed().isEmpty()) {
+                    SetName(VKO_AnsiToString(bytes));
                 }
-            }
-        } else if (Is(entry, CProgram)) {
-            if (FProgramm.trimmed().isEmpty()) {
-                FProgramm = VKO_AnsiToString(container.LineData());
-            }
-        } else if (Is(entry, CName)) {
-            if (FName_Anzeige.trimmed().isEmpty()) {
-                SetName(VKO_AnsiToString(container.LineData()));
-            }
+                break;
         }
     }
     return FSequence.Count() > 0;
-} catch (...) {
-    RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
 }

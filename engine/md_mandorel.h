@@ -10,6 +10,8 @@
 #include "vko_inttrio.h"
 #include "zep_ga_sequence.h"
 
+class TZEP_MultiLine_Stream;
+
 // The pending change the store keeps per Mandorel. Stored as a byte, so a damaged value can
 // be told apart from the four known ones.
 enum class TZEP_DataOperation : quint8 {
@@ -59,11 +61,16 @@ public:
     // Reads a Mandorel stream from the start of AStream. Non-empty AName_Anzeige and
     // AProgramm take precedence over the stream's own. True when at least one step was read.
     bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige, const QString& AProgramm);
+    // The same from the bytes of a whole stream, without a device around them.
+    bool LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
+                       const QString& AProgramm);
 
 private:
     friend class TZEP_MD_Helper;
 
     void SetName(const QString& AName_Anzeige);
+    void BeginLoad(const QString& AName_Anzeige, const QString& AProgramm);
+    bool LoadParts(TZEP_MultiLine_Stream& AContainer);
 
     TZEP_GA_Sequence FSequence;
     QString FAuswertungs_Beschreibung;

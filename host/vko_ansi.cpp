@@ -42,12 +42,12 @@ QByteArray VKO_AnsiFromString(const QString& AText) {
 }
 
 QString VKO_AnsiToString(const QByteArray& ABytes) {
-    QString text;
-    text.reserve(ABytes.size());
-    for (const char byte : ABytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        text.append(value >= 0x80 && value < 0xA0 ? QChar(CUpperControlRange[value - 0x80])
-                                                  : QChar(char16_t(value)));
+    // Latin-1 and Windows-1252 differ only from 0x80 to 0x9F.
+    QString text = QString::fromLatin1(ABytes);
+    for (QChar& c : text) {
+        if (c.unicode() >= 0x80 && c.unicode() < 0xA0) {
+            c = QChar(CUpperControlRange[c.unicode() - 0x80]);
+        }
     }
     return text;
 }

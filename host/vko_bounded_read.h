@@ -30,6 +30,7 @@ public:
     qint32 ReadInt32();
     // A UTF-16LE text behind its byte count (32 bit); every text round-trips exactly.
     QString ReadText();
+    QByteArrayView ReadBytes(qsizetype ACount) { return Take(ACount); }
     qsizetype Remaining() const { return FBytes.size() - FPosition; }
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 // Three integers that identify a plan record; defined once the plan store assigned them.
@@ -27,7 +28,7 @@ struct TIntPair {
 // One line, for example "12;0;-3", that vko_String2TIntTrio turns back into the same trio.
 QString vko_TIntTrio2String(const TIntTrio& ATrio);
 // Raises EVKO_Error for a text that is not three integers separated by ";".
-TIntTrio vko_String2TIntTrio(const QString& AText);
+TIntTrio vko_String2TIntTrio(QStringView AText);
 
 QString vko_TIntPair2String(const TIntPair& APair);
-TIntPair vko_String2TIntPair(const QString& AText);
+TIntPair vko_String2TIntPair(QStringView AText);

@@ -4,22 +4,7 @@
 
 QStringList VKO_TextLines(const QString& AText) {
     QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = AText.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = AText.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
-            continue;
-        }
-        lines.append(AText.mid(start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < size && AText.at(i + 1) == QLatin1Char('\n')) {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < size) {
-        lines.append(AText.mid(start));
-    }
+    VKO_ForEachLine(AText, [&lines](QStringView ALine) { lines.append(ALine.toString()); });
     return lines;
 }
 

@@ -1,6 +1,7 @@
 #include "zep_ga_sequence.h"
 
 #include <QStringList>
+#include <QtEndian>
 
 #include "vko_bounded_read.h"
 #include "vko_info.h"
@@ -38,14 +39,36 @@ void TZEP_GA_Sequence::SaveToStream(QIODevice& AStream) const {
 
 void TZEP_GA_Sequence::LoadFromStream(QIODevice& AStream) {
     const QString was = QStringLiteral("Die gespeicherte Aktionsfolge");
-    if (VKO_ReadExactly(AStream, CMagic.size(), was) != CMagic) {
+    QByteArray bytes = VKO_ReadExactly(AStream, CMagic.size(), was);
+    if (bytes == CMagic) {
+        bytes += VKO_ReadExactly(AStream, 4, was);
+        bytes += VKO_ReadExactly(
+            AStream, qFromLittleEndian<quint32>(bytes.constData() + CMagic.size()), was);
+    }
+    LoadFromBytes(bytes);
+}
+
+qsizetype TZEP_GA_Sequence::LoadFromBytes(QByteArrayView ABytes) {
+    TVKO_ByteReader reader(ABytes, QStringLiteral("Die gespeicherte Aktionsfolge"));
+    if (ABytes.size() < CMagic.size() || ABytes.first(CMagic.size()) != CMagic) {
         throw EVKO_Error(
             QStringLiteral("Die Daten sind keine gespeicherte Aktionsfolge (die Kennung „GASQ“ "
                            "fehlt)."));
     }
-    const quint32 size = VKO_ReadUInt32(AStream, was);
-    const QByteArray bytes = VKO_ReadExactly(AStream, size, was);
-    TVKO_ByteReader body(bytes, was);
+    reader.ReadUInt32();
+    const quint32 size = reader.ReadUInt32();
+    if (size > reader.Remaining()) {
+        throw EVKO_Error(QStringLiteral("Die gespeicherte Aktionsfolge ist unvollständig: %1 "
+                                        "Bytes erwartet, nur %2 vorhanden.")
+                             .arg(size)
+                             .arg(reader.Remaining()));
+    }
+    ParseBody(ABytes.sliced(CMagic.size() + 4, size));
+    return CMagic.size() + 4 + size;
+}
+
+void TZEP_GA_Sequence::ParseBody(QByteArrayView ABody) {
+    TVKO_ByteReader body(ABody, QStringLiteral("Die gespeicherte Aktionsfolge"));
     const quint32 version = body.ReadUInt32();
     if (version != CVersion) {
         throw EVKO_Error(

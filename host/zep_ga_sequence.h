@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QList>
 #include <QString>
@@ -29,6 +30,8 @@ public:
     // Reads exactly what SaveToStream wrote and replaces the content; on an error the content
     // stays as it was.
     void LoadFromStream(QIODevice& AStream);
+    // The same from bytes in memory; answers how many bytes the sequence took.
+    qsizetype LoadFromBytes(QByteArrayView ABytes);
 
     // The one-line text form of the catalogue's "SEQUENCE" key.
     QString ToText() const;
@@ -38,6 +41,8 @@ public:
     QString ToString() const;
 
 private:
+    void ParseBody(QByteArrayView ABody);
+
     QList<TZEP_GA_SingleAction> FActions;
     QString FTargetProgramFile;
 };

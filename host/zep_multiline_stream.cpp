@@ -1,6 +1,7 @@
 #include "zep_multiline_stream.h"
 
 #include <QString>
+#include <QtEndian>
 
 #include "vko_bounded_read.h"
 #include "vko_info.h"
@@ -130,28 +131,48 @@ void TZEP_MultiLine_Stream::SaveFullData(QIODevice& AStream) const {
 
 void TZEP_MultiLine_Stream::LoadFullData(QIODevice& AStream) {
     const QString was = QStringLiteral("Der mehrteilige Datenstrom");
-    if (VKO_ReadExactly(AStream, CMagic.size(), was) != CMagic) {
+    QByteArray bytes = VKO_ReadExactly(AStream, CMagic.size(), was);
+    if (bytes == CMagic) {
+        bytes += VKO_ReadExactly(AStream, 4, was);
+        const quint32 count = qFromLittleEndian<quint32>(bytes.constData() + CMagic.size());
+        if (count <= static_cast<quint32>(CMaxLines)) {
+            const QByteArray sizes = VKO_ReadExactly(AStream, 4 * qint64(count), was);
+            qint64 total = 0;
+            for (quint32 i = 0; i < count; ++i) {
+                total += qFromLittleEndian<quint32>(sizes.constData() + 4 * i);
+            }
+            // It grows only with the bytes that really arrive, whatever the sizes claim.
+            bytes += sizes + VKO_ReadExactly(AStream, total, was);
+        }
+    }
+    LoadFullData(QByteArrayView(bytes));
+}
+
+qsizetype TZEP_MultiLine_Stream::LoadFullData(QByteArrayView ABytes) {
+    TVKO_ByteReader reader(ABytes, QStringLiteral("Der mehrteilige Datenstrom"));
+    if (ABytes.size() < CMagic.size() || ABytes.first(CMagic.size()) != CMagic) {
         throw EVKO_Error(
             QStringLiteral("Die Daten sind kein mehrteiliger Datenstrom (die "
                            "Kennung „ZMLS“ fehlt)."));
     }
-    const quint32 count = VKO_ReadUInt32(AStream, was);
+    reader.ReadUInt32();
+    const quint32 count = reader.ReadUInt32();
     if (count > static_cast<quint32>(CMaxLines)) {
         throw EVKO_Error(
             QStringLiteral("Der mehrteilige Datenstrom ist beschädigt: %1 Teile angegeben.")
                 .arg(count));
     }
-    const QByteArray sizes = VKO_ReadExactly(AStream, 4 * qint64(count), was);
+    std::vector<quint32> sizes(count);
+    for (quint32& size : sizes) {
+        size = reader.ReadUInt32();
+    }
     std::vector<QByteArray> lines(count);
     for (quint32 i = 0; i < count; ++i) {
-        const auto* raw = reinterpret_cast<const uchar*>(sizes.constData()) + 4 * i;
-        const quint32 size =
-            quint32(raw[0]) | quint32(raw[1]) << 8 | quint32(raw[2]) << 16 | quint32(raw[3]) << 24;
-        lines[i] = VKO_ReadExactly(AStream, size,
-                                   QStringLiteral("Teil %1 des mehrteiligen Datenstroms").arg(i));
+        lines[i] = reader.ReadBytes(sizes[i]).toByteArray();
     }
     FStream.reset();
     FLines = std::move(lines);
     FCurrent = -1;
     FPosition = 0;
+    return ABytes.size() - reader.Remaining();
 }

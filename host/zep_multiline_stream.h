@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <memory>
 #include <vector>
@@ -39,6 +40,8 @@ public:
     void SaveFullData(QIODevice& AStream) const;
     // Replaces every part with what SaveFullData wrote; stops exactly at its end.
     void LoadFullData(QIODevice& AStream);
+    // The same from bytes in memory; answers how many bytes the container took.
+    qsizetype LoadFullData(QByteArrayView ABytes);
 
 private:
     QByteArray& Current();

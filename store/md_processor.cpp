@@ -37,8 +37,8 @@ void TZEP_MD_Processor::Load_Reports() try {
         const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
         auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
         try {
-            const std::unique_ptr<QIODevice> blob = FMdRdFile->CreateBlobStream();
-            if (mandorel->LoadFromStream(*blob, name, programm)) {
+            // The blob's bytes themselves: a device per record would cost more than the rest.
+            if (mandorel->LoadFromBytes(FMdRdFile->BlobBytes(), name, programm)) {
                 FMandorel_List.push_back(std::move(mandorel));
             }
         } catch (...) {

@@ -87,7 +87,7 @@ TEST(MultiLineStream, DamagedDataIsAClearErrorWithoutALargeAllocation) {
     huge[13] = '\xFF';
     huge[14] = '\xFF';
     huge[15] = '\xFF';
-    EXPECT_TRUE(ErrorOf(huge).contains(QStringLiteral("Teil 1")));
+    EXPECT_TRUE(ErrorOf(huge).contains(QStringLiteral("unvollständig")));
     QByteArray manyParts = good;
     manyParts[7] = '\x7F';
     EXPECT_TRUE(ErrorOf(manyParts).contains(QStringLiteral("beschädigt")));

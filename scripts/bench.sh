@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and prints their figures; nothing here passes or fails.
+#   scripts/bench.sh [stored Mandorele for the load figures, default 100000]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+count="${1:-100000}"
+bash scripts/install-deps.sh
+bash scripts/build.sh build/bench -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_BENCH=ON \
+  -DMD_BUILD_TESTS=OFF >/dev/null
+
+echo "== Expansion and token replacement"
+build/bench/bench/md_expand_bench
+echo "== Report store"
+build/bench/bench/md_store_bench "$count"
+
+echo "== Whole unattended run with 10000 stored Mandorele against a bare window"
+home="$(mktemp -d)"
+trap 'rm -rf "$home"' EXIT
+HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/bench/md_store_bench --fill-for-run 10000
+xvfb-run -a -s "-screen 0 1280x1024x24" env HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= \
+  hyperfine --warmup 3 --runs 20 -N \
+  "build/bench/engine/quandrix -RUN -PROG:PLON -REPORT:LAUF" \
+  "build/bench/bench/md_bare_window"
