@@ -7,6 +7,7 @@
 #include "vko_ansi.h"
 #include "vko_info.h"
 #include "vko_keyfeld.h"
+#include "vko_stringpool.h"
 #include "vko_textlines.h"
 #include "zep_multiline_stream.h"
 
@@ -26,7 +27,16 @@ constexpr int CPartCount = 8;
 const QString CCrLf = QStringLiteral("\r\n");
 
 // What the reader does with a part, by its directory name.
-enum class TPart { Skip, Sequence, Description, Auswertungsgrund, TokenValues, PlanIds, Program, Name };
+enum class TPart {
+    Skip,
+    Sequence,
+    Description,
+    Auswertungsgrund,
+    TokenValues,
+    PlanIds,
+    Program,
+    Name
+};
 
 const std::array<std::pair<const QString*, TPart>, 7> CKnownParts{{
     {&CSequence, TPart::Sequence},
@@ -173,7 +183,7 @@ bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AN
                                      const QString& AProgramm) try {
     BeginLoad(AName_Anzeige, AProgramm);
     TZEP_MultiLine_Stream container;
-    container.LoadFullData(QByteArrayView(ABytes));
+    container.LoadFullData(ABytes);
     return LoadParts(container);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
@@ -214,9 +224,10 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer) {
                         return;
                     }
                     const qsizetype equals = ALine.indexOf(QLatin1Char('='));
-                    FTokenValues.insert(
-                        ALine.left(equals < 0 ? ALine.size() : equals).toString(),
-                        equals < 0 ? QString() : ALine.mid(equals + 1).toString());
+                    // Written in key order, so the end is the right place to insert.
+                    FTokenValues.insert(FTokenValues.cend(),
+                                        VKO_Intern(ALine.left(equals < 0 ? ALine.size() : equals)),
+                                        equals < 0 ? QString() : VKO_Intern(ALine.mid(equals + 1)));
                 });
                 break;
             case TPart::PlanIds:
@@ -229,7 +240,7 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer) {
                 break;
             case TPart::Program:
                 if (FProgramm.trimmed().isEmpty()) {
-                    FProgramm = VKO_AnsiToString(bytes);
+                    FProgramm = VKO_Intern(VKO_AnsiToString(bytes));
                 }
                 break;
             case TPart::Name:

@@ -1,9 +1,11 @@
 #include "vko_bounded_read.h"
 
+#include <QVarLengthArray>
 #include <QtEndian>
 #include <algorithm>
 
 #include "vko_info.h"
+#include "vko_stringpool.h"
 
 namespace {
 
@@ -105,11 +107,11 @@ QString TVKO_ByteReader::ReadText() {
                              .arg(size));
     }
     const QByteArrayView bytes = Take(static_cast<qsizetype>(size));
-    QString text(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        text[i] = QChar(qFromLittleEndian<char16_t>(bytes.data() + 2 * i));
+    QVarLengthArray<char16_t, TVKO_StringPool::CMaxLength> units(size / 2);
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        units[i] = qFromLittleEndian<char16_t>(bytes.data() + 2 * i);
     }
-    return text;
+    return VKO_Intern(QStringView(units.data(), units.size()));
 }
 
 void TVKO_ByteWriter::WriteUInt8(quint8 AValue) {

@@ -1,10 +1,35 @@
 #include "vko_inttrio.h"
 
 #include <array>
+#include <limits>
 
 #include "vko_info.h"
 
 namespace {
+
+// Plain decimal, optionally signed, within 32 bits; the locale plays no part.
+bool ParseInt32(QStringView AText, qint32& AValue) {
+    const bool negative = AText.startsWith(QLatin1Char('-'));
+    if (negative || AText.startsWith(QLatin1Char('+'))) {
+        AText = AText.sliced(1);
+    }
+    if (AText.isEmpty() || AText.size() > 10) {
+        return false;
+    }
+    qint64 value = 0;
+    for (const QChar c : AText) {
+        if (c.unicode() < u'0' || c.unicode() > u'9') {
+            return false;
+        }
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    value = negative ? -value : value;
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max()) {
+        return false;
+    }
+    AValue = static_cast<qint32>(value);
+    return true;
+}
 
 template <std::size_t N>
 std::array<qint32, N> ParseIntegers(QStringView AText, const char* AWas) {
@@ -18,7 +43,7 @@ std::array<qint32, N> ParseIntegers(QStringView AText, const char* AWas) {
             ok = false;
             break;
         }
-        values[i] = (last ? rest : rest.first(separator)).trimmed().toInt(&ok);
+        ok = ParseInt32((last ? rest : rest.first(separator)).trimmed(), values[i]);
         rest = last ? QStringView() : rest.sliced(separator + 1);
     }
     if (!ok) {

@@ -1,34 +1,44 @@
 #include "vko_keyfeld.h"
 
 QString Wert_2_Wert4KeyFeld(const QString& AWert) {
-    const QString trimmed = AWert.trimmed();
-    QString key;
-    key.reserve(trimmed.size() + 4);
+    const QStringView trimmed = QStringView(AWert).trimmed();
+    // At most two characters for one; written straight into the buffer.
+    QString key(2 * trimmed.size(), Qt::Uninitialized);
+    QChar* out = key.data();
+    const auto put = [&out](char ALatin) { *out++ = QLatin1Char(ALatin); };
     for (const QChar c : trimmed) {
         switch (c.unicode()) {
             case u'ä':
             case u'Ä':
-                key += QLatin1String("AE");
+                put('A');
+                put('E');
                 continue;
             case u'ö':
             case u'Ö':
-                key += QLatin1String("OE");
+                put('O');
+                put('E');
                 continue;
             case u'ü':
             case u'Ü':
-                key += QLatin1String("UE");
+                put('U');
+                put('E');
                 continue;
             case u'ß':
             case u'ẞ':
-                key += QLatin1String("SS");
+                put('S');
+                put('S');
                 continue;
             default:
                 break;
         }
-        const char16_t upper = c.toUpper().unicode();
+        const char16_t upper = c.unicode() < 0x80 ? (c.unicode() >= u'a' && c.unicode() <= u'z'
+                                                         ? char16_t(c.unicode() - 0x20)
+                                                         : c.unicode())
+                                                  : c.toUpper().unicode();
         const bool allowed =
             (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9') || upper == u'_';
-        key += allowed ? QChar(upper) : QLatin1Char('_');
+        *out++ = allowed ? QChar(upper) : QLatin1Char('_');
     }
+    key.truncate(out - key.constData());
     return key;
 }

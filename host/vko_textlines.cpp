@@ -9,11 +9,11 @@ QStringList VKO_TextLines(const QString& AText) {
 }
 
 QString VKO_DecodeUtf8Text(const QByteArray& ABytes) {
-    auto encoding = QStringConverter::encodingForData(ABytes);
-    if (!encoding ||
-        (*encoding != QStringConverter::Utf16LE && *encoding != QStringConverter::Utf16BE)) {
-        encoding = QStringConverter::Utf8;
+    const auto encoding = QStringConverter::encodingForData(ABytes);
+    if (encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE) {
+        QStringDecoder decoder(*encoding, QStringConverter::Flag::Default);
+        return decoder.decode(ABytes);
     }
-    QStringDecoder decoder(*encoding, QStringConverter::Flag::Default);
-    return decoder.decode(ABytes);
+    const bool utf8Mark = encoding == QStringConverter::Utf8;
+    return QString::fromUtf8(QByteArrayView(ABytes).sliced(utf8Mark ? 3 : 0));
 }

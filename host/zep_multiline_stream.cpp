@@ -145,10 +145,10 @@ void TZEP_MultiLine_Stream::LoadFullData(QIODevice& AStream) {
             bytes += sizes + VKO_ReadExactly(AStream, total, was);
         }
     }
-    LoadFullData(QByteArrayView(bytes));
+    LoadFullData(bytes);
 }
 
-qsizetype TZEP_MultiLine_Stream::LoadFullData(QByteArrayView ABytes) {
+qsizetype TZEP_MultiLine_Stream::LoadFullData(const QByteArray& ABytes) {
     TVKO_ByteReader reader(ABytes, QStringLiteral("Der mehrteilige Datenstrom"));
     if (ABytes.size() < CMagic.size() || ABytes.first(CMagic.size()) != CMagic) {
         throw EVKO_Error(
@@ -166,12 +166,15 @@ qsizetype TZEP_MultiLine_Stream::LoadFullData(QByteArrayView ABytes) {
     for (quint32& size : sizes) {
         size = reader.ReadUInt32();
     }
+    // The parts refer to the shared bytes instead of copying them; a write copies its part.
     std::vector<QByteArray> lines(count);
     for (quint32 i = 0; i < count; ++i) {
-        lines[i] = reader.ReadBytes(sizes[i]).toByteArray();
+        const QByteArrayView part = reader.ReadBytes(sizes[i]);
+        lines[i] = QByteArray::fromRawData(part.data(), part.size());
     }
     FStream.reset();
     FLines = std::move(lines);
+    FSource = ABytes;
     FCurrent = -1;
     FPosition = 0;
     return ABytes.size() - reader.Remaining();

@@ -41,13 +41,14 @@ public:
     // Replaces every part with what SaveFullData wrote; stops exactly at its end.
     void LoadFullData(QIODevice& AStream);
     // The same from bytes in memory; answers how many bytes the container took.
-    qsizetype LoadFullData(QByteArrayView ABytes);
+    qsizetype LoadFullData(const QByteArray& ABytes);
 
 private:
     QByteArray& Current();
     void SyncFromStream();
 
     std::vector<QByteArray> FLines;
+    QByteArray FSource;
     int FCurrent = -1;
     qint64 FPosition = 0;
     std::unique_ptr<QBuffer> FStream;

@@ -6,6 +6,7 @@
 #include "vko_info.h"
 #include "vko_keyfeld.h"
 #include "vko_meldungsliste.h"
+#include "vko_stringpool.h"
 #include "zep_dbfile.h"
 #include "zep_ga_player.h"
 
@@ -30,10 +31,12 @@ TZEP_MD_Processor::~TZEP_MD_Processor() {
 
 void TZEP_MD_Processor::Load_Reports() try {
     FMandorel_List.clear();
+    TVKO_StringPool pool;
+    const TVKO_StringPoolScope sharedTexts(pool);
     FMdRdFile->Reset();
     for (bool found = FMdRdFile->Get_first_extMode(); found;
          found = FMdRdFile->Get_next_extMode()) {
-        const QString programm = FMdRdFile->Wert(TZEP_DBFile::CProgramKey);
+        const QString programm = VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey));
         const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
         auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
         try {
