@@ -4,6 +4,7 @@
 #include "vko_info.h"
 #include "vko_inttrio.h"
 #include "vko_keyfeld.h"
+#include "vko_stringpool.h"
 #include "vko_textlines.h"
 
 TEST(IntTrio, TextFormRoundTripsAndBadTextIsAClearError) {
@@ -84,4 +85,29 @@ TEST(TextLines, EveryLineBreakEndsALineAndTheLastOpensNone) {
               (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
     EXPECT_TRUE(VKO_TextLines(QString()).isEmpty());
     EXPECT_EQ(VKO_DecodeUtf8Text(QByteArray("\xEF\xBB\xBFx=\xC3\xA4")), QStringLiteral("x=ä"));
+}
+
+TEST(IntTrio, ParsesPlainDecimalsWithinThirtyTwoBits) {
+    EXPECT_EQ(vko_String2TIntTrio(QStringLiteral(" +1 ; -0 ;2147483647 ")),
+              (TIntTrio{1, 0, 2147483647}));
+    EXPECT_THROW(vko_String2TIntTrio(QStringLiteral("1;2;2147483648")), EVKO_Error);
+    EXPECT_THROW(vko_String2TIntTrio(QStringLiteral("1;2;-")), EVKO_Error);
+    EXPECT_THROW(vko_String2TIntTrio(QStringLiteral("1;2;٣")), EVKO_Error);
+}
+
+TEST(StringPool, ActiveScopesShareEqualTextsAndNothingElseChanges) {
+    const QString outside = VKO_Intern(u"#VON#");
+    TVKO_StringPool pool;
+    {
+        const TVKO_StringPoolScope scope(pool);
+        QString first = VKO_Intern(u"#VON#");
+        const QString second = VKO_Intern(QStringLiteral("x#VON#").mid(1));
+        EXPECT_TRUE(first.isSharedWith(second));
+        EXPECT_FALSE(first.isSharedWith(outside));
+        first.append(QLatin1Char('!'));
+        EXPECT_EQ(second, QStringLiteral("#VON#"));
+        const QString longText(TVKO_StringPool::CMaxLength + 1, QLatin1Char('x'));
+        EXPECT_FALSE(VKO_Intern(longText).isSharedWith(VKO_Intern(longText)));
+    }
+    EXPECT_FALSE(VKO_Intern(u"#VON#").isSharedWith(VKO_Intern(u"#VON#")));
 }
