@@ -77,11 +77,19 @@ unsigned long ZEP_GA_CharacterKeysym(char32_t ACharacter) {
         return NoSymbol;
     }
     // Latin-1 characters are their own key symbols; all others have one in the Unicode range.
-    const KeySym keysym = ACharacter < 0x100 ? ACharacter : CUnicodeKeysymBase | ACharacter;
-    return XKeysymToString(keysym) != nullptr ? keysym : NoSymbol;
+    return ACharacter < 0x100 ? ACharacter : CUnicodeKeysymBase | ACharacter;
 }
 
 QByteArray ZEP_GA_CharacterKeys(char32_t ACharacter) {
     const KeySym keysym = ZEP_GA_CharacterKeysym(ACharacter);
-    return keysym != NoSymbol ? QByteArray(XKeysymToString(keysym)) : QByteArray();
+    if (keysym == NoSymbol) {
+        return {};
+    }
+    // Xlib names every key symbol below the Unicode range; for those in it, it would hand out
+    // memory it never frees, and "U" with the code point is a name it reads back all the same.
+    if (keysym < CUnicodeKeysymBase) {
+        return QByteArray(XKeysymToString(keysym));
+    }
+    return QByteArrayLiteral("U") +
+           QByteArray::number(static_cast<uint>(ACharacter), 16).toUpper().rightJustified(4, '0');
 }

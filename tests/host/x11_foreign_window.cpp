@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <optional>
 #include <stdexcept>
 
 // After the Qt headers: Xlib's macros must not reach them.
@@ -14,6 +15,19 @@ namespace {
 
 constexpr auto CPoll = std::chrono::milliseconds(5);
 constexpr auto CGiveUp = std::chrono::seconds(30);
+// The target program may still be settling its own focus right after it got it.
+constexpr auto CSettled = std::chrono::milliseconds(300);
+
+// The X server here may refuse a connection opened right after another one closed.
+Display* OpenDisplay() {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) {
+            return display;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
+}
 
 QString NetWmName(Display* ADisplay, Window AWindow) {
     Atom type = None;
@@ -50,7 +64,7 @@ struct TForeignWindow::TConnection {
 
 TForeignWindow::TForeignWindow(const QString& ATitle)
     : FConnection(std::make_unique<TConnection>()) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     if (display == nullptr) {
         throw std::runtime_error("no X display for the foreign window");
     }
@@ -82,17 +96,24 @@ void TForeignWindow::CoverWhenFocused(const QString& ATitlePart) {
 
 void TForeignWindow::ActWhenFocused(const QString& ATitlePart, bool ACover) {
     FThread = std::thread([this, ATitlePart, ACover, own = FConnection->XWindow] {
-        Display* display = XOpenDisplay(nullptr);
+        Display* display = OpenDisplay();
         if (display == nullptr) {
             return;
         }
         const auto deadline = std::chrono::steady_clock::now() + CGiveUp;
+        std::optional<std::chrono::steady_clock::time_point> focusedSince;
         while (!FStop && std::chrono::steady_clock::now() < deadline) {
             Window focus = None;
             int revert = 0;
             XGetInputFocus(display, &focus, &revert);
-            if (focus != None && focus != PointerRoot &&
-                NetWmName(display, focus).contains(ATitlePart)) {
+            const bool focused = focus != None && focus != PointerRoot &&
+                                 NetWmName(display, focus).contains(ATitlePart);
+            if (!focused) {
+                focusedSince.reset();
+            } else if (!focusedSince) {
+                focusedSince = std::chrono::steady_clock::now();
+            }
+            if (focusedSince && std::chrono::steady_clock::now() - *focusedSince >= CSettled) {
                 if (ACover) {
                     XWindowAttributes attributes{};
                     XGetWindowAttributes(display, focus, &attributes);
