@@ -267,9 +267,8 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
         if (remaining <= 0) {
             throw EVKO_Error(
                 QStringLiteral("Das Fenster „%1“ ist nach %2 ms nicht erschienen.%3")
-                    .arg(AAction.Text)
-                    .arg(timeout)
-                    .arg(foreignSeen ? QStringLiteral(" Ein Fenster mit diesem Titel gehört zu "
+                    .arg(AAction.Text, QString::number(timeout),
+                         foreignSeen ? QStringLiteral(" Ein Fenster mit diesem Titel gehört zu "
                                                       "einem anderen Programm.")
                                      : QString()));
         }
@@ -287,8 +286,7 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
         if (focusTimer.elapsed() >= CFocusTimeoutMs) {
             throw EVKO_Error(QStringLiteral("Das Fenster „%1“ bekam den Tastaturfokus nicht "
                                             "(innerhalb von %2 ms).")
-                                 .arg(FWindowTitle)
-                                 .arg(CFocusTimeoutMs));
+                                 .arg(FWindowTitle, QString::number(CFocusTimeoutMs)));
         }
         Sleep(CFocusPollMs);
     }
@@ -317,11 +315,9 @@ void TZEP_GA_X11Run::Click(const TZEP_GA_SingleAction& AAction) {
     if (!QRect(QPoint(0, 0), area.size()).contains(AAction.X, AAction.Y)) {
         throw EVKO_Error(QStringLiteral("Die Stelle %1, %2 liegt außerhalb des Fensters „%3“ "
                                         "(%4 × %5 Punkte).")
-                             .arg(AAction.X)
-                             .arg(AAction.Y)
-                             .arg(FWindowTitle)
-                             .arg(area.width())
-                             .arg(area.height()));
+                             .arg(QString::number(AAction.X), QString::number(AAction.Y),
+                                  FWindowTitle, QString::number(area.width()),
+                                  QString::number(area.height())));
     }
     const QPoint point = area.topLeft() + QPoint(AAction.X, AAction.Y);
     const TZEP_X11_Window shown = FSession->WindowAt(point);
@@ -369,12 +365,12 @@ bool TZEP_GA_X11Run::OwnsWindow(TZEP_X11_Window AWindow) {
 
 void TZEP_GA_X11Run::EnsureWindow() {
     if (!FSession->IsShown(FWindow)) {
-        throw EVKO_Error(QStringLiteral("Das Fenster „%1“ des Zielprogramms ist nicht mehr da.%2")
-                             .arg(FWindowTitle)
-                             .arg(FProgram != nullptr && !FProgram->IsRunning()
-                                      ? QStringLiteral(" Das Programm hat sich beendet (%1).")
-                                            .arg(FProgram->EndDescription())
-                                      : QString()));
+        throw EVKO_Error(
+            QStringLiteral("Das Fenster „%1“ des Zielprogramms ist nicht mehr da.%2")
+                .arg(FWindowTitle, FProgram != nullptr && !FProgram->IsRunning()
+                                       ? QStringLiteral(" Das Programm hat sich beendet (%1).")
+                                             .arg(FProgram->EndDescription())
+                                       : QString()));
     }
 }
 

@@ -384,6 +384,5 @@ void TZEP_GA_X11Session::ThrowRecordedError(const QString& AWas) {
     XGetErrorText(FConnection->XDisplay, GTrap.Code, text, sizeof text);
     throw EVKO_Error(QStringLiteral("Das X-System meldet bei „%1“ einen Fehler: %2 "
                                     "(Anfrage %3).")
-                         .arg(AWas, QString::fromLocal8Bit(text))
-                         .arg(GTrap.Request));
+                         .arg(AWas, QString::fromLocal8Bit(text), QString::number(GTrap.Request)));
 }
