@@ -44,8 +44,7 @@ public:
 std::unique_ptr<TZEP_GA_TargetProcess> TZEP_GA_TargetProcess::Start(const QStringList& AArguments) {
     if (AArguments.isEmpty() || AArguments.first().isEmpty()) {
         throw EVKO_Error(
-            QStringLiteral("Es ist kein Programm angegeben, das gestartet werden "
-                           "soll."));
+            QStringLiteral("Es ist kein Programm angegeben, das gestartet werden soll."));
     }
     std::vector<QByteArray> encoded;
     encoded.reserve(static_cast<size_t>(AArguments.size()));

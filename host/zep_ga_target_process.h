@@ -17,7 +17,6 @@ public:
     TZEP_GA_TargetProcess(const TZEP_GA_TargetProcess&) = delete;
     TZEP_GA_TargetProcess& operator=(const TZEP_GA_TargetProcess&) = delete;
 
-    qint64 Pid() const { return FPid; }
     // True while the program or anything it started in its group still runs.
     bool IsRunning();
     // How the started process ended, e.g. "Exit-Code 3"; empty while it runs.

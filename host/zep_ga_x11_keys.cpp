@@ -9,6 +9,7 @@
 // Xlib defines macros (Bool, Status) that Qt headers must not see.
 extern "C" {
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 #include <xdo.h>
 }
 
@@ -64,23 +65,31 @@ QList<QByteArray> ZEP_GA_KeyCombinations(const QString& AKeys) {
     return combinations;
 }
 
-QByteArray ZEP_GA_CharacterKeys(char32_t ACharacter) {
+unsigned long ZEP_GA_CharacterKeysym(char32_t ACharacter) {
     if (ACharacter == U'\n') {
-        return QByteArrayLiteral("Return");
+        return XK_Return;
     }
     if (ACharacter == U'\t') {
-        return QByteArrayLiteral("Tab");
+        return XK_Tab;
     }
     if (ACharacter < 0x20 || (ACharacter >= 0x7F && ACharacter < 0xA0) || ACharacter > 0x10FFFF ||
         QChar::isSurrogate(ACharacter)) {
+        return NoSymbol;
+    }
+    // Latin-1 characters are their own key symbols; all others have one in the Unicode range.
+    return ACharacter < 0x100 ? ACharacter : CUnicodeKeysymBase | ACharacter;
+}
+
+QByteArray ZEP_GA_CharacterKeys(char32_t ACharacter) {
+    const KeySym keysym = ZEP_GA_CharacterKeysym(ACharacter);
+    if (keysym == NoSymbol) {
         return {};
     }
-    const KeySym keysym = ACharacter < 0x100 ? ACharacter : CUnicodeKeysymBase | ACharacter;
-    const char* name = XKeysymToString(keysym);
-    if (name == nullptr) {
-        return {};
+    // Xlib names every key symbol below the Unicode range; for those in it, it would hand out
+    // memory it never frees, and "U" with the code point is a name it reads back all the same.
+    if (keysym < CUnicodeKeysymBase) {
+        return QByteArray(XKeysymToString(keysym));
     }
-    const QByteArray keys(name);
-    const bool capital = QChar::isUpper(ACharacter) && QChar::toLower(ACharacter) != ACharacter;
-    return capital && ACharacter >= 0x80 ? QByteArrayLiteral("shift+") + keys : keys;
+    return QByteArrayLiteral("U") +
+           QByteArray::number(static_cast<uint>(ACharacter), 16).toUpper().rightJustified(4, '0');
 }

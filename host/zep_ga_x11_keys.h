@@ -10,6 +10,7 @@
 // does not exist; "tab" is taken as "Tab".
 QList<QByteArray> ZEP_GA_KeyCombinations(const QString& AKeys);
 
-// The combination that types one character; empty when no key produces it. Capital letters
-// outside ASCII go with shift: a key bound on the fly to one of them types its lower case.
+// The X key symbol of one character; 0 when no key produces it.
+unsigned long ZEP_GA_CharacterKeysym(char32_t ACharacter);
+// The key name that types one character; empty when no key produces it.
 QByteArray ZEP_GA_CharacterKeys(char32_t ACharacter);

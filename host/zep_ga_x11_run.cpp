@@ -13,9 +13,10 @@
 
 namespace {
 
-// Per typed character and per key combination. Below 4 ms an X server drops characters that
-// need a key bound on the fly (umlauts); twice that leaves a margin.
-constexpr int CKeyDelayMs = 8;
+// Between the key events of a typed character or a key combination. Characters come through
+// reliably even without a pause once their keys are bound for the whole run; the pause spares
+// a slow target program a burst of input.
+constexpr int CKeyDelayMs = 4;
 constexpr int CPollMs = 50;
 constexpr int CFocusPollMs = 10;
 constexpr int CFocusTimeoutMs = 3000;
@@ -58,7 +59,7 @@ void TZEP_GA_X11Run::Play() {
         const TZEP_GA_SingleAction action = FSequence.Action(i);
         try {
             if (FSession == nullptr && action.Kind != TZEP_GA_ActionKind::Pause) {
-                FSession = std::make_unique<TZEP_GA_X11Session>();
+                FSession = std::make_unique<TZEP_GA_X11Session>(KeysymsToType());
             }
             PlayStep(action);
         } catch (const EVKO_Error& error) {
@@ -117,7 +118,7 @@ void TZEP_GA_X11Run::CheckSteps() const {
             case TZEP_GA_ActionKind::TypeText: {
                 const QList<uint> characters = action.Text.toUcs4();
                 for (qsizetype c = 0; c < characters.size(); ++c) {
-                    if (ZEP_GA_CharacterKeys(characters.at(c)).isEmpty()) {
+                    if (ZEP_GA_CharacterKeysym(characters.at(c)) == 0) {
                         FailStep(i, QStringLiteral("Das %1. Zeichen des Textes lässt sich nicht "
                                                    "über die Tastatur eingeben.")
                                         .arg(c + 1));
@@ -140,6 +141,22 @@ void TZEP_GA_X11Run::CheckSteps() const {
                                 .arg(static_cast<int>(action.Kind)));
         }
     }
+}
+
+QList<unsigned long> TZEP_GA_X11Run::KeysymsToType() const {
+    QList<unsigned long> keysyms;
+    for (const TZEP_GA_SingleAction& action : FSequence.Actions()) {
+        if (action.Kind != TZEP_GA_ActionKind::TypeText) {
+            continue;
+        }
+        for (const uint character : action.Text.toUcs4()) {
+            const unsigned long keysym = ZEP_GA_CharacterKeysym(character);
+            if (!keysyms.contains(keysym)) {
+                keysyms.append(keysym);
+            }
+        }
+    }
+    return keysyms;
 }
 
 void TZEP_GA_X11Run::ResolveCommand() {
@@ -250,9 +267,8 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
         if (remaining <= 0) {
             throw EVKO_Error(
                 QStringLiteral("Das Fenster „%1“ ist nach %2 ms nicht erschienen.%3")
-                    .arg(AAction.Text)
-                    .arg(timeout)
-                    .arg(foreignSeen ? QStringLiteral(" Ein Fenster mit diesem Titel gehört zu "
+                    .arg(AAction.Text, QString::number(timeout),
+                         foreignSeen ? QStringLiteral(" Ein Fenster mit diesem Titel gehört zu "
                                                       "einem anderen Programm.")
                                      : QString()));
         }
@@ -270,8 +286,7 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
         if (focusTimer.elapsed() >= CFocusTimeoutMs) {
             throw EVKO_Error(QStringLiteral("Das Fenster „%1“ bekam den Tastaturfokus nicht "
                                             "(innerhalb von %2 ms).")
-                                 .arg(FWindowTitle)
-                                 .arg(CFocusTimeoutMs));
+                                 .arg(FWindowTitle, QString::number(CFocusTimeoutMs)));
         }
         Sleep(CFocusPollMs);
     }
@@ -300,11 +315,9 @@ void TZEP_GA_X11Run::Click(const TZEP_GA_SingleAction& AAction) {
     if (!QRect(QPoint(0, 0), area.size()).contains(AAction.X, AAction.Y)) {
         throw EVKO_Error(QStringLiteral("Die Stelle %1, %2 liegt außerhalb des Fensters „%3“ "
                                         "(%4 × %5 Punkte).")
-                             .arg(AAction.X)
-                             .arg(AAction.Y)
-                             .arg(FWindowTitle)
-                             .arg(area.width())
-                             .arg(area.height()));
+                             .arg(QString::number(AAction.X), QString::number(AAction.Y),
+                                  FWindowTitle, QString::number(area.width()),
+                                  QString::number(area.height())));
     }
     const QPoint point = area.topLeft() + QPoint(AAction.X, AAction.Y);
     const TZEP_X11_Window shown = FSession->WindowAt(point);
@@ -352,12 +365,12 @@ bool TZEP_GA_X11Run::OwnsWindow(TZEP_X11_Window AWindow) {
 
 void TZEP_GA_X11Run::EnsureWindow() {
     if (!FSession->IsShown(FWindow)) {
-        throw EVKO_Error(QStringLiteral("Das Fenster „%1“ des Zielprogramms ist nicht mehr da.%2")
-                             .arg(FWindowTitle)
-                             .arg(FProgram != nullptr && !FProgram->IsRunning()
-                                      ? QStringLiteral(" Das Programm hat sich beendet (%1).")
-                                            .arg(FProgram->EndDescription())
-                                      : QString()));
+        throw EVKO_Error(
+            QStringLiteral("Das Fenster „%1“ des Zielprogramms ist nicht mehr da.%2")
+                .arg(FWindowTitle, FProgram != nullptr && !FProgram->IsRunning()
+                                       ? QStringLiteral(" Das Programm hat sich beendet (%1).")
+                                             .arg(FProgram->EndDescription())
+                                       : QString()));
     }
 }
 

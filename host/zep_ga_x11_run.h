@@ -26,6 +26,7 @@ public:
 
 private:
     void CheckSteps() const;
+    QList<unsigned long> KeysymsToType() const;
     void ResolveCommand();
     void PlayStep(const TZEP_GA_SingleAction& AAction);
     [[noreturn]] void FailStep(qsizetype AIndex, const QString& AText) const;

@@ -1,7 +1,11 @@
 #include "zep_ga_x11_session.h"
 
 #include <QByteArray>
+#include <QThread>
+#include <algorithm>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "vko_info.h"
 
@@ -23,6 +27,8 @@ constexpr int CMaxDepth = 64;
 // Titles longer than this (in 32-bit units of a property) are cut.
 constexpr long CMaxTitleUnits = 1024;
 constexpr int CLeftButton = 1;
+constexpr int CConnectAttempts = 5;
+constexpr unsigned long CConnectRetryMs = 50;
 
 // The one X error trap of the process; Xlib's handler is global.
 struct TErrorTrap {
@@ -74,10 +80,15 @@ struct TZEP_GA_X11Session::TConnection {
     Atom Utf8String = None;
     Atom NetSupported = None;
     Atom NetActiveWindow = None;
+    std::vector<KeyCode> BoundKeys;
 
     ~TConnection() {
         if (Xdo != nullptr) {
             xdo_free(Xdo);
+        }
+        for (const KeyCode key : BoundKeys) {
+            KeySym none = NoSymbol;
+            XChangeKeyboardMapping(XDisplay, key, 1, &none, 1);
         }
         if (XDisplay != nullptr) {
             XSetErrorHandler(GTrap.Previous);
@@ -95,14 +106,23 @@ struct TZEP_GA_X11Session::TConnection {
     }
 };
 
-TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnection>()) {
+TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
+    : FConnection(std::make_unique<TConnection>()) {
     const QByteArray displayName = qgetenv("DISPLAY");
     if (displayName.isEmpty()) {
         throw EVKO_Error(
             QStringLiteral("Kein X-Bildschirm: die Umgebungsvariable DISPLAY ist nicht "
                            "gesetzt, ein Programm kann daher nicht bedient werden."));
     }
-    FConnection->XDisplay = XOpenDisplay(displayName.constData());
+    // An X server may refuse a connection opened right after another one closed; a few tries
+    // ride that out.
+    for (int attempt = 0; attempt < CConnectAttempts && FConnection->XDisplay == nullptr;
+         ++attempt) {
+        if (attempt > 0) {
+            QThread::msleep(CConnectRetryMs);
+        }
+        FConnection->XDisplay = XOpenDisplay(displayName.constData());
+    }
     if (FConnection->XDisplay == nullptr) {
         throw EVKO_Error(QStringLiteral("Der X-Bildschirm „%1“ (DISPLAY) ist nicht erreichbar.")
                              .arg(QString::fromLocal8Bit(displayName)));
@@ -110,7 +130,9 @@ TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnect
     GTrap = TErrorTrap{};
     GTrap.Watched = FConnection->XDisplay;
     GTrap.Previous = XSetErrorHandler(RecordError);
+    BindMissingKeys(AKeysyms);
 
+    // Created after the binding, so that libxdo knows the bound keys and needs no others.
     FConnection->Xdo =
         xdo_new_with_opened_display(FConnection->XDisplay, displayName.constData(), False);
     if (FConnection->Xdo == nullptr) {
@@ -130,6 +152,54 @@ TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnect
 }
 
 TZEP_GA_X11Session::~TZEP_GA_X11Session() = default;
+
+void TZEP_GA_X11Session::BindMissingKeys(const QList<unsigned long>& AKeysyms) {
+    Display* display = FConnection->XDisplay;
+    // Lower and upper case share a key; shift then gives the upper one.
+    std::vector<std::pair<KeySym, KeySym>> missing;
+    for (const KeySym keysym : AKeysyms) {
+        if (XKeysymToKeycode(display, keysym) != 0) {
+            continue;
+        }
+        KeySym lower = NoSymbol;
+        KeySym upper = NoSymbol;
+        XConvertCase(keysym, &lower, &upper);
+        if (std::find(missing.begin(), missing.end(), std::pair(lower, upper)) == missing.end()) {
+            missing.emplace_back(lower, upper);
+        }
+    }
+    if (missing.empty()) {
+        return;
+    }
+    int first = 0;
+    int last = 0;
+    XDisplayKeycodes(display, &first, &last);
+    int perKey = 0;
+    KeySym* map =
+        XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
+    std::vector<KeyCode> free;
+    for (int key = first; map != nullptr && key <= last; ++key) {
+        const KeySym* symbols = map + static_cast<ptrdiff_t>(key - first) * perKey;
+        if (std::all_of(symbols, symbols + perKey, [](KeySym s) { return s == NoSymbol; })) {
+            free.push_back(static_cast<KeyCode>(key));
+        }
+    }
+    if (map != nullptr) {
+        XFree(map);
+    }
+    if (missing.size() > free.size()) {
+        throw EVKO_Error(QStringLiteral("Für %1 Zeichen, die die Tastaturbelegung nicht kennt, "
+                                        "gibt es nur %2 freie Tasten.")
+                             .arg(missing.size())
+                             .arg(free.size()));
+    }
+    for (size_t i = 0; i < missing.size(); ++i) {
+        KeySym symbols[2] = {missing[i].first, missing[i].second};
+        XChangeKeyboardMapping(display, free[i], 2, symbols, 1);
+        FConnection->BoundKeys.push_back(free[i]);
+    }
+    ThrowRecordedError(QStringLiteral("Tasten für Sonderzeichen belegen"));
+}
 
 QList<TZEP_X11_Window> TZEP_GA_X11Session::FindWindows(const QString& ATitlePart) {
     QList<TZEP_X11_Window> found;
@@ -155,7 +225,7 @@ QList<TZEP_X11_Window> TZEP_GA_X11Session::FindWindows(const QString& ATitlePart
         }
     }
     // Windows that closed during the walk are no error.
-    TakeRecordedError();
+    ForgetRecordedError();
     return found;
 }
 
@@ -206,7 +276,7 @@ qint64 TZEP_GA_X11Session::Pid(TZEP_X11_Window AWindow) {
 bool TZEP_GA_X11Session::IsShown(TZEP_X11_Window AWindow) {
     XWindowAttributes attributes{};
     const bool exists = XGetWindowAttributes(FConnection->XDisplay, AWindow, &attributes) != 0;
-    TakeRecordedError();
+    ForgetRecordedError();
     return exists && attributes.map_state == IsViewable && attributes.c_class == InputOutput;
 }
 
@@ -218,7 +288,7 @@ QRect TZEP_GA_X11Session::Geometry(TZEP_X11_Window AWindow) {
     const bool exists = XGetWindowAttributes(FConnection->XDisplay, AWindow, &attributes) != 0 &&
                         XTranslateCoordinates(FConnection->XDisplay, AWindow, FConnection->Root, 0,
                                               0, &x, &y, &child) != 0;
-    TakeRecordedError();
+    ForgetRecordedError();
     return exists ? QRect(x, y, attributes.width, attributes.height) : QRect();
 }
 
@@ -245,7 +315,7 @@ QList<TZEP_X11_Window> TZEP_GA_X11Session::Lineage(TZEP_X11_Window AWindow) {
         }
         window = known ? parent : None;
     }
-    TakeRecordedError();
+    ForgetRecordedError();
     return lineage;
 }
 
@@ -262,11 +332,12 @@ TZEP_X11_Window TZEP_GA_X11Session::WindowAt(QPoint APoint) {
         }
         window = child;
     }
-    TakeRecordedError();
+    ForgetRecordedError();
     return window == FConnection->Root ? None : window;
 }
 
 void TZEP_GA_X11Session::Activate(TZEP_X11_Window AWindow) {
+    ForgetRecordedError();
     XRaiseWindow(FConnection->XDisplay, AWindow);
     TProperty supported;
     bool manager = false;
@@ -285,22 +356,22 @@ void TZEP_GA_X11Session::Activate(TZEP_X11_Window AWindow) {
 }
 
 void TZEP_GA_X11Session::SendKeys(const QByteArray& ACombination, int ADelayMs) {
+    ForgetRecordedError();
     xdo_send_keysequence_window(FConnection->Xdo, CURRENTWINDOW, ACombination.constData(),
                                 static_cast<useconds_t>(ADelayMs) * 1000);
     ThrowRecordedError(QStringLiteral("Tastendruck senden"));
 }
 
 void TZEP_GA_X11Session::Click(QPoint APoint) {
+    ForgetRecordedError();
     xdo_move_mouse(FConnection->Xdo, APoint.x(), APoint.y(), DefaultScreen(FConnection->XDisplay));
     xdo_click_window(FConnection->Xdo, CURRENTWINDOW, CLeftButton);
     ThrowRecordedError(QStringLiteral("Mausklick senden"));
 }
 
-bool TZEP_GA_X11Session::TakeRecordedError() {
+void TZEP_GA_X11Session::ForgetRecordedError() {
     XSync(FConnection->XDisplay, False);
-    const bool recorded = GTrap.Recorded;
     GTrap.Recorded = false;
-    return recorded;
 }
 
 void TZEP_GA_X11Session::ThrowRecordedError(const QString& AWas) {
@@ -313,6 +384,5 @@ void TZEP_GA_X11Session::ThrowRecordedError(const QString& AWas) {
     XGetErrorText(FConnection->XDisplay, GTrap.Code, text, sizeof text);
     throw EVKO_Error(QStringLiteral("Das X-System meldet bei „%1“ einen Fehler: %2 "
                                     "(Anfrage %3).")
-                         .arg(AWas, QString::fromLocal8Bit(text))
-                         .arg(GTrap.Request));
+                         .arg(AWas, QString::fromLocal8Bit(text), QString::number(GTrap.Request)));
 }

@@ -15,8 +15,11 @@ using TZEP_X11_Window = unsigned long;
 // open, an X error (a window that closed meanwhile) is recorded, never the end of the process.
 class TZEP_GA_X11Session {
 public:
-    // Opens the display that DISPLAY names; raises EVKO_Error when there is none.
-    TZEP_GA_X11Session();
+    // Opens the display that DISPLAY names; raises EVKO_Error when there is none. Key symbols
+    // of AKeysyms that no key produces are bound to free keys until the session ends: a key
+    // bound anew for each keystroke changes the keyboard map under the target program's feet,
+    // and it loses characters.
+    explicit TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms);
     ~TZEP_GA_X11Session();
     TZEP_GA_X11Session(const TZEP_GA_X11Session&) = delete;
     TZEP_GA_X11Session& operator=(const TZEP_GA_X11Session&) = delete;
@@ -47,9 +50,11 @@ public:
 
 private:
     struct TConnection;
+    void BindMissingKeys(const QList<unsigned long>& AKeysyms);
     // Raises the X error recorded since the last check, naming what was being done.
     void ThrowRecordedError(const QString& AWas);
-    bool TakeRecordedError();
+    // Forgets an error that a query about a closing window left.
+    void ForgetRecordedError();
 
     std::unique_ptr<TConnection> FConnection;
 };

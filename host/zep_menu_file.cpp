@@ -57,8 +57,7 @@ public:
                 const auto [seen, added] = sectionLines.emplace(code, FLine);
                 if (!added) {
                     Fail(QStringLiteral("das Programm „%1“ steht schon in Zeile %2")
-                             .arg(section)
-                             .arg(seen->second));
+                             .arg(section, QString::number(seen->second)));
                 }
                 current = &programme[code];
                 keysSeen.clear();
@@ -92,9 +91,7 @@ private:
     [[noreturn]] void Fail(const QString& AWhat) const {
         throw EVKO_Error(
             QStringLiteral("Das Programmverzeichnis „%1“ ist beschädigt: Zeile %2: %3.")
-                .arg(FFileName)
-                .arg(FLine)
-                .arg(AWhat));
+                .arg(FFileName, QString::number(FLine), AWhat));
     }
 
     // UTF-8, or what a byte-order mark says; a line that is no UTF-8 text is an error.
@@ -141,18 +138,16 @@ void TZEP_MenuFile::Load() try {
                              .arg(fileName, file.errorString()));
     }
     if (file.size() > CMaxFileBytes) {
-        throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ ist mit %2 Bytes zu groß "
-                                        "(höchstens %3).")
-                             .arg(fileName)
-                             .arg(file.size())
-                             .arg(CMaxFileBytes));
+        throw EVKO_Error(
+            QStringLiteral("Das Programmverzeichnis „%1“ ist mit %2 Bytes zu groß "
+                           "(höchstens %3).")
+                .arg(fileName, QString::number(file.size()), QString::number(CMaxFileBytes)));
     }
     const QByteArray bytes = file.read(CMaxFileBytes + 1);
     if (bytes.size() > CMaxFileBytes) {
         throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ ist zu groß (höchstens %2 "
                                         "Bytes).")
-                             .arg(fileName)
-                             .arg(CMaxFileBytes));
+                             .arg(fileName, QString::number(CMaxFileBytes)));
     }
     FProgramme = TParser(fileName).Parse(bytes);
 } catch (...) {

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Puts the sample catalogue and program directory into the settings folder of a user who has
-# none yet; an existing file is never touched.
+# Puts the sample catalogue and the program directory into the settings folder of a user who
+# has none yet; an existing file is never touched. The program directory points at the sample
+# programs of the build folder given as first argument:
+#   install-samples.sh build/release
 set -euo pipefail
+
+samples=""
+if [ -n "${1:-}" ] && [ -d "$1" ]; then
+  samples="$(cd "$1" && pwd)/data/sample_programs"
+fi
 cd "$(dirname "$0")/.."
 
 settings="${XDG_CONFIG_HOME:-$HOME/.config}/quandrix"
@@ -14,3 +21,16 @@ for sample in data/settings/*; do
     echo "Beispieldatei eingerichtet: $target"
   fi
 done
+
+directory="$settings/MD_Programme.ini"
+if [ ! -e "$directory" ]; then
+  if [ -z "$samples" ] || [ ! -x "$samples/plon_sample" ] || [ ! -x "$samples/kudre_sample" ]; then
+    echo "Programmverzeichnis nicht eingerichtet: keine gebauten Beispielprogramme in „${1:-}“." >&2
+  elif [[ "$samples" == *'"'* ]]; then
+    echo "Programmverzeichnis nicht eingerichtet: der Pfad „$samples“ enthält ein \"." >&2
+  else
+    template="$(<data/settings-templates/MD_Programme.ini.in)"
+    printf '%s\n' "${template//@SAMPLE_PROGRAMS@/"$samples"}" >"$directory"
+    echo "Beispieldatei eingerichtet: $directory"
+  fi
+fi

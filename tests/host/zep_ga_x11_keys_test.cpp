@@ -43,14 +43,16 @@ TEST(GAKeys, CharactersBecomeKeyNames) {
     EXPECT_EQ(ZEP_GA_CharacterKeys(U'\t'), QByteArray("Tab"));
 }
 
-TEST(GAKeys, CapitalsOutsideAsciiGoWithShift) {
-    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ä'), QByteArray("shift+Adiaeresis"));
-    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ö'), QByteArray("shift+Odiaeresis"));
-    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ü'), QByteArray("shift+Udiaeresis"));
-    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ł'), QByteArray("shift+U0141"));
+TEST(GAKeys, CapitalsKeepTheirOwnKeySymbol) {
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ä'), QByteArray("Adiaeresis"));
+    EXPECT_EQ(ZEP_GA_CharacterKeysym(U'Ä'), 0xC4u);
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ü'), QByteArray("Udiaeresis"));
+    EXPECT_EQ(ZEP_GA_CharacterKeys(U'Ł'), QByteArray("U0141"));
+    EXPECT_EQ(ZEP_GA_CharacterKeysym(U'Ł'), 0x1000141u);
 }
 
 TEST(GAKeys, ControlCharactersAndSurrogatesCannotBeTyped) {
+    EXPECT_EQ(ZEP_GA_CharacterKeysym(U'\x01'), 0u);
     EXPECT_TRUE(ZEP_GA_CharacterKeys(U'\x01').isEmpty());
     EXPECT_TRUE(ZEP_GA_CharacterKeys(U'\r').isEmpty());
     EXPECT_TRUE(ZEP_GA_CharacterKeys(U'\x7F').isEmpty());

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
 #include "md_test_support.h"
 #include "zep_menu_file.h"
@@ -118,4 +120,31 @@ TEST_F(MenuFile, ADamagedFileNamesFileAndLineAndKeepsWhatWasLoaded) {
 TEST_F(MenuFile, RefusesAFileFarLargerThanADirectory) {
     const QString error = LoadError(QByteArray(2 * 1024 * 1024, ';'));
     EXPECT_TRUE(error.contains(QStringLiteral("zu groß"))) << error.toStdString();
+}
+
+TEST_F(MenuFile, TheInstalledSampleDirectoryStartsTheBuiltSamplePrograms) {
+    const auto install = [] {
+        QProcess script;
+        script.start(QStringLiteral("bash"),
+                     {QStringLiteral(MD_SOURCE_DIR "/scripts/install-samples.sh"),
+                      QStringLiteral(MD_BUILD_DIR)});
+        return script.waitForFinished(30000) && script.exitCode() == 0;
+    };
+    ASSERT_TRUE(install());
+    FMenu.Load();
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON.EXE")),
+              QStringLiteral("Personaleinsatzplanung"));
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("KUDRE.EXE")),
+              QStringLiteral("Kundenregister"));
+    for (const QString& program : {QStringLiteral("PLON"), QStringLiteral("KUDRE")}) {
+        const QStringList command = QProcess::splitCommand(FMenu.StartCommand_ByExeName(program));
+        ASSERT_EQ(command.size(), 1);
+        EXPECT_TRUE(QFileInfo(command.first()).isExecutable()) << command.first().toStdString();
+    }
+
+    Write("[PLON.EXE]\nNAME=Eigene Planung\n");
+    ASSERT_TRUE(install());
+    FMenu.Load();
+    EXPECT_EQ(FMenu.ProgrammName_ByExeName(QStringLiteral("PLON")),
+              QStringLiteral("Eigene Planung"));
 }

@@ -1,0 +1,155 @@
+#include "x11_foreign_window.h"
+
+#include <QByteArray>
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+
+// After the Qt headers: Xlib's macros must not reach them.
+extern "C" {
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+}
+
+namespace {
+
+constexpr auto CPoll = std::chrono::milliseconds(5);
+constexpr auto CGiveUp = std::chrono::seconds(30);
+// The target program may still be settling its own focus right after it got it.
+constexpr auto CSettled = std::chrono::milliseconds(300);
+
+// The X server here may refuse a connection opened right after another one closed.
+Display* OpenDisplay() {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) {
+            return display;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
+}
+
+QString NetWmName(Display* ADisplay, Window AWindow) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    QString name;
+    if (XGetWindowProperty(ADisplay, AWindow, XInternAtom(ADisplay, "_NET_WM_NAME", False), 0, 1024,
+                           False, AnyPropertyType, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        data != nullptr) {
+        name =
+            QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return name;
+}
+
+}  // namespace
+
+struct TForeignWindow::TConnection {
+    Display* XDisplay = nullptr;
+    Window XWindow = None;
+
+    ~TConnection() {
+        if (XDisplay != nullptr) {
+            XCloseDisplay(XDisplay);
+        }
+    }
+};
+
+TForeignWindow::TForeignWindow(const QString& ATitle)
+    : FConnection(std::make_unique<TConnection>()) {
+    Display* display = OpenDisplay();
+    if (display == nullptr) {
+        throw std::runtime_error("no X display for the foreign window");
+    }
+    FConnection->XDisplay = display;
+    const Window root = DefaultRootWindow(display);
+    FConnection->XWindow =
+        XCreateSimpleWindow(display, root, 600, 500, 300, 200, 0, 0, WhitePixel(display, 0));
+    const QByteArray title = ATitle.toUtf8();
+    XChangeProperty(display, FConnection->XWindow, XInternAtom(display, "_NET_WM_NAME", False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.constData()),
+                    static_cast<int>(title.size()));
+    XSelectInput(display, FConnection->XWindow, KeyPressMask);
+    XMapRaised(display, FConnection->XWindow);
+    XSync(display, False);
+}
+
+TForeignWindow::~TForeignWindow() {
+    Acted();
+}
+
+void TForeignWindow::StealFocusFrom(const QString& ATitlePart) {
+    ActWhenFocused(ATitlePart, false);
+}
+
+void TForeignWindow::CoverWhenFocused(const QString& ATitlePart) {
+    ActWhenFocused(ATitlePart, true);
+}
+
+void TForeignWindow::ActWhenFocused(const QString& ATitlePart, bool ACover) {
+    FThread = std::thread([this, ATitlePart, ACover, own = FConnection->XWindow] {
+        Display* display = OpenDisplay();
+        if (display == nullptr) {
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + CGiveUp;
+        std::optional<std::chrono::steady_clock::time_point> focusedSince;
+        while (!FStop && std::chrono::steady_clock::now() < deadline) {
+            Window focus = None;
+            int revert = 0;
+            XGetInputFocus(display, &focus, &revert);
+            const bool focused = focus != None && focus != PointerRoot &&
+                                 NetWmName(display, focus).contains(ATitlePart);
+            if (!focused) {
+                focusedSince.reset();
+            } else if (!focusedSince) {
+                focusedSince = std::chrono::steady_clock::now();
+            }
+            if (focusedSince && std::chrono::steady_clock::now() - *focusedSince >= CSettled) {
+                if (ACover) {
+                    XWindowAttributes attributes{};
+                    XGetWindowAttributes(display, focus, &attributes);
+                    XMoveResizeWindow(display, own, attributes.x, attributes.y,
+                                      static_cast<unsigned>(attributes.width),
+                                      static_cast<unsigned>(attributes.height));
+                    XRaiseWindow(display, own);
+                } else {
+                    XSetInputFocus(display, own, RevertToParent, CurrentTime);
+                }
+                XSync(display, False);
+                FActed = true;
+                break;
+            }
+            std::this_thread::sleep_for(CPoll);
+        }
+        XCloseDisplay(display);
+    });
+}
+
+bool TForeignWindow::Acted() {
+    FStop = true;
+    if (FThread.joinable()) {
+        FThread.join();
+    }
+    return FActed;
+}
+
+int TForeignWindow::KeyPresses() {
+    Display* display = FConnection->XDisplay;
+    XSync(display, False);
+    int presses = 0;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        presses += event.type == KeyPress ? 1 : 0;
+    }
+    return presses;
+}

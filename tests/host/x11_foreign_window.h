@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+// A bare X window of some other program, for the focus tests. It counts the key presses it
+// receives, and it can take the keyboard focus behind a player's back.
+class TForeignWindow {
+public:
+    // Opens its own connection to DISPLAY and shows a window titled ATitle.
+    explicit TForeignWindow(const QString& ATitle);
+    ~TForeignWindow();
+    TForeignWindow(const TForeignWindow&) = delete;
+    TForeignWindow& operator=(const TForeignWindow&) = delete;
+
+    // From a thread of its own: as soon as a window whose title contains ATitlePart has the
+    // focus, gives the focus to this window ...
+    void StealFocusFrom(const QString& ATitlePart);
+    // ... or moves this window over that one.
+    void CoverWhenFocused(const QString& ATitlePart);
+    // Whether the thread acted; ends it.
+    bool Acted();
+    int KeyPresses();
+
+private:
+    struct TConnection;
+    void ActWhenFocused(const QString& ATitlePart, bool ACover);
+
+    std::unique_ptr<TConnection> FConnection;
+    std::thread FThread;
+    std::atomic<bool> FActed = false;
+    std::atomic<bool> FStop = false;
+};
