@@ -10,6 +10,7 @@
 #include "vko_info.h"
 #include "vko_programm.h"
 #include "zep_ga_player.h"
+#include "zep_x11_connect.h"
 
 namespace {
 
@@ -19,14 +20,6 @@ QStringList ArgumentsOf(int argc, char** argv) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     }
     return arguments;
-}
-
-// Without a display the toolkit would abort the process; a scheduled run must rather end
-// with a clear message and an exit code.
-bool DisplayAvailable() {
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
@@ -52,11 +45,12 @@ int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
 int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayerFactory) {
     const QStringList arguments = ArgumentsOf(argc, argv);
     const bool unattended = TZEP_MD_CommandLine(arguments).RunSwitch();
-    if (!DisplayAvailable()) {
-        VKOInfo().ShowFehler(TVKO_FehlerInfo{
-            QStringLiteral("Mandorel kann nicht starten: es ist kein Bildschirm verfügbar (die "
-                           "Umgebungsvariable DISPLAY ist leer)."),
-            {QStringLiteral("MD_Programmstart")}});
+    // Without a display the toolkit would abort the process; a scheduled run must rather end
+    // with a clear message and an exit code.
+    if (const QString fehlt = ZEP_Bildschirm_Fehlt(); !fehlt.isEmpty()) {
+        VKOInfo().ShowFehler(
+            TVKO_FehlerInfo{QStringLiteral("Mandorel kann nicht starten. ") + fehlt,
+                            {QStringLiteral("MD_Programmstart")}});
         return CMD_Exit_Fehler;
     }
 

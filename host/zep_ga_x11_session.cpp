@@ -1,13 +1,13 @@
 #include "zep_ga_x11_session.h"
 
 #include <QByteArray>
-#include <QThread>
 #include <algorithm>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "vko_info.h"
+#include "zep_x11_connect.h"
 
 // Xlib defines macros (Bool, Status) that Qt headers must not see.
 extern "C" {
@@ -27,8 +27,6 @@ constexpr int CMaxDepth = 64;
 // Titles longer than this (in 32-bit units of a property) are cut.
 constexpr long CMaxTitleUnits = 1024;
 constexpr int CLeftButton = 1;
-constexpr int CConnectAttempts = 5;
-constexpr unsigned long CConnectRetryMs = 50;
 
 // The one X error trap of the process; Xlib's handler is global.
 struct TErrorTrap {
@@ -114,15 +112,7 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
             QStringLiteral("Kein X-Bildschirm: die Umgebungsvariable DISPLAY ist nicht "
                            "gesetzt, ein Programm kann daher nicht bedient werden."));
     }
-    // An X server may refuse a connection opened right after another one closed; a few tries
-    // ride that out.
-    for (int attempt = 0; attempt < CConnectAttempts && FConnection->XDisplay == nullptr;
-         ++attempt) {
-        if (attempt > 0) {
-            QThread::msleep(CConnectRetryMs);
-        }
-        FConnection->XDisplay = XOpenDisplay(displayName.constData());
-    }
+    FConnection->XDisplay = ZEP_X11_Connect(displayName);
     if (FConnection->XDisplay == nullptr) {
         throw EVKO_Error(QStringLiteral("Der X-Bildschirm „%1“ (DISPLAY) ist nicht erreichbar.")
                              .arg(QString::fromLocal8Bit(displayName)));

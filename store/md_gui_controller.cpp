@@ -22,6 +22,14 @@ TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(std::unique_ptr<TZEP_GA
     FListener = std::make_unique<TZEP_MD_GUI_Listener>();
     FImages = GlobResGlyphImageList_GetInstance(0);
     FMenuFile = std::make_unique<TZEP_MenuFile>();
+    try {
+        FMenuFile->Load();
+    } catch (...) {
+        // The views only take display names from it; a run names the damage when it starts
+        // a program, so a damaged directory must not keep the module from starting.
+        VKOInfo().RegisterException("TZEP_MD_GUI_Controller.Create", std::current_exception(),
+                                    false);
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller.Create");
 }

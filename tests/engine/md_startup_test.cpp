@@ -149,6 +149,13 @@ TEST_F(StartupTest, WithoutADisplayTheProgramEndsWithAClearMessage) {
     const TResult result = Run(MD_QUANDRIX, Args({"-RUN", "-PROG:PLON", "-REPORT:X"}), environment);
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_TRUE(result.StandardError.contains(QStringLiteral("kein Bildschirm")));
+
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+    const TResult unreachable =
+        Run(MD_QUANDRIX, Args({"-RUN", "-PROG:PLON", "-REPORT:X"}), environment);
+    EXPECT_EQ(unreachable.ExitCode, 1);
+    EXPECT_TRUE(unreachable.StandardError.contains(QStringLiteral("„:97“")));
+    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("nicht erreichbar")));
 }
 
 TEST_F(StartupTest, WithoutTheRunSwitchTheWindowOpensAndTheOtherSwitchesAreIgnored) {
