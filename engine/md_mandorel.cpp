@@ -1,8 +1,8 @@
 #include "md_mandorel.h"
 
 #include <QStringList>
+#include <QVarLengthArray>
 #include <array>
-#include <vector>
 
 #include "vko_ansi.h"
 #include "vko_info.h"
@@ -56,14 +56,17 @@ QByteArray CanonicalDirectory() {
     return directory;
 }
 
-std::vector<TPart> ReadDirectory(const QByteArray& APart) {
+// Eight parts are usual; a longer directory goes to the heap.
+using TDirectory = QVarLengthArray<TPart, 16>;
+
+TDirectory ReadDirectory(QByteArrayView APart) {
     // Nearly every stream has the directory this version writes; it needs no decoding.
     static const QByteArray canonical = CanonicalDirectory();
     if (APart == canonical) {
         return {TPart::Skip,        TPart::Sequence, TPart::Description, TPart::Auswertungsgrund,
                 TPart::TokenValues, TPart::PlanIds,  TPart::Program,     TPart::Name};
     }
-    std::vector<TPart> directory;
+    TDirectory directory;
     for (const QString& entry : VKO_TextLines(VKO_DecodeText(APart))) {
         TPart part = TPart::Skip;
         for (const auto& [name, known] : CKnownParts) {
@@ -201,10 +204,10 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer) {
             QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
     }
     AContainer.SetCurrentLine(0);
-    const std::vector<TPart> directory = ReadDirectory(AContainer.LineData());
-    for (std::size_t i = 0; i < directory.size(); ++i) {
+    const TDirectory directory = ReadDirectory(AContainer.LineView());
+    for (qsizetype i = 0; i < directory.size(); ++i) {
         AContainer.SetCurrentLine(static_cast<int>(i));
-        const QByteArray& bytes = AContainer.LineData();
+        const QByteArrayView bytes = AContainer.LineView();
         switch (directory[i]) {
             case TPart::Skip:
                 break;

@@ -41,7 +41,7 @@ QByteArray VKO_AnsiFromString(const QString& AText) {
     return bytes;
 }
 
-QString VKO_AnsiToString(const QByteArray& ABytes) {
+QString VKO_AnsiToString(QByteArrayView ABytes) {
     // Latin-1 and Windows-1252 differ only from 0x80 to 0x9F.
     QString text = QString::fromLatin1(ABytes);
     for (QChar& c : text) {
@@ -52,7 +52,7 @@ QString VKO_AnsiToString(const QByteArray& ABytes) {
     return text;
 }
 
-QString VKO_DecodeText(const QByteArray& ABytes) {
+QString VKO_DecodeText(QByteArrayView ABytes) {
     if (const auto encoding = QStringConverter::encodingForData(ABytes)) {
         if (*encoding == QStringConverter::Utf8 || *encoding == QStringConverter::Utf16LE ||
             *encoding == QStringConverter::Utf16BE) {

@@ -8,12 +8,12 @@ QStringList VKO_TextLines(const QString& AText) {
     return lines;
 }
 
-QString VKO_DecodeUtf8Text(const QByteArray& ABytes) {
+QString VKO_DecodeUtf8Text(QByteArrayView ABytes) {
     const auto encoding = QStringConverter::encodingForData(ABytes);
     if (encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE) {
         QStringDecoder decoder(*encoding, QStringConverter::Flag::Default);
         return decoder.decode(ABytes);
     }
     const bool utf8Mark = encoding == QStringConverter::Utf8;
-    return QString::fromUtf8(QByteArrayView(ABytes).sliced(utf8Mark ? 3 : 0));
+    return QString::fromUtf8(ABytes.sliced(utf8Mark ? 3 : 0));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -31,4 +32,4 @@ void VKO_ForEachLine(QStringView AText, TVisit&& AVisit) {
 }
 
 // Decodes UTF-8 text; a byte-order mark (UTF-8, UTF-16 LE/BE) is honoured and dropped.
-QString VKO_DecodeUtf8Text(const QByteArray& ABytes);
+QString VKO_DecodeUtf8Text(QByteArrayView ABytes);

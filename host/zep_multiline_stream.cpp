@@ -1,6 +1,7 @@
 #include "zep_multiline_stream.h"
 
 #include <QString>
+#include <QVarLengthArray>
 #include <QtEndian>
 
 #include "vko_bounded_read.h"
@@ -47,11 +48,25 @@ QByteArray& TZEP_MultiLine_Stream::Current() {
                          CVKO_Info_Fehler_Standard_IllegalerParameter);
     }
     SyncFromStream();
-    return FLines[static_cast<std::size_t>(FCurrent)];
+    TLine& line = FLines[static_cast<std::size_t>(FCurrent)];
+    if (!line.Owned) {
+        line.Bytes = line.View.toByteArray();
+        line.View = {};
+        line.Owned = true;
+    }
+    return line.Bytes;
 }
 
 const QByteArray& TZEP_MultiLine_Stream::LineData() const {
     return const_cast<TZEP_MultiLine_Stream*>(this)->Current();
+}
+
+QByteArrayView TZEP_MultiLine_Stream::LineView() const {
+    if (FCurrent < 0 || FStream) {
+        return LineData();
+    }
+    const TLine& line = FLines[static_cast<std::size_t>(FCurrent)];
+    return line.Owned ? QByteArrayView(line.Bytes) : line.View;
 }
 
 void TZEP_MultiLine_Stream::SyncFromStream() {
@@ -120,12 +135,12 @@ void TZEP_MultiLine_Stream::SaveFullData(QIODevice& AStream) const {
         }
     };
     appendUInt32(static_cast<quint32>(LineCount()));
-    for (const QByteArray& line : FLines) {
-        appendUInt32(static_cast<quint32>(line.size()));
+    for (const TLine& line : FLines) {
+        appendUInt32(static_cast<quint32>(line.Size()));
     }
     VKO_WriteAll(AStream, header);
-    for (const QByteArray& line : FLines) {
-        VKO_WriteAll(AStream, line);
+    for (const TLine& line : FLines) {
+        VKO_WriteAll(AStream, line.Owned ? line.Bytes : line.View.toByteArray());
     }
 }
 
@@ -162,15 +177,15 @@ qsizetype TZEP_MultiLine_Stream::LoadFullData(const QByteArray& ABytes) {
             QStringLiteral("Der mehrteilige Datenstrom ist beschädigt: %1 Teile angegeben.")
                 .arg(count));
     }
-    std::vector<quint32> sizes(count);
+    QVarLengthArray<quint32, 16> sizes(count);
     for (quint32& size : sizes) {
         size = reader.ReadUInt32();
     }
-    // The parts refer to the shared bytes instead of copying them; a write copies its part.
-    std::vector<QByteArray> lines(count);
+    // The parts stay views into the kept bytes until someone asks for a part of its own.
+    std::vector<TLine> lines(count);
     for (quint32 i = 0; i < count; ++i) {
-        const QByteArrayView part = reader.ReadBytes(sizes[i]);
-        lines[i] = QByteArray::fromRawData(part.data(), part.size());
+        lines[i].View = reader.ReadBytes(sizes[i]);
+        lines[i].Owned = false;
     }
     FStream.reset();
     FLines = std::move(lines);

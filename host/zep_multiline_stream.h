@@ -33,6 +33,8 @@ public:
     QByteArray ReadAll();
     void Write(const QByteArray& ABytes);
     const QByteArray& LineData() const;
+    // The current part's bytes without copying them; valid until the container changes.
+    QByteArrayView LineView() const;
 
     // The current part as a device, for readers and writers that take a stream.
     QIODevice& Stream();
@@ -47,7 +49,15 @@ private:
     QByteArray& Current();
     void SyncFromStream();
 
-    std::vector<QByteArray> FLines;
+    // A part is its own bytes, or a view into FSource as long as nobody asked for more.
+    struct TLine {
+        QByteArray Bytes;
+        QByteArrayView View;
+        bool Owned = true;
+        qsizetype Size() const { return Owned ? Bytes.size() : View.size(); }
+    };
+
+    std::vector<TLine> FLines;
     QByteArray FSource;
     int FCurrent = -1;
     qint64 FPosition = 0;
