@@ -1,0 +1,154 @@
+// The whole program against the real sample programs on the display of the run (xvfb-run):
+// a Mandorel stored through the store, started as the scheduler starts it.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "md_mandorel.h"
+#include "md_processor.h"
+#include "md_test_support.h"
+
+namespace {
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"))
+            << "These tests drive real windows and need an X display: run them under xvfb-run "
+               "as scripts/test.sh does, or configure with -DMD_X11_TESTS=OFF.";
+        // The README's set-up: the sample catalogue and a program directory for this build.
+        QProcess install;
+        install.setProcessEnvironment(Environment());
+        install.start(QStringLiteral("bash"),
+                      {QStringLiteral(MD_SOURCE_DIR "/scripts/install-samples.sh"),
+                       QStringLiteral(MD_BUILD_DIR)});
+        ASSERT_TRUE(install.waitForFinished(30000));
+        ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    }
+
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "QT_QPA_PLATFORM"}) {
+            environment.remove(QString::fromLatin1(name));
+        }
+        environment.insert(QStringLiteral("HOME"), FHome.Path());
+        return environment;
+    }
+
+    void Store(const QString& AName, const QString& AProgramm, const QStringList& ATemplates,
+               const TZEP_MD_TokenValues& AValues) {
+        TZEP_MD_Processor processor(
+            std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()));
+        processor.Load_Reports();
+        auto mandorel = TZEP_MD_Mandorel::CreateNew(AName, AProgramm);
+        mandorel->Sequence().SetTargetProgramFile(AProgramm + QStringLiteral(".EXE"));
+        for (const QString& vorlage : ATemplates) {
+            mandorel->Sequence().Append(
+                TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, vorlage});
+        }
+        mandorel->TokenValues() = AValues;
+        ASSERT_TRUE(processor.Add_Mandorel(mandorel, nullptr));
+        processor.Save_Reports();
+    }
+
+    struct TRun {
+        int ExitCode = -1;
+        qint64 Milliseconds = 0;
+        QString StandardError;
+    };
+
+    TRun Run(const QStringList& AArguments) const {
+        QProcess process;
+        process.setProcessEnvironment(Environment());
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(MD_QUANDRIX), AArguments);
+        EXPECT_TRUE(process.waitForFinished(90000)) << "the run did not end";
+        return TRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                    timer.elapsed(), QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    QString Report(const QString& AFileName) const {
+        QFile file(FHome.Path() + QLatin1Char('/') + AFileName);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    static QString Datum(const QDate& ADate) {
+        return ADate.toString(QStringLiteral("dd.MM.yyyy"));
+    }
+
+    TTempHome FHome;
+};
+
+}  // namespace
+
+TEST_F(EndToEnd, AScheduledMonthlyListWritesTheReportForNextMonth) {
+    const QString bericht = FHome.Path() + QStringLiteral("/Monatsliste_Süd.txt");
+    Store(QStringLiteral("Monatsliste Süd"), QStringLiteral("PLON"),
+          {QStringLiteral("PLON_START"), QStringLiteral("PLON_ZEITRAUM"),
+           QStringLiteral("PLON_ABTEILUNG"), QStringLiteral("PLON_SUMMEN"),
+           QStringLiteral("PLON_BERICHT")},
+          {{QStringLiteral("#VON#"), QStringLiteral("#MONAT_NAECHSTER_ANFANG#")},
+           {QStringLiteral("#BIS#"), QStringLiteral("#MONAT_NAECHSTER_ENDE#")},
+           {QStringLiteral("#ABTEILUNG#"), QStringLiteral("Verkauf Süd – ÄÖÜ")},
+           {QStringLiteral("#AUSGABEDATEI#"), bericht}});
+
+    const TRun run = Run({QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+                          QStringLiteral("-REPORT:MONATSLISTE_SUED")});
+    ASSERT_EQ(run.ExitCode, 0) << run.StandardError.toStdString() << FHome.ReadLog().toStdString();
+    std::printf("End-to-end PLON run: %lld ms wall time\n",
+                static_cast<long long>(run.Milliseconds));
+
+    const QDate today = QDate::currentDate();
+    const QDate naechster = QDate(today.year(), today.month(), 1).addMonths(1);
+    const QStringList lines =
+        Report(QStringLiteral("Monatsliste_Süd.txt")).split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 5) << bericht.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Programm: PLON"));
+    EXPECT_EQ(lines[1], QStringLiteral("Von: ") + Datum(naechster));
+    EXPECT_EQ(lines[2], QStringLiteral("Bis: ") + Datum(naechster.addMonths(1).addDays(-1)));
+    EXPECT_EQ(lines[3], QStringLiteral("Abteilung: Verkauf Süd – ÄÖÜ"));
+    EXPECT_EQ(lines[4], QStringLiteral("Summenzeile: ja"));
+}
+
+TEST_F(EndToEnd, AMaskedPasswordIsTypedButNeverWrittenAnywhere) {
+    Store(QStringLiteral("Kundenliste"), QStringLiteral("KUDRE"),
+          {QStringLiteral("KUDRE_START"), QStringLiteral("KUDRE_ANMELDUNG"),
+           QStringLiteral("KUDRE_STICHTAG"), QStringLiteral("KUDRE_LISTE")},
+          {{QStringLiteral("#KENNWORT#"), QStringLiteral("Geh31m!")},
+           {QStringLiteral("#STICHTAG#"), QStringLiteral("#HEUTE#")}});
+    const TRun run = Run({QStringLiteral("-RUN"), QStringLiteral("-PROG:KUDRE"),
+                          QStringLiteral("-REPORT:KUNDENLISTE")});
+    ASSERT_EQ(run.ExitCode, 0) << run.StandardError.toStdString();
+    const QString liste = Report(QStringLiteral("KUDRE_Liste.txt"));
+    EXPECT_TRUE(liste.contains(QStringLiteral("Stichtag: ") + Datum(QDate::currentDate())));
+    EXPECT_TRUE(liste.contains(QStringLiteral("Anmeldung: ok")));
+    EXPECT_FALSE(liste.contains(QStringLiteral("Geh31m!")));
+    EXPECT_FALSE(FHome.ReadLog().contains(QStringLiteral("Geh31m!")));
+}
+
+TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeout) {
+    // A catalogue whose start template waits for a title the sample never shows.
+    QFile catalogue(FHome.SettingsFolder() + QStringLiteral("/MD_Templates.ini"));
+    ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly));
+    catalogue.write(
+        "[TEMPLATES]\nPLON_FALSCH\n[PLON_FALSCH]\nSTARTS_PROGRAM=PLON\n"
+        "SEQUENCE=START; WAIT \"Gibt es nicht\" ms=1500\n");
+    catalogue.close();
+    Store(QStringLiteral("Falsch"), QStringLiteral("PLON"), {QStringLiteral("PLON_FALSCH")}, {});
+
+    const TRun run = Run(
+        {QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"), QStringLiteral("-REPORT:FALSCH")});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_LT(run.Milliseconds, 30000);
+    const QString log = FHome.ReadLog();
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Der Mandorel FALSCH für das Programm PLON ist "
+                                    "fehlgeschlagen")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Gibt es nicht")));
+}
