@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <cstdlib>
 
 #include "md_commandline.h"
 #include "md_gui_controller.h"
@@ -10,7 +11,6 @@
 #include "vko_info.h"
 #include "vko_programm.h"
 #include "zep_ga_player.h"
-#include "zep_x11_connect.h"
 
 namespace {
 
@@ -20,6 +20,31 @@ QStringList ArgumentsOf(int argc, char** argv) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     }
     return arguments;
+}
+
+void StartFailed(const QString& AWhy) {
+    VKOInfo().ShowFehler(TVKO_FehlerInfo{
+        QStringLiteral("Mandorel kann nicht starten: es ist kein Bildschirm verfügbar (%1).")
+            .arg(AWhy),
+        {QStringLiteral("MD_Programmstart")}});
+}
+
+bool DisplayNamed() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// The toolkit ends the process when it cannot reach the display; a scheduled run must rather
+// end with a clear message and an exit code.
+void EndWithoutDisplay(QtMsgType AType, const QMessageLogContext&, const QString& AMessage) {
+    if (AType != QtFatalMsg) {
+        return;
+    }
+    VKOInfo().WriteTextWithStamp(QStringLiteral("Meldung der Bedienoberfläche: ") + AMessage);
+    StartFailed(QStringLiteral("der Bildschirm „%1“ ist nicht erreichbar")
+                    .arg(qEnvironmentVariable("DISPLAY")));
+    std::_Exit(CMD_Exit_Fehler);
 }
 
 int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
@@ -45,16 +70,13 @@ int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
 int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayerFactory) {
     const QStringList arguments = ArgumentsOf(argc, argv);
     const bool unattended = TZEP_MD_CommandLine(arguments).RunSwitch();
-    // Without a display the toolkit would abort the process; a scheduled run must rather end
-    // with a clear message and an exit code.
-    if (const QString fehlt = ZEP_Bildschirm_Fehlt(); !fehlt.isEmpty()) {
-        VKOInfo().ShowFehler(
-            TVKO_FehlerInfo{QStringLiteral("Mandorel kann nicht starten. ") + fehlt,
-                            {QStringLiteral("MD_Programmstart")}});
+    if (!DisplayNamed()) {
+        StartFailed(QStringLiteral("die Umgebungsvariable DISPLAY ist leer"));
         return CMD_Exit_Fehler;
     }
-
+    const QtMessageHandler toolkitHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(argc, argv);
+    qInstallMessageHandler(toolkitHandler);
     if (!unattended) {
         VKOInfo().SetPresenter(std::make_unique<TZEP_MD_MessageBoxPresenter>());
     }

@@ -22,25 +22,3 @@ _XDisplay* ZEP_X11_Connect(const QByteArray& ADisplayName) {
     }
     return display;
 }
-
-QString ZEP_Bildschirm_Fehlt() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        return {};
-    }
-    const QByteArray displayName = qgetenv("DISPLAY");
-    if (displayName.isEmpty()) {
-        return QStringLiteral(
-            "Es ist kein Bildschirm verfügbar (die Umgebungsvariable DISPLAY "
-            "ist leer).");
-    }
-    Display* display = ZEP_X11_Connect(displayName);
-    if (display == nullptr) {
-        return QStringLiteral(
-                   "Es ist kein Bildschirm verfügbar: der X-Bildschirm „%1“ (DISPLAY) "
-                   "ist nicht erreichbar.")
-            .arg(QString::fromLocal8Bit(displayName));
-    }
-    XCloseDisplay(display);
-    return {};
-}

@@ -39,10 +39,11 @@ void TZEP_MD_GUI_Controller_Impl::RequestTermination() {
 
 void TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute() try {
     FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen;
-    FProcessor->Load_Reports();
     const TZEP_MD_CommandLine commandLine(FArguments);
     const QString programm = commandLine.Programm();
     const QString name = commandLine.Report();
+    // The run needs no other Mandorel, so it reads only this one, however many are stored.
+    FProcessor->Load_Report(name, programm);
     Select_Mandorel(name, programm);
     if (FSelected_Mandorel == nullptr) {
         VKOInfo().WriteTextWithStamp(QStringLiteral("Could not find Mandorel ") + name +

@@ -36,26 +36,42 @@ void TZEP_MD_Processor::Load_Reports() try {
     FMdRdFile->Reset();
     for (bool found = FMdRdFile->Get_first_extMode(); found;
          found = FMdRdFile->Get_next_extMode()) {
-        const QString programm = VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey));
-        const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
-        auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
-        try {
-            // The blob's bytes themselves: a device per record would cost more than the rest.
-            if (mandorel->LoadFromBytes(FMdRdFile->BlobBytes(), name, programm)) {
-                FMandorel_List.push_back(std::move(mandorel));
-            }
-        } catch (...) {
-            // One damaged record must not hide the others.
-            const TVKO_FehlerInfo fehler = VKOInfo().FehlerInfo(std::current_exception());
-            VKOInfo().WriteTextWithStamp(
-                QStringLiteral("Der Mandorel %1 für das Programm %2 kann nicht gelesen werden "
-                               "und wird übersprungen: %3")
-                    .arg(FMdRdFile->Wert(TZEP_DBFile::CNameKey), programm, fehler.Text));
-            VKOInfo().ResetErrorSpezNoWrite();
-        }
+        LoadCurrentRecord();
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Load_Reports");
+}
+
+void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgrammName) try {
+    FMandorel_List.clear();
+    FMdRdFile->Reset();
+    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AProgrammName.toUpper());
+    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, Wert_2_Wert4KeyFeld(AName));
+    if (FMdRdFile->Read()) {
+        LoadCurrentRecord();
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Load_Report");
+}
+
+void TZEP_MD_Processor::LoadCurrentRecord() {
+    const QString programm = VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey));
+    const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
+    auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
+    try {
+        // The blob's bytes themselves: a device per record would cost more than the rest.
+        if (mandorel->LoadFromBytes(FMdRdFile->BlobBytes(), name, programm)) {
+            FMandorel_List.push_back(std::move(mandorel));
+        }
+    } catch (...) {
+        // One damaged record must not hide the others.
+        const TVKO_FehlerInfo fehler = VKOInfo().FehlerInfo(std::current_exception());
+        VKOInfo().WriteTextWithStamp(
+            QStringLiteral("Der Mandorel %1 für das Programm %2 kann nicht gelesen werden "
+                           "und wird übersprungen: %3")
+                .arg(FMdRdFile->Wert(TZEP_DBFile::CNameKey), programm, fehler.Text));
+        VKOInfo().ResetErrorSpezNoWrite();
+    }
 }
 
 void TZEP_MD_Processor::Save_Reports() try {

@@ -24,6 +24,8 @@ public:
     TZEP_MD_Processor& operator=(const TZEP_MD_Processor&) = delete;
 
     void Load_Reports();
+    // Loads only the Mandorel with this name and program, for a run that needs no other.
+    void Load_Report(const QString& AName, const QString& AProgrammName);
     // Writes every pending change; a change whose write fails stays pending.
     void Save_Reports();
 
@@ -44,6 +46,7 @@ public:
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
 
 private:
+    void LoadCurrentRecord();
     int Get_MD_Index(const QString& AName, const QString& AProgrammName) const;
     void InsertReport(const TZEP_MD_Mandorel& AMandorel);
     void UpdateReport(const TZEP_MD_Mandorel& AMandorel);

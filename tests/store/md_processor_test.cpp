@@ -226,3 +226,18 @@ TEST_F(ProcessorTest, AnIllegalMarkerStopsTheSaveWithTheStandardError) {
                   ->Modify_Marker(),
               TZEP_DataOperation::Insert);
 }
+
+TEST_F(ProcessorTest, LoadReportReadsOnlyTheNamedMandorel) {
+    Store(Mandorel(QStringLiteral("Monatsliste")));
+    Store(Mandorel(QStringLiteral("Jahresliste")));
+    auto processor = NewProcessor();
+    processor->Load_Report(QStringLiteral("monatsliste"), QStringLiteral("plon"));
+    EXPECT_EQ(Names(*processor), QStringList{QStringLiteral("Monatsliste")});
+    processor->Load_Report(QStringLiteral("Wochenliste"), QStringLiteral("PLON"));
+    EXPECT_TRUE(Names(*processor).isEmpty());
+
+    WriteRecord(QStringLiteral("PLON"), QStringLiteral("Kaputt"), "ZMLS");
+    processor->Load_Report(QStringLiteral("Kaputt"), QStringLiteral("PLON"));
+    EXPECT_TRUE(Names(*processor).isEmpty());
+    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("KAPUTT")));
+}
