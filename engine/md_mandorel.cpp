@@ -107,15 +107,16 @@ std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Mandorel::CreateNew(const QString& ANa
 }
 
 std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Mandorel::Clone(const TZEP_MD_Mandorel& AMother) try {
+    const TZEP_MD_Mandorel& mother = AMother.Decoded();
     auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
-    mandorel->FName_Key = AMother.FName_Key;
-    mandorel->FName_Anzeige = AMother.FName_Anzeige;
-    mandorel->FProgramm = AMother.FProgramm;
-    mandorel->FAuswertungs_Beschreibung = AMother.FAuswertungs_Beschreibung;
-    mandorel->FAuswertungs_Grund = AMother.FAuswertungs_Grund;
-    mandorel->FSequence = AMother.FSequence;
-    mandorel->FTokenValues = AMother.FTokenValues;
-    mandorel->FPlanIds = AMother.FPlanIds;
+    mandorel->FName_Key = mother.FName_Key;
+    mandorel->FName_Anzeige = mother.FName_Anzeige;
+    mandorel->FProgramm = mother.FProgramm;
+    mandorel->FAuswertungs_Beschreibung = mother.FAuswertungs_Beschreibung;
+    mandorel->FAuswertungs_Grund = mother.FAuswertungs_Grund;
+    mandorel->FSequence = mother.FSequence;
+    mandorel->FTokenValues = mother.FTokenValues;
+    mandorel->FPlanIds = mother.FPlanIds;
     return mandorel;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.Clone");
@@ -127,6 +128,7 @@ void TZEP_MD_Mandorel::SetName(const QString& AName_Anzeige) {
 }
 
 void TZEP_MD_Mandorel::SaveToStream(QIODevice& AStream) const try {
+    Decoded();
     TZEP_MultiLine_Stream container;
     container.SetLineCount(CPartCount);
     QStringList directory{CContent};
@@ -177,7 +179,7 @@ bool TZEP_MD_Mandorel::LoadFromStream(QIODevice& AStream, const QString& AName_A
     }
     TZEP_MultiLine_Stream container;
     container.LoadFullData(AStream);
-    return LoadParts(container);
+    return LoadParts(container, false);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
 }
@@ -187,32 +189,64 @@ bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AN
     BeginLoad(AName_Anzeige, AProgramm);
     TZEP_MultiLine_Stream container;
     container.LoadFullData(ABytes);
-    return LoadParts(container);
+    const bool hasStep = LoadParts(container, true);
+    FUndecoded = ABytes;
+    return hasStep;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
 }
 
+TZEP_MD_Mandorel& TZEP_MD_Mandorel::Decoded() try {
+    if (!FUndecoded.isEmpty()) {
+        const QByteArray bytes = std::exchange(FUndecoded, QByteArray());
+        TZEP_MultiLine_Stream container;
+        container.LoadFullData(bytes);
+        LoadParts(container, false);
+    }
+    return *this;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
+}
+
+const TZEP_MD_Mandorel& TZEP_MD_Mandorel::Decoded() const {
+    // Decoding changes how the fields are held, not what they are; Mandorele are never
+    // defined const.
+    return const_cast<TZEP_MD_Mandorel*>(this)->Decoded();
+}
+
 void TZEP_MD_Mandorel::BeginLoad(const QString& AName_Anzeige, const QString& AProgramm) {
+    // Parts the new stream lacks leave the fields as they were, also undecoded ones.
+    Decoded();
     FProgramm = AProgramm;
     SetName(AName_Anzeige);
     FTokenValues.clear();
 }
 
-bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer) {
+bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckOnly) {
     if (AContainer.LineCount() == 0) {
         throw EVKO_Error(
             QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
     }
     AContainer.SetCurrentLine(0);
     const TDirectory directory = ReadDirectory(AContainer.LineView());
+    qsizetype steps = FSequence.Count();
     for (qsizetype i = 0; i < directory.size(); ++i) {
         AContainer.SetCurrentLine(static_cast<int>(i));
         const QByteArrayView bytes = AContainer.LineView();
+        const bool decode = !ACheckOnly || directory[i] == TPart::Program ||
+                            directory[i] == TPart::Name || directory[i] == TPart::PlanIds;
+        if (!decode) {
+            if (directory[i] == TPart::Sequence) {
+                steps = TZEP_GA_Sequence::CountActions(bytes);
+            }
+            continue;
+        }
         switch (directory[i]) {
             case TPart::Skip:
                 break;
             case TPart::Sequence:
                 FSequence.LoadFromBytes(bytes);
+                steps = FSequence.Count();
                 break;
             case TPart::Description:
                 FAuswertungs_Beschreibung = VKO_AnsiToString(bytes);
@@ -253,5 +287,5 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer) {
                 break;
         }
     }
-    return FSequence.Count() > 0;
+    return steps > 0;
 }

@@ -37,21 +37,24 @@ public:
     // A deep copy; the modify marker is not copied.
     static std::unique_ptr<TZEP_MD_Mandorel> Clone(const TZEP_MD_Mandorel& AMother);
 
-    TZEP_GA_Sequence& Sequence() { return FSequence; }
-    const TZEP_GA_Sequence& Sequence() const { return FSequence; }
-    TZEP_MD_TokenValues& TokenValues() { return FTokenValues; }
-    const TZEP_MD_TokenValues& TokenValues() const { return FTokenValues; }
-    QList<TIntTrio>& PlanIds() { return FPlanIds; }
-    const QList<TIntTrio>& PlanIds() const { return FPlanIds; }
+    // A Mandorel read from the store decodes its fields when one of them is first used.
+    TZEP_GA_Sequence& Sequence() { return Decoded().FSequence; }
+    const TZEP_GA_Sequence& Sequence() const { return Decoded().FSequence; }
+    TZEP_MD_TokenValues& TokenValues() { return Decoded().FTokenValues; }
+    const TZEP_MD_TokenValues& TokenValues() const { return Decoded().FTokenValues; }
+    QList<TIntTrio>& PlanIds() { return Decoded().FPlanIds; }
+    const QList<TIntTrio>& PlanIds() const { return Decoded().FPlanIds; }
 
     const QString& Programm() const { return FProgramm; }
     const QString& Name_Key() const { return FName_Key; }
     const QString& Name_Anzeige() const { return FName_Anzeige; }
 
-    const QString& Auswertungs_Beschreibung() const { return FAuswertungs_Beschreibung; }
-    void SetAuswertungs_Beschreibung(const QString& AText) { FAuswertungs_Beschreibung = AText; }
-    const QString& Auswertungs_Grund() const { return FAuswertungs_Grund; }
-    void SetAuswertungs_Grund(const QString& AText) { FAuswertungs_Grund = AText; }
+    const QString& Auswertungs_Beschreibung() const { return Decoded().FAuswertungs_Beschreibung; }
+    void SetAuswertungs_Beschreibung(const QString& AText) {
+        Decoded().FAuswertungs_Beschreibung = AText;
+    }
+    const QString& Auswertungs_Grund() const { return Decoded().FAuswertungs_Grund; }
+    void SetAuswertungs_Grund(const QString& AText) { Decoded().FAuswertungs_Grund = AText; }
 
     TZEP_DataOperation Modify_Marker() const { return FModify_Marker; }
     void SetModify_Marker(TZEP_DataOperation AMarker) { FModify_Marker = AMarker; }
@@ -61,7 +64,9 @@ public:
     // Reads a Mandorel stream from the start of AStream. Non-empty AName_Anzeige and
     // AProgramm take precedence over the stream's own. True when at least one step was read.
     bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige, const QString& AProgramm);
-    // The same from the bytes of a whole stream, without a device around them.
+    // The same from the bytes of a whole stream, without a device around them. The stream is
+    // checked completely, but its fields are decoded only when first used: a store of many
+    // Mandorele loads at the speed of its database.
     bool LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
                        const QString& AProgramm);
 
@@ -70,7 +75,12 @@ private:
 
     void SetName(const QString& AName_Anzeige);
     void BeginLoad(const QString& AName_Anzeige, const QString& AProgramm);
-    bool LoadParts(TZEP_MultiLine_Stream& AContainer);
+    // Decodes the parts into the fields; with ACheckOnly it only checks them and answers
+    // whether the stream has a step (name and program are set in both cases).
+    bool LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckOnly);
+    // Decodes a stream that LoadFromBytes checked but left undecoded.
+    TZEP_MD_Mandorel& Decoded();
+    const TZEP_MD_Mandorel& Decoded() const;
 
     TZEP_GA_Sequence FSequence;
     QString FAuswertungs_Beschreibung;
@@ -81,6 +91,7 @@ private:
     QString FName_Key;
     QString FName_Anzeige;
     TZEP_DataOperation FModify_Marker = TZEP_DataOperation::None;
+    QByteArray FUndecoded;
 };
 
 // Called once per Mandorel of an enumeration.

@@ -49,11 +49,28 @@ bool ReadsWithoutError(const QByteArray& ABytes, TRead&& ARead) {
 
 void MD_Fuzz_MandorelStream(const QByteArray& ABytes) {
     TZEP_MD_Mandorel mandorel;
-    if (!ReadsWithoutError(ABytes, [&](QIODevice& AStream) {
-            mandorel.LoadFromStream(AStream, QString(), QString());
-        })) {
+    bool hasStep = false;
+    const bool read = ReadsWithoutError(ABytes, [&](QIODevice& AStream) {
+        hasStep = mandorel.LoadFromStream(AStream, QString(), QString());
+    });
+    // The store reads from bytes and decodes later; it must accept exactly the same streams.
+    TZEP_MD_Mandorel fromBytes;
+    bool bytesHaveStep = false;
+    bool bytesRead = true;
+    try {
+        bytesHaveStep = fromBytes.LoadFromBytes(ABytes, QString(), QString());
+    } catch (const EVKO_Error&) {
+        VKOInfo().ResetErrorSpezNoWrite();
+        bytesRead = false;
+    }
+    Require(read == bytesRead, "bytes and stream readers disagree on a stream");
+    if (!read) {
         return;
     }
+    Require(hasStep == bytesHaveStep, "bytes and stream readers disagree on the steps");
+    Require(Written([&](QIODevice& AStream) { fromBytes.SaveToStream(AStream); }) ==
+                Written([&](QIODevice& AStream) { mandorel.SaveToStream(AStream); }),
+            "bytes and stream readers read different Mandorele");
     // What was read once is written and read again to the same stream.
     const QByteArray first = Written([&](QIODevice& AStream) { mandorel.SaveToStream(AStream); });
     TZEP_MD_Mandorel again;

@@ -97,7 +97,11 @@ qint32 TVKO_ByteReader::ReadInt32() {
     return qFromLittleEndian<qint32>(Take(4).data());
 }
 
-QString TVKO_ByteReader::ReadText() {
+void TVKO_ByteReader::SkipText() {
+    Take(TextSize());
+}
+
+qsizetype TVKO_ByteReader::TextSize() {
     const quint32 size = ReadUInt32();
     if (size % 2 != 0) {
         throw EVKO_Error(QStringLiteral("%1 ist beschädigt: an Stelle %2 steht ein Text mit der "
@@ -106,7 +110,12 @@ QString TVKO_ByteReader::ReadText() {
                              .arg(FPosition)
                              .arg(size));
     }
-    const QByteArrayView bytes = Take(static_cast<qsizetype>(size));
+    return static_cast<qsizetype>(size);
+}
+
+QString TVKO_ByteReader::ReadText() {
+    const qsizetype size = TextSize();
+    const QByteArrayView bytes = Take(size);
     QVarLengthArray<char16_t, TVKO_StringPool::CMaxLength> units(size / 2);
     for (qsizetype i = 0; i < units.size(); ++i) {
         units[i] = qFromLittleEndian<char16_t>(bytes.data() + 2 * i);

@@ -30,11 +30,14 @@ public:
     qint32 ReadInt32();
     // A UTF-16LE text behind its byte count (32 bit); every text round-trips exactly.
     QString ReadText();
+    // Checks and passes over such a text without decoding it.
+    void SkipText();
     QByteArrayView ReadBytes(qsizetype ACount) { return Take(ACount); }
     qsizetype Remaining() const { return FBytes.size() - FPosition; }
 
 private:
     QByteArrayView Take(qsizetype ACount);
+    qsizetype TextSize();
 
     QByteArrayView FBytes;
     qsizetype FPosition = 0;

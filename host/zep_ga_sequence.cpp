@@ -49,33 +49,50 @@ void TZEP_GA_Sequence::LoadFromStream(QIODevice& AStream) {
 }
 
 qsizetype TZEP_GA_Sequence::LoadFromBytes(QByteArrayView ABytes) {
-    TVKO_ByteReader reader(ABytes, QStringLiteral("Die gespeicherte Aktionsfolge"));
+    QList<TZEP_GA_SingleAction> actions;
+    QString target;
+    const qsizetype used = Parse(ABytes, &actions, &target);
+    FActions = std::move(actions);
+    FTargetProgramFile = target;
+    return used;
+}
+
+qsizetype TZEP_GA_Sequence::CountActions(QByteArrayView ABytes) {
+    qsizetype count = 0;
+    Parse(ABytes, nullptr, nullptr, &count);
+    return count;
+}
+
+// One pass for reading and for checking: without AActions nothing is decoded or kept, but
+// every check runs, so that a checked sequence always reads.
+qsizetype TZEP_GA_Sequence::Parse(QByteArrayView ABytes, QList<TZEP_GA_SingleAction>* AActions,
+                                  QString* ATarget, qsizetype* ACount) {
+    const QString was = QStringLiteral("Die gespeicherte Aktionsfolge");
     if (ABytes.size() < CMagic.size() || ABytes.first(CMagic.size()) != CMagic) {
         throw EVKO_Error(
             QStringLiteral("Die Daten sind keine gespeicherte Aktionsfolge (die Kennung „GASQ“ "
                            "fehlt)."));
     }
-    reader.ReadUInt32();
-    const quint32 size = reader.ReadUInt32();
-    if (size > reader.Remaining()) {
+    TVKO_ByteReader header(ABytes.sliced(CMagic.size()), was);
+    const quint32 size = header.ReadUInt32();
+    if (size > header.Remaining()) {
         throw EVKO_Error(QStringLiteral("Die gespeicherte Aktionsfolge ist unvollständig: %1 "
                                         "Bytes erwartet, nur %2 vorhanden.")
                              .arg(size)
-                             .arg(reader.Remaining()));
+                             .arg(header.Remaining()));
     }
-    ParseBody(ABytes.sliced(CMagic.size() + 4, size));
-    return CMagic.size() + 4 + size;
-}
-
-void TZEP_GA_Sequence::ParseBody(QByteArrayView ABody) {
-    TVKO_ByteReader body(ABody, QStringLiteral("Die gespeicherte Aktionsfolge"));
+    TVKO_ByteReader body(ABytes.sliced(CMagic.size() + 4, size), was);
     const quint32 version = body.ReadUInt32();
     if (version != CVersion) {
         throw EVKO_Error(
             QStringLiteral("Die gespeicherte Aktionsfolge hat die unbekannte Version %1.")
                 .arg(version));
     }
-    const QString target = body.ReadText();
+    if (ATarget != nullptr) {
+        *ATarget = body.ReadText();
+    } else {
+        body.SkipText();
+    }
     const quint32 count = body.ReadUInt32();
     if (count > body.Remaining() / CMinActionBytes) {
         throw EVKO_Error(QStringLiteral("Die gespeicherte Aktionsfolge ist beschädigt: %1 "
@@ -83,8 +100,9 @@ void TZEP_GA_Sequence::ParseBody(QByteArrayView ABody) {
                              .arg(count)
                              .arg(body.Remaining()));
     }
-    QList<TZEP_GA_SingleAction> actions;
-    actions.reserve(count);
+    if (AActions != nullptr) {
+        AActions->reserve(count);
+    }
     for (quint32 i = 0; i < count; ++i) {
         TZEP_GA_SingleAction action;
         const quint8 kind = body.ReadUInt8();
@@ -95,19 +113,27 @@ void TZEP_GA_Sequence::ParseBody(QByteArrayView ABody) {
                                  .arg(kind));
         }
         action.Kind = static_cast<TZEP_GA_ActionKind>(kind);
-        action.Text = body.ReadText();
+        if (AActions != nullptr) {
+            action.Text = body.ReadText();
+        } else {
+            body.SkipText();
+        }
         action.X = body.ReadInt32();
         action.Y = body.ReadInt32();
         action.Millisekunden = body.ReadInt32();
-        actions.append(std::move(action));
+        if (AActions != nullptr) {
+            AActions->append(std::move(action));
+        }
     }
     if (body.Remaining() != 0) {
         throw EVKO_Error(QStringLiteral("Die gespeicherte Aktionsfolge ist beschädigt: %1 Bytes "
                                         "nach der letzten Aktion.")
                              .arg(body.Remaining()));
     }
-    FActions = std::move(actions);
-    FTargetProgramFile = target;
+    if (ACount != nullptr) {
+        *ACount = count;
+    }
+    return CMagic.size() + 4 + size;
 }
 
 QString TZEP_GA_Sequence::ToString() const {

@@ -32,6 +32,8 @@ public:
     void LoadFromStream(QIODevice& AStream);
     // The same from bytes in memory; answers how many bytes the sequence took.
     qsizetype LoadFromBytes(QByteArrayView ABytes);
+    // Checks a stream form as LoadFromBytes does, without decoding it; answers its actions.
+    static qsizetype CountActions(QByteArrayView ABytes);
 
     // The one-line text form of the catalogue's "SEQUENCE" key.
     QString ToText() const;
@@ -41,7 +43,8 @@ public:
     QString ToString() const;
 
 private:
-    void ParseBody(QByteArrayView ABody);
+    static qsizetype Parse(QByteArrayView ABytes, QList<TZEP_GA_SingleAction>* AActions,
+                           QString* ATarget, qsizetype* ACount = nullptr);
 
     QList<TZEP_GA_SingleAction> FActions;
     QString FTargetProgramFile;

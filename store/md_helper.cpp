@@ -30,8 +30,8 @@ void TZEP_MD_Helper::ReportProgramm_Set(TZEP_MD_Mandorel& AMandorel, const QStri
     const qsizetype nameStart = FileNameStart(AProgramm);
     const qsizetype extensionStart = ExtensionStart(AProgramm);
     AMandorel.FProgramm = AProgramm.mid(nameStart, extensionStart - nameStart).toUpper();
-    AMandorel.FSequence.Clear();
-    AMandorel.FSequence.SetTargetProgramFile(
+    AMandorel.Sequence().Clear();
+    AMandorel.Sequence().SetTargetProgramFile(
         (AProgramm.left(extensionStart) + QStringLiteral(".EXE")).toUpper());
 } catch (...) {
     RethrowRegistered("TZEP_MD_Helper.ReportProgramm_Set");

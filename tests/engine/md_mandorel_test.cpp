@@ -233,3 +233,64 @@ TEST(Mandorel, CreateNewSetsTheKeyAndMarksAnInsert) {
     EXPECT_EQ(empty.Modify_Marker(), TZEP_DataOperation::None);
     EXPECT_TRUE(empty.Name_Key().isEmpty());
 }
+
+namespace {
+
+bool LoadBytes(TZEP_MD_Mandorel& AMandorel, const QByteArray& AStream) {
+    return AMandorel.LoadFromBytes(AStream, QString(), QString());
+}
+
+}  // namespace
+
+TEST(Mandorel, ReadingFromBytesGivesWhatReadingFromAStreamGives) {
+    auto mandorel = Monatsliste();
+    mandorel->SetAuswertungs_Beschreibung(QStringLiteral("Umsätze"));
+    mandorel->PlanIds() = {TIntTrio{1, 2, 3}};
+    const QByteArray stream = Saved(*mandorel);
+    TZEP_MD_Mandorel fromBytes;
+    TZEP_MD_Mandorel fromStream;
+    EXPECT_TRUE(LoadBytes(fromBytes, stream));
+    EXPECT_TRUE(Load(fromStream, stream));
+    EXPECT_EQ(fromBytes.Name_Key(), QStringLiteral("MONATSLISTE"));
+    EXPECT_EQ(Saved(fromBytes), Saved(fromStream));
+    EXPECT_EQ(Saved(*TZEP_MD_Mandorel::Clone(fromBytes)), stream);
+
+    TZEP_MD_Mandorel empty;
+    EXPECT_FALSE(LoadBytes(empty, Saved(*TZEP_MD_Mandorel::CreateNew(QStringLiteral("Leer"),
+                                                                     QStringLiteral("PLON")))));
+}
+
+TEST(Mandorel, AChangeBeforeTheFirstReadIsNotOverwrittenByTheStoredFields) {
+    TZEP_MD_Mandorel mandorel;
+    auto stored = Monatsliste();
+    stored->SetAuswertungs_Grund(QStringLiteral("alt"));
+    ASSERT_TRUE(LoadBytes(mandorel, Saved(*stored)));
+    mandorel.SetAuswertungs_Grund(QStringLiteral("neu"));
+    EXPECT_EQ(mandorel.Auswertungs_Grund(), QStringLiteral("neu"));
+    EXPECT_EQ(mandorel.Sequence().Count(), 1);
+    EXPECT_EQ(mandorel.TokenValues().size(), 1);
+
+    // A second stream without plan ids keeps those of the first, read or not.
+    stored->PlanIds() = {TIntTrio{9, 9, 9}};
+    TZEP_MD_Mandorel twice;
+    ASSERT_TRUE(LoadBytes(twice, Saved(*stored)));
+    QList<QByteArray> parts = Parts(Saved(*stored));
+    parts[0] = "content\r\nsequence\r\n";
+    EXPECT_TRUE(LoadBytes(twice, Container(parts)));
+    EXPECT_EQ(twice.PlanIds(), QList<TIntTrio>{(TIntTrio{9, 9, 9})});
+}
+
+TEST(Mandorel, ReadingFromBytesFindsEveryDamageAtOnce) {
+    const QByteArray good = Saved(*Monatsliste());
+    QList<QByteArray> badSequence = Parts(good);
+    badSequence[1][36] = '\x09';
+    QList<QByteArray> oddText = Parts(good);
+    oddText[1][12] = '\x07';
+    QList<QByteArray> badPlan = Parts(good);
+    badPlan[5] = "1;2\r\n";
+    for (const QByteArray& stream :
+         {Container(badSequence), Container(oddText), Container(badPlan), good.left(40)}) {
+        TZEP_MD_Mandorel read;
+        EXPECT_THROW(LoadBytes(read, stream), EVKO_Error) << stream.toHex().toStdString();
+    }
+}
