@@ -1,14 +1,11 @@
 #include "md_gui_controller.h"
 
-#include <QCoreApplication>
 
-#include "md_commandline.h"
 #include "md_glyph_imagelist.h"
 #include "md_gui_run_progress.h"
 #include "md_helper.h"
 #include "md_processor.h"
 #include "vko_info.h"
-#include "vko_programm.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
 
