@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <chrono>
-#include <optional>
 #include <stdexcept>
 
 // After the Qt headers: Xlib's macros must not reach them.
@@ -101,19 +100,20 @@ void TForeignWindow::ActWhenFocused(const QString& ATitlePart, bool ACover) {
             return;
         }
         const auto deadline = std::chrono::steady_clock::now() + CGiveUp;
-        std::optional<std::chrono::steady_clock::time_point> focusedSince;
+        // No std::optional here: GCC's optimiser then warns of an uninitialised time point.
+        bool wasFocused = false;
+        auto focusedSince = std::chrono::steady_clock::time_point();
         while (!FStop && std::chrono::steady_clock::now() < deadline) {
             Window focus = None;
             int revert = 0;
             XGetInputFocus(display, &focus, &revert);
             const bool focused = focus != None && focus != PointerRoot &&
                                  NetWmName(display, focus).contains(ATitlePart);
-            if (!focused) {
-                focusedSince.reset();
-            } else if (!focusedSince) {
+            if (focused && !wasFocused) {
                 focusedSince = std::chrono::steady_clock::now();
             }
-            if (focusedSince && std::chrono::steady_clock::now() - *focusedSince >= CSettled) {
+            wasFocused = focused;
+            if (focused && std::chrono::steady_clock::now() - focusedSince >= CSettled) {
                 if (ACover) {
                     XWindowAttributes attributes{};
                     XGetWindowAttributes(display, focus, &attributes);
