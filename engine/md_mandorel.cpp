@@ -267,14 +267,25 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckO
                                         equals < 0 ? QString() : VKO_Intern(ALine.mid(equals + 1)));
                 });
                 break;
-            case TPart::PlanIds:
+            case TPart::PlanIds: {
                 FPlanIds.clear();
-                VKO_ForEachLine(VKO_DecodeUtf8Text(bytes), [this](QStringView ALine) {
-                    if (!ALine.isEmpty()) {
+                int zeile = 0;
+                VKO_ForEachLine(VKO_DecodeUtf8Text(bytes), [this, &zeile](QStringView ALine) {
+                    ++zeile;
+                    if (ALine.isEmpty()) {
+                        return;
+                    }
+                    try {
                         FPlanIds.append(vko_String2TIntTrio(ALine));
+                    } catch (const EVKO_Error& error) {
+                        throw EVKO_Error(QStringLiteral("Die Plan-Ids des Mandorels sind "
+                                                        "beschädigt (Zeile %1). %2")
+                                             .arg(zeile)
+                                             .arg(error.Text()));
                     }
                 });
                 break;
+            }
             case TPart::Program:
                 if (FProgramm.trimmed().isEmpty()) {
                     FProgramm = VKO_Intern(VKO_AnsiToString(bytes));

@@ -46,10 +46,13 @@ std::array<qint32, N> ParseIntegers(QStringView AText, const char* AWas) {
         ok = ParseInt32((last ? rest : rest.first(separator)).trimmed(), values[i]);
         rest = last ? QStringView() : rest.sliced(separator + 1);
     }
+    // The text is not quoted: a damaged record can put a stored password where a number
+    // belongs, and error texts reach the log.
     if (!ok) {
-        throw EVKO_Error(QStringLiteral("„%1“ ist keine gültige %2: erwartet werden %3 ganze "
-                                        "Zahlen, getrennt durch „;“.")
-                             .arg(AText.left(80).toString(), QString::fromUtf8(AWas))
+        throw EVKO_Error(QStringLiteral("Ein Text von %1 Zeichen ist keine gültige %2: erwartet "
+                                        "werden %3 ganze Zahlen, getrennt durch „;“.")
+                             .arg(AText.size())
+                             .arg(QString::fromUtf8(AWas))
                              .arg(N));
     }
     return values;

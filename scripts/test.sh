@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a build with warnings as errors, then the same tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target for 60 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,5 +21,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_tests build/sanitize
+
+# The readers of outside input, fuzzed for a minute each.
+bash scripts/fuzz.sh 60
 
 echo "All tests passed."

@@ -1,10 +1,13 @@
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 
 #include "md_commandline.h"
 #include "md_gui_controller.h"
 #include "md_gui_run_progress.h"
 #include "md_processor.h"
+#include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_programm.h"
 
@@ -77,10 +80,20 @@ void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const
         throw;
     }
     if (!FProcessor->Fehlende_Vorlage().isEmpty()) {
-        throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht "
-                                        "ausgeführt: ein Schritt nennt die Vorlage „%3“, die der "
-                                        "Katalog MD_Templates.ini nicht enthält.")
-                             .arg(AName, AProgramm, FProcessor->Fehlende_Vorlage()));
+        const QString katalog =
+            VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
+        // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
+        const QString grund = QFileInfo::exists(katalog)
+                                  ? QStringLiteral(
+                                        "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ "
+                                        "nicht enthält.")
+                                  : QStringLiteral(
+                                        "ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ "
+                                        "fehlt.");
+        throw EVKO_Error(
+            QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
+                .arg(AName, AProgramm) +
+            grund.arg(FProcessor->Fehlende_Vorlage(), QDir::toNativeSeparators(katalog)));
     }
     FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Gespielt;
 }

@@ -211,6 +211,23 @@ TEST(Mandorel, DamagedStreamsAreClearErrorsRegisteredUnderLoadFromStream) {
     }
 }
 
+TEST(Mandorel, ADamagedPlanIdNamesItsLineButNeverQuotesTheStoredText) {
+    // A damaged directory can make the reader take token values, passwords among them, for
+    // plan ids; the error reaches the log.
+    QList<QByteArray> parts = Parts(Saved(*Monatsliste()));
+    parts[5] = "1;2;3\r\n#KENNWORT#=Sesam-4711\r\n";
+    TZEP_MD_Mandorel read;
+    try {
+        Load(read, Container(parts));
+        ADD_FAILURE() << "a token line passed for a plan id";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("Plan-Ids")))
+            << error.Text().toStdString();
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("Zeile 2"))) << error.Text().toStdString();
+        EXPECT_FALSE(error.Text().contains(QStringLiteral("Sesam"))) << error.Text().toStdString();
+    }
+}
+
 TEST(Mandorel, CloneCopiesEverythingButTheMarkerAndIsIndependent) {
     auto mother = Monatsliste();
     mother->PlanIds().append(TIntTrio{1, 1, 1});

@@ -1,0 +1,234 @@
+#include "md_process_fixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <set>
+
+#include "md_mandorel.h"
+#include "md_processor.h"
+#include "md_versioned_mandorel.h"
+#include "vko_database.h"
+#include "vko_folder.h"
+#include "vko_statement.h"
+
+namespace {
+
+constexpr uid_t CNobody = 65534;
+
+bool IstRoot() {
+    return ::geteuid() == 0;
+}
+
+void ChangeOwner(const QString& APath) {
+    ASSERT_EQ(::chown(QFile::encodeName(APath).constData(), CNobody, CNobody), 0)
+        << APath.toStdString();
+}
+
+}  // namespace
+
+QByteArray FileBytes(const QString& APath) {
+    QFile file(APath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFileBytes(const QString& APath, const QByteArray& ABytes) {
+    QFile file(APath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << APath.toStdString();
+    ASSERT_EQ(file.write(ABytes), ABytes.size());
+}
+
+void SetMode(const QString& APath, unsigned AMode) {
+    ASSERT_EQ(::chmod(QFile::encodeName(APath).constData(), AMode), 0) << APath.toStdString();
+}
+
+TCommitLog ParseCommits(const QString& AOutput) {
+    TCommitLog log;
+    QStringList lines = AOutput.split(QLatin1Char('\n'));
+    lines.removeLast();
+    for (const QString& line : lines) {
+        const QStringList fields = line.split(QLatin1Char(' '));
+        if (fields.size() != 3) {
+            continue;
+        }
+        const QString& key = fields[1];
+        const qint32 version = fields[2].toInt();
+        if (fields[0] == QLatin1String("B")) {
+            EXPECT_FALSE(log.InFlight) << "two commits at once";
+            log.InFlight = std::make_pair(key, version);
+        } else if (fields[0] == QLatin1String("C")) {
+            EXPECT_EQ(log.InFlight, std::make_pair(key, version)) << line.toStdString();
+            log.InFlight.reset();
+            log.Returned[key] = version;
+            ++log.Commits;
+        }
+    }
+    return log;
+}
+
+void ExpectConsistent(const TStand& ABefore, const TCommitLog& ALog, const TStand& AAfter) {
+    constexpr qint32 CAbsent = -1;
+    std::map<QString, std::set<qint32>> allowed;
+    for (const auto& [key, version] : ABefore) {
+        allowed[key] = {version};
+    }
+    for (const auto& [key, version] : ALog.Returned) {
+        allowed[key] = {version};
+    }
+    if (ALog.InFlight) {
+        const auto& [key, version] = *ALog.InFlight;
+        const auto found = allowed.find(key);
+        if (found == allowed.end()) {
+            allowed[key] = {CAbsent, version};
+        } else {
+            found->second.insert(version);
+        }
+    }
+    for (const auto& [key, version] : AAfter) {
+        const auto found = allowed.find(key);
+        if (found == allowed.end()) {
+            ADD_FAILURE() << key.toStdString() << " appeared without a commit";
+        } else {
+            EXPECT_TRUE(found->second.contains(version))
+                << key.toStdString() << " holds version " << version
+                << ", which is neither its returned nor its old one";
+        }
+    }
+    for (const auto& [key, versions] : allowed) {
+        EXPECT_TRUE(AAfter.contains(key) || versions.contains(CAbsent))
+            << key.toStdString() << " is lost";
+    }
+}
+
+TProcessTest::TProcessTest() {
+    FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), QByteArray(CMD_VersionCatalogue));
+    FEnvironment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+                             "MD_PROBE_FAIL"}) {
+        FEnvironment.remove(QString::fromLatin1(name));
+    }
+    FEnvironment.insert(QStringLiteral("HOME"), FHome.Path());
+    FEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+}
+
+QProcessEnvironment TProcessTest::Environment() const {
+    return FEnvironment;
+}
+
+QStringList TProcessTest::Args(std::initializer_list<const char*> AArguments) {
+    QStringList arguments;
+    for (const char* argument : AArguments) {
+        arguments.append(QString::fromUtf8(argument));
+    }
+    return arguments;
+}
+
+void TProcessTest::Start(QProcess& AProcess, const QString& AProgram, const QStringList& AArguments,
+                         bool AUnprivileged) const {
+    AProcess.setProcessEnvironment(FEnvironment);
+    if (AUnprivileged && IstRoot()) {
+        AProcess.start(QStringLiteral("setpriv"),
+                       QStringList{QStringLiteral("--reuid=%1").arg(CNobody),
+                                   QStringLiteral("--regid=%1").arg(CNobody),
+                                   QStringLiteral("--clear-groups"), AProgram} +
+                           AArguments);
+    } else {
+        AProcess.start(AProgram, AArguments);
+    }
+    ASSERT_TRUE(AProcess.waitForStarted(10000)) << AProgram.toStdString();
+}
+
+TProcessResult TProcessTest::Finish(QProcess& AProcess) const {
+    EXPECT_TRUE(AProcess.waitForFinished(90000)) << "the program did not end";
+    TProcessResult result;
+    result.Killed = AProcess.exitStatus() == QProcess::CrashExit;
+    result.ExitCode = result.Killed ? -1 : AProcess.exitCode();
+    result.StandardOutput = QString::fromLocal8Bit(AProcess.readAllStandardOutput());
+    result.StandardError = QString::fromLocal8Bit(AProcess.readAllStandardError());
+    return result;
+}
+
+bool TProcessTest::WaitUntilReady(QProcess& AProcess) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!AProcess.peek(AProcess.bytesAvailable()).contains("bereit\n")) {
+        if (AProcess.state() == QProcess::NotRunning || timer.elapsed() > 60000) {
+            return false;
+        }
+        AProcess.waitForReadyRead(50);
+    }
+    return true;
+}
+
+TProcessResult TProcessTest::Run(const QString& AProgram, const QStringList& AArguments,
+                                 bool AUnprivileged) const {
+    QProcess process;
+    Start(process, AProgram, AArguments, AUnprivileged);
+    return Finish(process);
+}
+
+TProcessResult TProcessTest::RunMandorel(const QString& AName, bool AUnprivileged) const {
+    return Run(QStringLiteral(MD_STARTUP_PROBE),
+               QStringList{QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+                           QStringLiteral("-REPORT:") + AName},
+               AUnprivileged);
+}
+
+void TProcessTest::HandOverHome() const {
+    if (!IstRoot()) {
+        return;
+    }
+    SetMode(FHome.Path(), 0755);
+    ChangeOwner(FHome.Path());
+    QDirIterator entries(FHome.Path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        ChangeOwner(entries.next());
+    }
+}
+
+void TProcessTest::StoreVersioned(const QStringList& ANames, qint32 AVersion) const {
+    TZEP_MD_Processor store(
+        std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()));
+    store.Load_Reports();
+    for (const QString& name : ANames) {
+        auto mandorel = TZEP_MD_Mandorel::CreateNew(name, QStringLiteral("PLON"));
+        MD_SetVersion(*mandorel, AVersion);
+        ASSERT_TRUE(store.Add_Mandorel(mandorel, nullptr)) << name.toStdString();
+    }
+    store.Save_Reports();
+}
+
+TStand TProcessTest::ReadStand() const {
+    TStand stand;
+    TZEP_MD_Processor store(
+        std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()));
+    store.Load_Reports();
+    store.Enum_Mandorele([&stand](TZEP_MD_Mandorel& AMandorel) {
+        const std::optional<qint32> version = MD_VersionOf(AMandorel);
+        EXPECT_TRUE(version.has_value())
+            << AMandorel.Name_Key().toStdString() << " holds parts of different versions";
+        stand[AMandorel.Name_Key()] = version.value_or(-1);
+    });
+
+    TVKO_Database database(DatabasePath());
+    TVKO_Statement check(database, "PRAGMA integrity_check");
+    EXPECT_TRUE(check.Step());
+    EXPECT_EQ(check.Text(0), QStringLiteral("ok"));
+    TVKO_Statement count(database, "SELECT COUNT(*) FROM MD_MANDORELE");
+    EXPECT_TRUE(count.Step());
+    EXPECT_EQ(count.Integer(0), static_cast<qint64>(stand.size()))
+        << "a stored record does not load";
+    return stand;
+}
+
+QString TProcessTest::DatabasePath() const {
+    return TVKO_Database::DefaultPath();
+}
+
+QString TProcessTest::Played() const {
+    return QString::fromUtf8(
+        FileBytes(VKO_FilePath(TVKOFolder::Daten, QStringLiteral("gespielt.txt"))));
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "md_test_support.h"
+
+// How a started program ended.
+struct TProcessResult {
+    int ExitCode = -1;
+    bool Killed = false;  // ended by a signal
+    QString StandardOutput;
+    QString StandardError;
+};
+
+// What the database holds: name key to the version every field of that Mandorel carries.
+using TStand = std::map<QString, qint32>;
+
+// What the commit probe reported: the last returned commit of each Mandorel, and the commit
+// it had begun but not finished when it ended.
+struct TCommitLog {
+    std::map<QString, qint32> Returned;
+    std::optional<std::pair<QString, qint32>> InFlight;
+    int Commits = 0;
+};
+
+// Only whole lines count: a line cut off by the end of the process was never reported.
+TCommitLog ParseCommits(const QString& AOutput);
+
+// Every returned commit is stored in its version, the one in flight in its old or its new
+// one, every other Mandorel as it was before, and nothing else is there.
+void ExpectConsistent(const TStand& ABefore, const TCommitLog& ALog, const TStand& AAfter);
+
+// An isolated HOME with the versioned catalogue, and programs started in it: the start-up
+// probe (unattended runs that play into "gespielt.txt") and the commit probe (a window that
+// commits).
+class TProcessTest : public ::testing::Test {
+protected:
+    TProcessTest();
+
+    QProcessEnvironment Environment() const;
+    static QStringList Args(std::initializer_list<const char*> AArguments);
+
+    // Starts AProgram in the test's HOME; with AUnprivileged as a user without rights beyond
+    // a file's mode (root passes every permission check).
+    void Start(QProcess& AProcess, const QString& AProgram, const QStringList& AArguments,
+               bool AUnprivileged = false) const;
+    TProcessResult Finish(QProcess& AProcess) const;
+    // Waits until the commit probe has loaded; false when it ended or took too long.
+    static bool WaitUntilReady(QProcess& AProcess);
+    TProcessResult Run(const QString& AProgram, const QStringList& AArguments,
+                       bool AUnprivileged = false) const;
+    // An unattended run of PLON/<name> by the start-up probe.
+    TProcessResult RunMandorel(const QString& AName, bool AUnprivileged = false) const;
+
+    // Hands HOME to the unprivileged user, so that file modes alone decide what it may do.
+    void HandOverHome() const;
+
+    // Stores Mandorele of program PLON in this process, each with the given version.
+    void StoreVersioned(const QStringList& ANames, qint32 AVersion) const;
+    // Reads every stored Mandorel the way the store does. Fails the test for a database that
+    // does not pass its integrity check, a record that does not load, or a Mandorel whose
+    // fields carry different versions.
+    TStand ReadStand() const;
+
+    QString DatabasePath() const;
+    QString Played() const;
+
+    TTempHome FHome;
+    QProcessEnvironment FEnvironment;
+};
+
+QByteArray FileBytes(const QString& APath);
+void WriteFileBytes(const QString& APath, const QByteArray& ABytes);
+// Sets the mode of a file or folder; with AFolderTree also every file and folder inside.
+void SetMode(const QString& APath, unsigned AMode);

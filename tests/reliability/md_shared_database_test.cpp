@@ -1,0 +1,93 @@
+// An open window commits while twenty scheduled runs start at once on the same database.
+#include <QFile>
+#include <memory>
+#include <vector>
+
+#include "md_process_fixture.h"
+
+namespace {
+
+constexpr int CRuns = 20;
+
+class SharedDatabaseTest : public TProcessTest {
+protected:
+    struct TRun {
+        std::unique_ptr<QProcess> Process = std::make_unique<QProcess>();
+        QString Report;
+        int Expected = 0;
+    };
+
+    // Every fourth run asks for a Mandorel that does not exist.
+    std::vector<TRun> StartRuns(const QStringList& AStored) const {
+        std::vector<TRun> runs(CRuns);
+        for (int i = 0; i < CRuns; ++i) {
+            TRun& run = runs[static_cast<std::size_t>(i)];
+            const bool missing = AStored.isEmpty() || i % 4 == 3;
+            run.Report = missing ? QStringLiteral("FEHLT_%1").arg(i) : AStored[i % AStored.size()];
+            run.Expected = missing ? 2 : 0;
+            Start(*run.Process, QStringLiteral(MD_STARTUP_PROBE),
+                  QStringList{QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+                              QStringLiteral("-REPORT:") + run.Report});
+        }
+        return runs;
+    }
+
+    // Each run played or did not find its Mandorel; none met a lock.
+    int ExpectRunsEnded(std::vector<TRun>& ARuns) const {
+        int played = 0;
+        for (TRun& run : ARuns) {
+            const TProcessResult result = Finish(*run.Process);
+            EXPECT_EQ(result.ExitCode, run.Expected)
+                << run.Report.toStdString() << ": " << result.StandardError.toStdString();
+            EXPECT_FALSE(result.StandardError.contains(QStringLiteral("gesperrt")))
+                << result.StandardError.toStdString();
+            played += run.Expected == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(Played().count(QStringLiteral("PLON.EXE\n")), played);
+        const QString log = FHome.ReadLog();
+        EXPECT_EQ(log.count(QStringLiteral("Could not find Mandorel FEHLT_")), CRuns - played);
+        EXPECT_FALSE(log.contains(QStringLiteral("gesperrt"))) << log.toStdString();
+        return played;
+    }
+};
+
+}  // namespace
+
+TEST_F(SharedDatabaseTest, AWindowCommitsWhileTwentyRunsStartAtOnceAndNothingLocksOrIsLost) {
+    const QStringList stored = {QStringLiteral("LAUF_1"), QStringLiteral("LAUF_2"),
+                                QStringLiteral("LAUF_3"), QStringLiteral("LAUF_4"),
+                                QStringLiteral("LAUF_5")};
+    StoreVersioned({QStringLiteral("Lauf 1"), QStringLiteral("Lauf 2"), QStringLiteral("Lauf 3"),
+                    QStringLiteral("Lauf 4"), QStringLiteral("Lauf 5")},
+                   1);
+    const TStand before = ReadStand();
+
+    QProcess window;
+    Start(window, QStringLiteral(MD_COMMIT_PROBE),
+          {QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("--fenster")});
+    ASSERT_TRUE(WaitUntilReady(window)) << window.readAllStandardError().toStdString();
+    std::vector<TRun> runs = StartRuns(stored);
+    EXPECT_EQ(ExpectRunsEnded(runs), 15);
+
+    // The window committed all along; it is closed the hard way, with a commit in flight.
+    ASSERT_EQ(window.state(), QProcess::Running) << window.readAllStandardError().toStdString();
+    window.kill();
+    const TProcessResult result = Finish(window);
+    const TCommitLog commits = ParseCommits(result.StandardOutput);
+    EXPECT_GT(commits.Commits, 0);
+    ExpectConsistent(before, commits, ReadStand());
+}
+
+TEST_F(SharedDatabaseTest, TwentyRunsAndAWindowStartingOnANewDatabaseNeitherLockNorFail) {
+    QProcess window;
+    Start(window, QStringLiteral(MD_COMMIT_PROBE),
+          {QStringLiteral("100"), QStringLiteral("40"), QStringLiteral("--fenster")});
+    std::vector<TRun> runs = StartRuns({});
+    EXPECT_EQ(ExpectRunsEnded(runs), 0);
+
+    const TProcessResult result = Finish(window);
+    EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
+    const TCommitLog commits = ParseCommits(result.StandardOutput);
+    EXPECT_EQ(commits.Commits, 40);
+    ExpectConsistent({}, commits, ReadStand());
+}
