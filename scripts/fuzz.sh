@@ -21,11 +21,13 @@ for seeds in fuzz/corpus/*/; do
   work="build/fuzz/work/$name"
   rm -rf "$work" && mkdir -p "$work" && cp -r "$seeds". "$work"
   echo "== $name: ${seconds}s"
+  status=0
   "$target" "$work" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-    -artifact_prefix="build/fuzz/findings/${name}-" -print_final_stats=1 2>&1 |
-    grep -E "stat::number_of_executed_units|stat::peak_rss_mb|ERROR|SUMMARY|deadly" || true
-  if ls build/fuzz/findings/"${name}"-* >/dev/null 2>&1; then
-    echo "Finding for $name in build/fuzz/findings/" >&2
+    -artifact_prefix="build/fuzz/findings/${name}-" -print_final_stats=1 >"$work.log" 2>&1 ||
+    status=$?
+  grep -E "stat::number_of_executed_units|stat::peak_rss_mb|ERROR|SUMMARY|deadly" "$work.log" || true
+  if [ "$status" -ne 0 ] || ls build/fuzz/findings/"${name}"-* >/dev/null 2>&1; then
+    echo "Fuzz target $name failed (exit $status); log $work.log, inputs in build/fuzz/findings/" >&2
     exit 1
   fi
 done

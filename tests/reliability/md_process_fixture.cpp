@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <set>
 
 #include "md_mandorel.h"
@@ -111,6 +112,16 @@ TProcessTest::TProcessTest() {
     }
     FEnvironment.insert(QStringLiteral("HOME"), FHome.Path());
     FEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    SetMode(FProgramCopies.path(), 0755);
+}
+
+QString TProcessTest::UnprivilegedCopy(const QString& AProgram) const {
+    const QString copy = FProgramCopies.filePath(QFileInfo(AProgram).fileName());
+    if (!QFileInfo::exists(copy)) {
+        EXPECT_TRUE(QFile::copy(AProgram, copy)) << AProgram.toStdString();
+        SetMode(copy, 0755);
+    }
+    return copy;
 }
 
 QProcessEnvironment TProcessTest::Environment() const {
@@ -132,7 +143,7 @@ void TProcessTest::Start(QProcess& AProcess, const QString& AProgram, const QStr
         AProcess.start(QStringLiteral("setpriv"),
                        QStringList{QStringLiteral("--reuid=%1").arg(CNobody),
                                    QStringLiteral("--regid=%1").arg(CNobody),
-                                   QStringLiteral("--clear-groups"), AProgram} +
+                                   QStringLiteral("--clear-groups"), UnprivilegedCopy(AProgram)} +
                            AArguments);
     } else {
         AProcess.start(AProgram, AArguments);

@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -76,9 +77,16 @@ protected:
 
     TTempHome FHome;
     QProcessEnvironment FEnvironment;
+
+private:
+    // The unprivileged user may not reach the build folder (a clone under /root), so it runs
+    // copies of the programs from a folder it can read.
+    QString UnprivilegedCopy(const QString& AProgram) const;
+
+    QTemporaryDir FProgramCopies;
 };
 
 QByteArray FileBytes(const QString& APath);
 void WriteFileBytes(const QString& APath, const QByteArray& ABytes);
-// Sets the mode of a file or folder; with AFolderTree also every file and folder inside.
+// Sets the mode of a file or folder.
 void SetMode(const QString& APath, unsigned AMode);

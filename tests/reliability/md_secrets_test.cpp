@@ -87,11 +87,13 @@ TEST_F(SecretsTest, AMissingTemplateOrAMandorelNotFoundKeepsTheSecret) {
 
 TEST_F(SecretsTest, ADamagedRecordIsSkippedWithoutQuotingTheValue) {
     SwapTokenValuesAndPlanIds();
-    ExpectRunKeepsTheSecret(RunMandorel(QStringLiteral("JAHRESLISTE")), 0,
+    const TProcessResult damaged = RunMandorel(QStringLiteral("MONATSLISTE"));
+    ExpectRunKeepsTheSecret(damaged, 2,
                             QStringLiteral("MONATSLISTE für das Programm PLON kann nicht gelesen "
                                            "werden"));
-    ExpectRunKeepsTheSecret(RunMandorel(QStringLiteral("MONATSLISTE")), 2,
-                            QStringLiteral("Could not find Mandorel MONATSLISTE"));
+    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("Could not find Mandorel MONATSLISTE")));
+    ExpectRunKeepsTheSecret(RunMandorel(QStringLiteral("JAHRESLISTE")), 0,
+                            QStringLiteral("kann nicht gelesen werden"));
 }
 
 TEST_F(SecretsTest, AFailingStartUpKeepsTheSecret) {
