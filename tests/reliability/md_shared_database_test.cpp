@@ -1,5 +1,6 @@
 // An open window commits while twenty scheduled runs start at once on the same database.
 #include <QFile>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,8 @@ TEST_F(SharedDatabaseTest, AWindowCommitsWhileTwentyRunsStartAtOnceAndNothingLoc
     const TCommitLog commits = ParseCommits(result.StandardOutput);
     EXPECT_GT(commits.Commits, 0);
     ExpectConsistent(before, commits, ReadStand());
+    std::printf("%zu runs beside a window that committed %d times\n", runs.size(),
+                commits.Commits);
 }
 
 TEST_F(SharedDatabaseTest, TwentyRunsAndAWindowStartingOnANewDatabaseNeitherLockNorFail) {
