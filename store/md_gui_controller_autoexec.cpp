@@ -2,6 +2,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <functional>
+#include <utility>
 
 #include "md_commandline.h"
 #include "md_gui_controller.h"
