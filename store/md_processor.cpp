@@ -44,10 +44,7 @@ void TZEP_MD_Processor::Load_Reports() try {
 
 void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgrammName) try {
     FMandorel_List.clear();
-    FMdRdFile->Reset();
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AProgrammName.toUpper());
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, Wert_2_Wert4KeyFeld(AName));
-    if (FMdRdFile->Read()) {
+    if (ReadRecord(AProgrammName, Wert_2_Wert4KeyFeld(AName))) {
         LoadCurrentRecord();
     }
 } catch (...) {
@@ -127,10 +124,7 @@ void TZEP_MD_Processor::InsertReport(const TZEP_MD_Mandorel& AMandorel) try {
 }
 
 void TZEP_MD_Processor::UpdateReport(const TZEP_MD_Mandorel& AMandorel) try {
-    FMdRdFile->Reset();
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, AMandorel.Name_Key());
-    if (!FMdRdFile->Read()) {
+    if (!ReadRecord(AMandorel.Programm(), AMandorel.Name_Key())) {
         // Another process deleted the record meanwhile: the commit the user just made wins
         // and is written again, rather than being dropped without a word.
         VKOInfo().WriteTextWithStamp(
@@ -146,18 +140,15 @@ void TZEP_MD_Processor::UpdateReport(const TZEP_MD_Mandorel& AMandorel) try {
     RethrowRegistered("TZEP_MD_Processor.UpdateReport");
 }
 
-bool TZEP_MD_Processor::RecordStored(const TZEP_MD_Mandorel& AMandorel) {
+bool TZEP_MD_Processor::ReadRecord(const QString& AProgramm, const QString& ANameKey) {
     FMdRdFile->Reset();
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, AMandorel.Name_Key());
+    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AProgramm.toUpper());
+    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, ANameKey);
     return FMdRdFile->Read();
 }
 
 void TZEP_MD_Processor::DeleteReport(const TZEP_MD_Mandorel& AMandorel) try {
-    FMdRdFile->Reset();
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
-    FMdRdFile->SetKeyWert(TZEP_DBFile::CNameKey, AMandorel.Name_Key());
-    if (FMdRdFile->Read()) {
+    if (ReadRecord(AMandorel.Programm(), AMandorel.Name_Key())) {
         FMdRdFile->Write(TZEP_DBOperation::wrdonDelete);
     }
 } catch (...) {
@@ -168,7 +159,7 @@ bool TZEP_MD_Processor::Add_Mandorel(std::unique_ptr<TZEP_MD_Mandorel>& AMandore
                                      TVKO_InfoMeldungListe* AErrors) try {
     // The record file is asked too: another process may have stored the name since the load.
     if (Get_MD_Index(AMandorel->Name_Key(), AMandorel->Programm()) >= 0 ||
-        RecordStored(*AMandorel)) {
+        ReadRecord(AMandorel->Programm(), AMandorel->Name_Key())) {
         if (AErrors != nullptr) {
             AErrors->Meldung_Add(MD_Koord(1001),
                                  {AMandorel->Name_Anzeige(), AMandorel->Programm()});

@@ -51,7 +51,8 @@ private:
     void InsertReport(const TZEP_MD_Mandorel& AMandorel);
     void UpdateReport(const TZEP_MD_Mandorel& AMandorel);
     void DeleteReport(const TZEP_MD_Mandorel& AMandorel);
-    bool RecordStored(const TZEP_MD_Mandorel& AMandorel);
+    // Positions the record file on a stored record; false when there is none.
+    bool ReadRecord(const QString& AProgramm, const QString& ANameKey);
     void WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOperation AOperation);
     void RegisterSecrets(const TZEP_MD_Mandorel& AMandorel) const;
 
