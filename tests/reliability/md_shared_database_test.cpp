@@ -77,8 +77,7 @@ TEST_F(SharedDatabaseTest, AWindowCommitsWhileTwentyRunsStartAtOnceAndNothingLoc
     const TCommitLog commits = ParseCommits(result.StandardOutput);
     EXPECT_GT(commits.Commits, 0);
     ExpectConsistent(before, commits, ReadStand());
-    std::printf("%zu runs beside a window that committed %d times\n", runs.size(),
-                commits.Commits);
+    std::printf("%zu runs beside a window that committed %d times\n", runs.size(), commits.Commits);
 }
 
 TEST_F(SharedDatabaseTest, TwentyRunsAndAWindowStartingOnANewDatabaseNeitherLockNorFail) {
