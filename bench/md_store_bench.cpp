@@ -164,9 +164,10 @@ int main(int argc, char** argv) {
     const double loadMs = BestMs(5, [&] { processor->Load_Reports(); });
     std::printf("blobs: %lld bytes, %.0f bytes each\n", static_cast<long long>(blobBytes),
                 double(blobBytes) / count);
-    std::printf("raw scan: %.1f ms; Load_Reports: %.1f ms; Load_Reports reaches %.2f of the raw "
-                "throughput\n",
-                rawMs, loadMs, rawMs / loadMs);
+    std::printf(
+        "raw scan: %.1f ms; Load_Reports: %.1f ms; Load_Reports reaches %.2f of the raw "
+        "throughput\n",
+        rawMs, loadMs, rawMs / loadMs);
     std::printf("resident: %ld KiB before, %ld KiB with %d loaded (%.2f times the blob bytes)\n",
                 residentBefore, residentAfter, count,
                 (residentAfter - residentBefore) * 1024.0 / double(blobBytes));
@@ -180,8 +181,9 @@ int main(int argc, char** argv) {
     const double oneLoadMs = BestMs(5, [&] { window->Load_Reports(); });
     int round = 0;
     const double commitMs = BestMs(5, [&] {
-        window->Modify_Mandorel_Start(QStringLiteral("Monatsliste Filiale 17"),
-                                      QStringLiteral("PLON"))
+        window
+            ->Modify_Mandorel_Start(QStringLiteral("Monatsliste Filiale 17"),
+                                    QStringLiteral("PLON"))
             ->SetAuswertungs_Grund(QStringLiteral("Runde %1").arg(++round));
         window->Modify_Mandorel_Commit();
         window->Save_Reports();

@@ -1,6 +1,5 @@
 #include "md_gui_controller.h"
 
-
 #include "md_glyph_imagelist.h"
 #include "md_gui_run_progress.h"
 #include "md_helper.h"
