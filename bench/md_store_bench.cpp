@@ -7,6 +7,7 @@
 //    against one Load_Reports.
 // 3. Resident memory with <count> loaded Mandorele against their blob bytes.
 #include <sqlite3.h>
+#include <stdexcept>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -135,7 +136,9 @@ int FillForRun(int ACount) {
     for (int i = 0; i < 5; ++i) {
         lauf->Sequence().Append(TZEP_GA_SingleAction{TZEP_GA_ActionKind::Pause, {}, 0, 0, 0});
     }
-    processor->Add_Mandorel(lauf, nullptr);
+    if (!processor->Add_Mandorel(lauf, nullptr)) {
+        throw std::runtime_error("the run's Mandorel is stored already");
+    }
     processor->Save_Reports();
     return 0;
 }
@@ -185,7 +188,9 @@ int main(int argc, char** argv) {
             ->Modify_Mandorel_Start(QStringLiteral("Monatsliste Filiale 17"),
                                     QStringLiteral("PLON"))
             ->SetAuswertungs_Grund(QStringLiteral("Runde %1").arg(++round));
-        window->Modify_Mandorel_Commit();
+        if (!window->Modify_Mandorel_Commit()) {
+            throw std::runtime_error("the edited Mandorel left the list");
+        }
         window->Save_Reports();
         window->Load_Reports();
     });

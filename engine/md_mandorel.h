@@ -63,12 +63,13 @@ public:
     void SaveToStream(QIODevice& AStream) const;
     // Reads a Mandorel stream from the start of AStream. Non-empty AName_Anzeige and
     // AProgramm take precedence over the stream's own. True when at least one step was read.
-    bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige, const QString& AProgramm);
+    [[nodiscard]] bool LoadFromStream(QIODevice& AStream, const QString& AName_Anzeige,
+                                      const QString& AProgramm);
     // The same from the bytes of a whole stream, without a device around them. The stream is
     // checked completely, but its fields are decoded only when first used: a store of many
     // Mandorele loads at the speed of its database.
-    bool LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
-                       const QString& AProgramm);
+    [[nodiscard]] bool LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
+                                     const QString& AProgramm);
 
 private:
     friend class TZEP_MD_Helper;

@@ -6,6 +6,7 @@
 
 #include "md_commandline.h"
 #include "md_gui_controller.h"
+#include "md_gui_run_progress.h"
 #include "md_messagebox_presenter.h"
 #include "md_startwindow.h"
 #include "vko_info.h"
@@ -87,7 +88,8 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     try {
         VKOProgramm().Init(QStringLiteral("MANDOREL"), 3, 0, 0, true);
         QApplication::setApplicationDisplayName(QStringLiteral("Mandorel"));
-        controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(APlayerFactory(), arguments);
+        controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
+            APlayerFactory(), arguments, std::make_unique<TZEP_MD_Progress>());
         if (controller->Mandorel_AutoExecute_Neccessary()) {
             controller->Mandorel_AutoExecute();
         } else {

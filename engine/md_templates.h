@@ -42,15 +42,15 @@ public:
 
     // (Re)reads the catalogue; a missing file is an empty catalogue.
     void LoadTemplates();
-    bool Template_ByKennung(const QString& ATemplate_Kennung,
-                            const TZEP_MD_Template*& ATemplate) const;
+    [[nodiscard]] bool Template_ByKennung(const QString& ATemplate_Kennung,
+                                          const TZEP_MD_Template*& ATemplate) const;
     void Enum_Templates(const TZEP_MD_Template_EnumCallback& AEnum_CB, bool InitialOnly,
                         const QString& AProgramm) const;
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) const;
     // Appends the template's actions, each with its token replaced, to ATarget.
-    bool Expand_Template(const QString& ATemplate_Kennung, TZEP_GA_Sequence& ATarget,
-                         const TZEP_MD_Tokenlist& ATokens) const;
+    [[nodiscard]] bool Expand_Template(const QString& ATemplate_Kennung, TZEP_GA_Sequence& ATarget,
+                                       const TZEP_MD_Tokenlist& ATokens) const;
 
 private:
     std::map<QString, std::unique_ptr<TZEP_MD_Template>> FTemplates;

@@ -51,8 +51,8 @@ public:
     void Enum_DynToken(const TZEP_MD_DynToken_EnumCallback& AEnum_CB) const;
 
 private:
-    static bool ExtractToken(const TZEP_GA_SingleAction& AAction, QString& AToken,
-                             qsizetype& APosition);
+    [[nodiscard]] static bool ExtractToken(const TZEP_GA_SingleAction& AAction, QString& AToken,
+                                           qsizetype& APosition);
     void Load_TokenBezeichnungen();
     void Add_DynConversions();
 

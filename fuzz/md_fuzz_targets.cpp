@@ -74,9 +74,12 @@ void MD_Fuzz_MandorelStream(const QByteArray& ABytes) {
     // What was read once is written and read again to the same stream.
     const QByteArray first = Written([&](QIODevice& AStream) { mandorel.SaveToStream(AStream); });
     TZEP_MD_Mandorel again;
-    Require(ReadsWithoutError(
-                first,
-                [&](QIODevice& AStream) { again.LoadFromStream(AStream, QString(), QString()); }),
+    bool loaded = false;
+    Require(ReadsWithoutError(first,
+                              [&](QIODevice& AStream) {
+                                  loaded = again.LoadFromStream(AStream, QString(), QString());
+                              }) &&
+                loaded,
             "a written Mandorel does not read back");
     const QByteArray second = Written([&](QIODevice& AStream) { again.SaveToStream(AStream); });
     Require(first == second, "a Mandorel changes on its second round trip");

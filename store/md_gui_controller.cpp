@@ -1,18 +1,42 @@
 #include "md_gui_controller.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "md_glyph_imagelist.h"
-#include "md_gui_run_progress.h"
 #include "md_helper.h"
 #include "md_processor.h"
+#include "vko_folder.h"
 #include "vko_info.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
 
-TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(std::unique_ptr<TZEP_GA_Player> APlayer,
-                                                         QStringList AArguments) try
+namespace {
+
+QString MissingTemplateText(const TZEP_MD_Mandorel& AMandorel, const QString& AVorlage) {
+    const QString katalog =
+        VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
+    // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
+    const QString grund =
+        QFileInfo::exists(katalog)
+            ? QStringLiteral(
+                  "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ nicht "
+                  "enthält.")
+            : QStringLiteral("ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ fehlt.");
+    return QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
+               .arg(AMandorel.Name_Key(), AMandorel.Programm()) +
+           grund.arg(AVorlage, QDir::toNativeSeparators(katalog));
+}
+
+}  // namespace
+
+TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(
+    std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments,
+    std::unique_ptr<IZEP_MD_ProgressWindow> AProgress) try
     : FProcessor(std::make_unique<TZEP_MD_Processor>(std::move(APlayer))),
       FTemplates(std::make_unique<TZEP_MD_TemplateList>()),
-      FArguments(std::move(AArguments)) {
+      FArguments(std::move(AArguments)),
+      FProgress(std::move(AProgress)) {
     FTemplates->LoadTemplates();
     FTokenList = std::make_unique<TZEP_MD_Tokenlist>();
     FListener = std::make_unique<TZEP_MD_GUI_Listener>();
@@ -78,8 +102,8 @@ void TZEP_MD_GUI_Controller_Impl::Select_Mandorel(const QString& AMD_Name,
 }
 
 void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
-    if (FSelected_Mandorel != nullptr) {
-        FProcessor->Execute_Mandorel(*FSelected_Mandorel);
+    if (FSelected_Mandorel != nullptr && !FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
+        throw EVKO_Error(MissingTemplateText(*FSelected_Mandorel, FProcessor->Fehlende_Vorlage()));
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");
@@ -146,7 +170,14 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
     const QString programm = FSelected_Mandorel->Programm();
     const bool isNew = SelectedReport_IsNew();
     if (!isNew) {
-        FProcessor->Modify_Mandorel_Commit();
+        if (!FProcessor->Modify_Mandorel_Commit()) {
+            // The stored original left the list meanwhile: nothing was committed, the edit
+            // stays open.
+            throw EVKO_Error(
+                QStringLiteral("Die Änderungen am Mandorel „%1“ wurden nicht gebucht: er wurde "
+                               "inzwischen an anderer Stelle gelöscht.")
+                    .arg(FSelected_Mandorel->Name_Anzeige()));
+        }
     } else if (!FProcessor->Add_Mandorel(FNewMandorel, nullptr)) {
         // Keep the create open with the new Mandorel selected, so the user can pick another
         // name instead of losing the input.

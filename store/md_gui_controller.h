@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "md_gui_controller_intf.h"
+#include "md_progress_window.h"
 
 class TZEP_GA_Player;
 class TZEP_MD_Processor;
-class TZEP_MD_Progress;
 
 // How an unattended run ended; start-up turns it into the exit code.
 enum class TZEP_MD_AutoExecuteErgebnis {
@@ -21,8 +21,10 @@ enum class TZEP_MD_AutoExecuteErgebnis {
 // transactions and tells the views about changes.
 class TZEP_MD_GUI_Controller_Impl : public TZEP_MD_GUI_Controller {
 public:
-    // AArguments: the command line without the program's own name.
-    TZEP_MD_GUI_Controller_Impl(std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments);
+    // AArguments: the command line without the program's own name. Without a progress window
+    // a run shows nothing while it plays.
+    TZEP_MD_GUI_Controller_Impl(std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments,
+                                std::unique_ptr<IZEP_MD_ProgressWindow> AProgress = nullptr);
     ~TZEP_MD_GUI_Controller_Impl() override;
 
     void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) override;
@@ -66,7 +68,7 @@ private:
     std::unique_ptr<TZEP_MD_Mandorel> FNewMandorel;
 
     QStringList FArguments;
-    std::unique_ptr<TZEP_MD_Progress> FProgress;
+    std::unique_ptr<IZEP_MD_ProgressWindow> FProgress;
     TZEP_MD_AutoExecuteErgebnis FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGelaufen;
     bool FTerminationRequested = false;
 };

@@ -1,15 +1,11 @@
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <functional>
 #include <utility>
 
 #include "md_commandline.h"
 #include "md_gui_controller.h"
-#include "md_gui_run_progress.h"
 #include "md_processor.h"
-#include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_programm.h"
 
@@ -64,13 +60,13 @@ void TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute() try {
 }
 
 void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const QString& AName) {
-    FProgress = std::make_unique<TZEP_MD_Progress>();
-    FProgress->SetProgReport(AProgramm, AName);
-    FProgress->show();
-    QCoreApplication::processEvents();
-
+    if (FProgress) {
+        FProgress->Show(AProgramm, AName);
+    }
     const TRunEnd end([this] {
-        FProgress->hide();
+        if (FProgress) {
+            FProgress->Hide();
+        }
         RequestTermination();
     });
     try {
@@ -80,22 +76,6 @@ void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const
             QStringLiteral("Der Mandorel %1 für das Programm %2 ist fehlgeschlagen: %3")
                 .arg(AName, AProgramm, VKOInfo().FehlerInfo(std::current_exception()).Text));
         throw;
-    }
-    if (!FProcessor->Fehlende_Vorlage().isEmpty()) {
-        const QString katalog =
-            VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
-        // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
-        const QString grund = QFileInfo::exists(katalog)
-                                  ? QStringLiteral(
-                                        "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ "
-                                        "nicht enthält.")
-                                  : QStringLiteral(
-                                        "ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ "
-                                        "fehlt.");
-        throw EVKO_Error(
-            QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
-                .arg(AName, AProgramm) +
-            grund.arg(FProcessor->Fehlende_Vorlage(), QDir::toNativeSeparators(katalog)));
     }
     FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Gespielt;
 }

@@ -31,18 +31,19 @@ public:
 
     // Takes the Mandorel over (AMandorel is then empty) unless one with its program and name
     // key is stored; then it adds message 1001 to AErrors and answers false.
-    bool Add_Mandorel(std::unique_ptr<TZEP_MD_Mandorel>& AMandorel, TVKO_InfoMeldungListe* AErrors);
+    [[nodiscard]] bool Add_Mandorel(std::unique_ptr<TZEP_MD_Mandorel>& AMandorel,
+                                    TVKO_InfoMeldungListe* AErrors);
     void Delete_Mandorel(const QString& AName, const QString& AProgrammName);
     TZEP_MD_Mandorel* Modify_Mandorel_Start(const QString& AName, const QString& AProgrammName);
-    bool Modify_Mandorel_Commit();
+    [[nodiscard]] bool Modify_Mandorel_Commit();
     void Modify_Mandorel_Abort();
     TZEP_MD_Mandorel* Mandorel_ByName(const QString& AName, const QString& AProgrammName) const;
     void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) const;
 
     // Expands the steps with this run's token values and plays them. False, with nothing
     // played, when a step names a template the catalogue lacks (Fehlende_Vorlage names it).
-    bool Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel);
-    bool Execute_Mandorel(const QString& AName, const QString& AProgrammName);
+    [[nodiscard]] bool Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel);
+    [[nodiscard]] bool Execute_Mandorel(const QString& AName, const QString& AProgrammName);
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
 
 private:

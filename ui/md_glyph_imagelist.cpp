@@ -1,29 +1,6 @@
 #include "md_glyph_imagelist.h"
 
-#include <QApplication>
-#include <QStyle>
 #include <map>
-
-QIcon TZEP_RessGlyphImageList::Icon(TGlyph AGlyph) const {
-    QStyle* style = QApplication::style();
-    switch (AGlyph) {
-        case TGlyph::Programm:
-            return style->standardIcon(QStyle::SP_ComputerIcon);
-        case TGlyph::Mandorel:
-            return style->standardIcon(QStyle::SP_FileIcon);
-        case TGlyph::Vorlage:
-            return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-        case TGlyph::Hinzufuegen:
-            return style->standardIcon(QStyle::SP_FileDialogNewFolder);
-        case TGlyph::Loeschen:
-            return style->standardIcon(QStyle::SP_TrashIcon);
-        case TGlyph::Platzhalter:
-            return style->standardIcon(QStyle::SP_FileDialogInfoView);
-        case TGlyph::Planung:
-            return style->standardIcon(QStyle::SP_BrowserReload);
-    }
-    return {};
-}
 
 std::shared_ptr<TZEP_RessGlyphImageList> GlobResGlyphImageList_GetInstance(int ASizeType) {
     static std::map<int, std::weak_ptr<TZEP_RessGlyphImageList>> instances;

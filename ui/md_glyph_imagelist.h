@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QIcon>
 #include <memory>
+
+class QIcon;
 
 // The shared images the views put into their lists, in one size per instance.
 class TZEP_RessGlyphImageList {
@@ -19,6 +20,7 @@ public:
     explicit TZEP_RessGlyphImageList(int ASizeType) : FSizeType(ASizeType) {}
     int SizeType() const { return FSizeType; }
     // Taken from the application's style when asked, so the list can exist before any window.
+    // Defined with the widgets: only a view asks for an image.
     QIcon Icon(TGlyph AGlyph) const;
 
 private:

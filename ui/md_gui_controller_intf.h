@@ -37,17 +37,17 @@ public:
     virtual void CreateNewReport_Start() = 0;
     virtual void ExportSelectedReport() = 0;
     virtual void ImportSelectedReport() = 0;
-    virtual bool SelectedReport_IsNew() = 0;
+    [[nodiscard]] virtual bool SelectedReport_IsNew() = 0;
     virtual void SelectedReport_SetName(const QString& AName_Anzeige) = 0;
     virtual void SelectedReport_SetProgramm(const QString& AProgramm) = 0;
     virtual void ReportChanges_Commit() = 0;
     virtual void ReportChanges_Abort() = 0;
     virtual void Load_Plan(const TIntTrio& APlanId, const TZEP_LoadPlan_Callback& ACallback) = 0;
-    virtual TIntTrio Save_Plan(TPlanSatz& APlansatz) = 0;
-    virtual bool Template_ByKennung(const QString& ATemplate_Name,
-                                    const TZEP_MD_Template*& ATemplate) = 0;
-    virtual bool Tokens4Template(const QString& ATemplate_Name,
-                                 QList<TZEP_MD_TokenInfo>& AStaticTokens) = 0;
+    [[nodiscard]] virtual TIntTrio Save_Plan(TPlanSatz& APlansatz) = 0;
+    [[nodiscard]] virtual bool Template_ByKennung(const QString& ATemplate_Name,
+                                                  const TZEP_MD_Template*& ATemplate) = 0;
+    [[nodiscard]] virtual bool Tokens4Template(const QString& ATemplate_Name,
+                                               QList<TZEP_MD_TokenInfo>& AStaticTokens) = 0;
     virtual void Enum_DynTokens(const TZEP_MD_DynToken_EnumCallback& AEnum_Callback) = 0;
     virtual void Enum_Templates(const TZEP_MD_Template_EnumCallback& AEnum_CB, bool InitialOnly,
                                 const QString& AProgramm) = 0;

@@ -1,5 +1,6 @@
 #include "md_gui_run_progress.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -85,6 +86,18 @@ void TZEP_MD_Progress::SetProgReport(const QString& AProg, const QString& ARepor
     lblProgramm->setText(AProg);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Progress.SetProgReport");
+}
+
+void TZEP_MD_Progress::Show(const QString& AProgramm, const QString& AName) try {
+    SetProgReport(AProgramm, AName);
+    show();
+    QCoreApplication::processEvents();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Progress.Show");
+}
+
+void TZEP_MD_Progress::Hide() try { hide(); } catch (...) {
+    RethrowRegistered("TZEP_MD_Progress.Hide");
 }
 
 void TZEP_MD_Progress::FormMouseDown(QMouseEvent* AEvent) {

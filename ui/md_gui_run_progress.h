@@ -3,10 +3,12 @@
 #include <QPoint>
 #include <QWidget>
 
+#include "md_progress_window.h"
+
 class QLabel;
 
 // A small borderless window that names the Mandorel and the program of the run in progress.
-class TZEP_MD_Progress : public QWidget {
+class TZEP_MD_Progress : public QWidget, public IZEP_MD_ProgressWindow {
     Q_OBJECT
 
 public:
@@ -14,6 +16,9 @@ public:
 
     // Program first, report second.
     void SetProgReport(const QString& AProg, const QString& AReport);
+
+    void Show(const QString& AProgramm, const QString& AName) override;
+    void Hide() override;
 
     QLabel* lblProgressHint = nullptr;
     QLabel* lblReportName = nullptr;

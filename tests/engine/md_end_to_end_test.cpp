@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 
 #include "md_mandorel.h"
+#include "md_process_support.h"
 #include "md_processor.h"
 #include "md_test_support.h"
 
@@ -30,14 +31,7 @@ protected:
         ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
     }
 
-    QProcessEnvironment Environment() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "QT_QPA_PLATFORM"}) {
-            environment.remove(QString::fromLatin1(name));
-        }
-        environment.insert(QStringLiteral("HOME"), FHome.Path());
-        return environment;
-    }
+    QProcessEnvironment Environment() const { return MD_TestEnvironment(FHome, TDisplay::X11); }
 
     void Store(const QString& AName, const QString& AProgramm, const QStringList& ATemplates,
                const TZEP_MD_TokenValues& AValues) {

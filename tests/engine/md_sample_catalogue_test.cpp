@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include "md_process_support.h"
 #include "md_templates.h"
 #include "md_test_support.h"
 #include "md_tokenlist.h"
@@ -141,15 +142,10 @@ TEST_F(MDSampleCatalogue, EveryTemplateExpandsWithoutATokenLeft) {
 TEST(MDSampleInstall, IsCopiedForANewUserAndNeverReplacesAnExistingFile) {
     TTempHome home;
     const auto install = [&] {
-        QProcess process;
-        QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
-        umgebung.insert(QStringLiteral("HOME"), home.Path());
-        umgebung.remove(QStringLiteral("XDG_CONFIG_HOME"));
-        process.setProcessEnvironment(umgebung);
-        process.start(QStringLiteral("bash"),
-                      {QStringLiteral(MD_SCRIPTS_DIR "/install-samples.sh")});
-        EXPECT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        const TProcessResult result = RunProcess(
+            QStringLiteral("bash"), {QStringLiteral(MD_SCRIPTS_DIR "/install-samples.sh")},
+            MD_TestEnvironment(home), 30000);
+        EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
     };
     const QString installiert = home.SettingsFolder() + QStringLiteral("/MD_Templates.ini");
     install();

@@ -5,16 +5,12 @@
 #include <QProcessEnvironment>
 
 #include "md_mandorel.h"
+#include "md_process_support.h"
 #include "md_processor.h"
 #include "md_test_support.h"
 #include "vko_folder.h"
 
 namespace {
-
-struct TResult {
-    int ExitCode = -1;
-    QString StandardError;
-};
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -32,34 +28,15 @@ SEQUENCE=KEYS "alt+v"; TYPE "#VON#"
 )");
     }
 
-    QProcessEnvironment Environment() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-            environment.remove(QString::fromLatin1(name));
-        }
-        environment.insert(QStringLiteral("HOME"), FHome.Path());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        return environment;
-    }
+    QProcessEnvironment Environment() const { return MD_TestEnvironment(FHome); }
 
-    void Start(QProcess& AProcess, const char* AProgram, const QStringList& AArguments,
-               const QProcessEnvironment& AEnvironment) const {
-        AProcess.setProcessEnvironment(AEnvironment);
-        AProcess.start(QString::fromLocal8Bit(AProgram), AArguments);
-        ASSERT_TRUE(AProcess.waitForStarted(10000)) << AProgram;
-    }
-
-    TResult Run(const char* AProgram, const QStringList& AArguments) const {
+    TProcessResult Run(const char* AProgram, const QStringList& AArguments) const {
         return Run(AProgram, AArguments, Environment());
     }
 
-    TResult Run(const char* AProgram, const QStringList& AArguments,
-                const QProcessEnvironment& AEnvironment) const {
-        QProcess process;
-        Start(process, AProgram, AArguments, AEnvironment);
-        EXPECT_TRUE(process.waitForFinished(60000)) << "the run did not end";
-        return TResult{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                       QString::fromLocal8Bit(process.readAllStandardError())};
+    static TProcessResult Run(const char* AProgram, const QStringList& AArguments,
+                              const QProcessEnvironment& AEnvironment) {
+        return RunProcess(QString::fromLocal8Bit(AProgram), AArguments, AEnvironment, 60000);
     }
 
     void StoreMonatsliste() {
@@ -79,26 +56,13 @@ SEQUENCE=KEYS "alt+v"; TYPE "#VON#"
         processor.Save_Reports();
     }
 
-    QString Played() const {
-        QFile file(VKO_FilePath(TVKOFolder::Daten, QStringLiteral("gespielt.txt")));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
     TTempHome FHome;
 };
-
-QStringList Args(std::initializer_list<const char*> AArguments) {
-    QStringList arguments;
-    for (const char* argument : AArguments) {
-        arguments.append(QString::fromUtf8(argument));
-    }
-    return arguments;
-}
 
 }  // namespace
 
 TEST_F(StartupTest, RunAloneLogsTheNotFoundLineWithTwoBlanksAndEndsWithTwo) {
-    const TResult result = Run(MD_QUANDRIX, Args({"-RUN"}));
+    const TProcessResult result = Run(MD_QUANDRIX, Args({"-RUN"}));
     EXPECT_EQ(result.ExitCode, 2);
     EXPECT_TRUE(
         FHome.ReadLog().contains(QStringLiteral(" Could not find Mandorel  for Program \n")))
@@ -117,22 +81,23 @@ TEST_F(StartupTest, NotFoundLinesCarryTheValuesExactlyAsRead) {
 
 TEST_F(StartupTest, AStoredMandorelIsFoundAndPlayedWithTodaysDates) {
     StoreMonatsliste();
-    const TResult result =
+    const TProcessResult result =
         Run(MD_STARTUP_PROBE, Args({"-run", "-prog:plon", "-report:Monatsliste"}));
     EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
     const QDate today = QDate::currentDate();
     const QString naechsterMonat =
         QDate(today.year(), today.month(), 1).addMonths(1).toString(QStringLiteral("dd.MM.yyyy"));
-    EXPECT_EQ(Played(), QStringLiteral("PLON.EXE\nSTART; WAIT \"PLON\" ms=5000; KEYS \"alt+v\"; "
-                                       "TYPE \"%1\"\n")
-                            .arg(naechsterMonat));
+    EXPECT_EQ(PlayedByProbe(),
+              QStringLiteral("PLON.EXE\nSTART; WAIT \"PLON\" ms=5000; KEYS \"alt+v\"; "
+                             "TYPE \"%1\"\n")
+                  .arg(naechsterMonat));
 }
 
 TEST_F(StartupTest, AFailingRunEndsWithOneAndALogLineThatSaysWhy) {
     StoreMonatsliste();
     QProcessEnvironment environment = Environment();
     environment.insert(QStringLiteral("MD_PROBE_FAIL"), QStringLiteral("Fenster verschwunden"));
-    const TResult result =
+    const TProcessResult result =
         Run(MD_STARTUP_PROBE, Args({"-RUN", "-PROG:PLON", "-REPORT:MONATSLISTE"}), environment);
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_TRUE(
@@ -146,12 +111,13 @@ TEST_F(StartupTest, WithoutADisplayTheProgramEndsWithAClearMessage) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         environment.remove(QString::fromLatin1(name));
     }
-    const TResult result = Run(MD_QUANDRIX, Args({"-RUN", "-PROG:PLON", "-REPORT:X"}), environment);
+    const TProcessResult result =
+        Run(MD_QUANDRIX, Args({"-RUN", "-PROG:PLON", "-REPORT:X"}), environment);
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_TRUE(result.StandardError.contains(QStringLiteral("kein Bildschirm")));
 
     environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
-    const TResult unreachable =
+    const TProcessResult unreachable =
         Run(MD_QUANDRIX, Args({"-RUN", "-PROG:PLON", "-REPORT:X"}), environment);
     EXPECT_EQ(unreachable.ExitCode, 1);
     EXPECT_TRUE(unreachable.StandardError.contains(QStringLiteral("„:97“")));
@@ -160,7 +126,8 @@ TEST_F(StartupTest, WithoutADisplayTheProgramEndsWithAClearMessage) {
 
 TEST_F(StartupTest, WithoutTheRunSwitchTheWindowOpensAndTheOtherSwitchesAreIgnored) {
     QProcess process;
-    Start(process, MD_QUANDRIX, Args({"-PROG:PLON", "-REPORT:Nix"}), Environment());
+    StartProcess(process, QStringLiteral(MD_QUANDRIX), Args({"-PROG:PLON", "-REPORT:Nix"}),
+                 Environment());
     EXPECT_FALSE(process.waitForFinished(1500)) << "the window did not stay open";
     process.terminate();
     process.waitForFinished(10000);
@@ -172,8 +139,8 @@ TEST_F(StartupTest, AWindowsCommitsAndScheduledRunsShareTheDatabase) {
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int i = 0; i < 4; ++i) {
         runs.push_back(std::make_unique<QProcess>());
-        Start(*runs.back(), MD_STARTUP_PROBE, Args({"-RUN", "-PROG:PLON", "-REPORT:MONATSLISTE"}),
-              Environment());
+        StartProcess(*runs.back(), QStringLiteral(MD_STARTUP_PROBE),
+                     Args({"-RUN", "-PROG:PLON", "-REPORT:MONATSLISTE"}), Environment());
     }
     TZEP_MD_Processor window(
         std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()));

@@ -28,7 +28,7 @@ protected:
             EXPECT_TRUE(ARun.StandardError.contains(word))
                 << word.toStdString() << " missing in: " << ARun.StandardError.toStdString();
         }
-        EXPECT_TRUE(Played().isEmpty());
+        EXPECT_TRUE(PlayedByProbe().isEmpty());
     }
 
     const TStand FStand{{QStringLiteral("MONATSLISTE"), 1}};

@@ -30,21 +30,6 @@ void ChangeOwner(const QString& APath) {
 
 }  // namespace
 
-QByteArray FileBytes(const QString& APath) {
-    QFile file(APath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFileBytes(const QString& APath, const QByteArray& ABytes) {
-    QFile file(APath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << APath.toStdString();
-    ASSERT_EQ(file.write(ABytes), ABytes.size());
-}
-
-void SetMode(const QString& APath, unsigned AMode) {
-    ASSERT_EQ(::chmod(QFile::encodeName(APath).constData(), AMode), 0) << APath.toStdString();
-}
-
 TCommitLog ParseCommits(const QString& AOutput) {
     TCommitLog log;
     QStringList lines = AOutput.split(QLatin1Char('\n'));
@@ -105,13 +90,7 @@ void ExpectConsistent(const TStand& ABefore, const TCommitLog& ALog, const TStan
 
 TProcessTest::TProcessTest() {
     FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), QByteArray(CMD_VersionCatalogue));
-    FEnvironment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
-                             "MD_PROBE_FAIL"}) {
-        FEnvironment.remove(QString::fromLatin1(name));
-    }
-    FEnvironment.insert(QStringLiteral("HOME"), FHome.Path());
-    FEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    FEnvironment = MD_TestEnvironment(FHome);
     SetMode(FProgramCopies.path(), 0755);
 }
 
@@ -128,37 +107,22 @@ QProcessEnvironment TProcessTest::Environment() const {
     return FEnvironment;
 }
 
-QStringList TProcessTest::Args(std::initializer_list<const char*> AArguments) {
-    QStringList arguments;
-    for (const char* argument : AArguments) {
-        arguments.append(QString::fromUtf8(argument));
-    }
-    return arguments;
-}
-
 void TProcessTest::Start(QProcess& AProcess, const QString& AProgram, const QStringList& AArguments,
                          bool AUnprivileged) const {
-    AProcess.setProcessEnvironment(FEnvironment);
     if (AUnprivileged && IstRoot()) {
-        AProcess.start(QStringLiteral("setpriv"),
-                       QStringList{QStringLiteral("--reuid=%1").arg(CNobody),
-                                   QStringLiteral("--regid=%1").arg(CNobody),
-                                   QStringLiteral("--clear-groups"), UnprivilegedCopy(AProgram)} +
-                           AArguments);
+        StartProcess(AProcess, QStringLiteral("setpriv"),
+                     QStringList{QStringLiteral("--reuid=%1").arg(CNobody),
+                                 QStringLiteral("--regid=%1").arg(CNobody),
+                                 QStringLiteral("--clear-groups"), UnprivilegedCopy(AProgram)} +
+                         AArguments,
+                     FEnvironment);
     } else {
-        AProcess.start(AProgram, AArguments);
+        StartProcess(AProcess, AProgram, AArguments, FEnvironment);
     }
-    ASSERT_TRUE(AProcess.waitForStarted(10000)) << AProgram.toStdString();
 }
 
 TProcessResult TProcessTest::Finish(QProcess& AProcess) const {
-    EXPECT_TRUE(AProcess.waitForFinished(90000)) << "the program did not end";
-    TProcessResult result;
-    result.Killed = AProcess.exitStatus() == QProcess::CrashExit;
-    result.ExitCode = result.Killed ? -1 : AProcess.exitCode();
-    result.StandardOutput = QString::fromLocal8Bit(AProcess.readAllStandardOutput());
-    result.StandardError = QString::fromLocal8Bit(AProcess.readAllStandardError());
-    return result;
+    return FinishProcess(AProcess);
 }
 
 bool TProcessTest::WaitUntilReady(QProcess& AProcess) {
@@ -237,9 +201,4 @@ TStand TProcessTest::ReadStand() const {
 
 QString TProcessTest::DatabasePath() const {
     return TVKO_Database::DefaultPath();
-}
-
-QString TProcessTest::Played() const {
-    return QString::fromUtf8(
-        FileBytes(VKO_FilePath(TVKOFolder::Daten, QStringLiteral("gespielt.txt"))));
 }

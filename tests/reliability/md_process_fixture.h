@@ -7,20 +7,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <initializer_list>
 #include <map>
 #include <optional>
 #include <utility>
 
+#include "md_process_support.h"
 #include "md_test_support.h"
-
-// How a started program ended.
-struct TProcessResult {
-    int ExitCode = -1;
-    bool Killed = false;  // ended by a signal
-    QString StandardOutput;
-    QString StandardError;
-};
 
 // What the database holds: name key to the version every field of that Mandorel carries.
 using TStand = std::map<QString, qint32>;
@@ -48,7 +40,6 @@ protected:
     TProcessTest();
 
     QProcessEnvironment Environment() const;
-    static QStringList Args(std::initializer_list<const char*> AArguments);
 
     // Starts AProgram in the test's HOME; with AUnprivileged as a user without rights beyond
     // a file's mode (root passes every permission check).
@@ -73,7 +64,6 @@ protected:
     TStand ReadStand() const;
 
     QString DatabasePath() const;
-    QString Played() const;
 
     TTempHome FHome;
     QProcessEnvironment FEnvironment;
@@ -85,8 +75,3 @@ private:
 
     QTemporaryDir FProgramCopies;
 };
-
-QByteArray FileBytes(const QString& APath);
-void WriteFileBytes(const QString& APath, const QByteArray& ABytes);
-// Sets the mode of a file or folder.
-void SetMode(const QString& APath, unsigned AMode);

@@ -44,7 +44,7 @@ protected:
                 << result.StandardError.toStdString();
             played += run.Expected == 0 ? 1 : 0;
         }
-        EXPECT_EQ(Played().count(QStringLiteral("PLON.EXE\n")), played);
+        EXPECT_EQ(PlayedByProbe().count(QStringLiteral("PLON.EXE\n")), played);
         const QString log = FHome.ReadLog();
         EXPECT_EQ(log.count(QStringLiteral("Could not find Mandorel FEHLT_")), CRuns - played);
         EXPECT_FALSE(log.contains(QStringLiteral("gesperrt"))) << log.toStdString();

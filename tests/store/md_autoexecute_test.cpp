@@ -1,7 +1,5 @@
-#include <QApplication>
-
 #include "md_gui_controller.h"
-#include "md_gui_run_progress.h"
+#include "md_recording_progress.h"
 #include "md_store_fixture.h"
 #include "vko_info.h"
 
@@ -15,21 +13,17 @@ QStringList Arguments(std::initializer_list<const char*> AArguments) {
     return arguments;
 }
 
-int VisibleProgressWindows() {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        count += qobject_cast<TZEP_MD_Progress*>(widget) != nullptr && widget->isVisible();
-    }
-    return count;
-}
-
 }  // namespace
 
 class AutoExecuteTest : public TStoreTest {
 protected:
     std::unique_ptr<TZEP_MD_GUI_Controller_Impl> Controller(const QStringList& AArguments) {
-        return std::make_unique<TZEP_MD_GUI_Controller_Impl>(NewPlayer(), AArguments);
+        return std::make_unique<TZEP_MD_GUI_Controller_Impl>(
+            NewPlayer(), AArguments, std::make_unique<TRecordingProgress>(FProgress));
     }
+
+    std::shared_ptr<TRecordingProgress::TShared> FProgress =
+        std::make_shared<TRecordingProgress::TShared>();
 };
 
 TEST_F(AutoExecuteTest, OnlyTheRunSwitchAsksForAnUnattendedRun) {
@@ -46,7 +40,9 @@ TEST_F(AutoExecuteTest, AFoundMandorelIsPlayedBehindTheProgressWindow) {
     controller->Mandorel_AutoExecute();
     EXPECT_EQ(controller->AutoExecuteErgebnis(), TZEP_MD_AutoExecuteErgebnis::Gespielt);
     EXPECT_TRUE(controller->TerminationRequested());
-    EXPECT_EQ(VisibleProgressWindows(), 0);
+    EXPECT_EQ(FProgress->Shown, 1);
+    EXPECT_EQ(FProgress->Programm, QStringLiteral("plon"));
+    EXPECT_FALSE(FProgress->Visible);
     ASSERT_EQ(FPlayed->Played.size(), 1u);
     EXPECT_EQ(FPlayed->Played[0].Action(1).Text, QStringLiteral("01.02.2025"));
 }
@@ -80,7 +76,7 @@ TEST_F(AutoExecuteTest, AFailingRunHidesTheWindowEndsAndPassesTheErrorOn) {
     }
     EXPECT_EQ(controller->AutoExecuteErgebnis(), TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen);
     EXPECT_TRUE(controller->TerminationRequested());
-    EXPECT_EQ(VisibleProgressWindows(), 0);
+    EXPECT_FALSE(FProgress->Visible);
     EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("ist fehlgeschlagen: Das Fenster")));
 }
 

@@ -26,9 +26,9 @@ TEST_F(ExecuteTest, StepsExpandInOrderWithTheTokenValuesOfThisRun) {
 TEST_F(ExecuteTest, TwoRunsOnDifferentDaysComputeDifferentDates) {
     auto processor = NewProcessor();
     auto mandorel = Mandorel(QStringLiteral("Monatsliste"), {QStringLiteral("PLON_ZEITRAUM")});
-    processor->Execute_Mandorel(*mandorel);
+    EXPECT_TRUE(processor->Execute_Mandorel(*mandorel));
     FClock.Set(QDateTime(QDate(2025, 11, 30), QTime(6, 0)));
-    processor->Execute_Mandorel(*mandorel);
+    EXPECT_TRUE(processor->Execute_Mandorel(*mandorel));
     ASSERT_EQ(FPlayed->Played.size(), 2u);
     EXPECT_EQ(FPlayed->Played[0].Action(1).Text, QStringLiteral("01.02.2025"));
     EXPECT_EQ(FPlayed->Played[1].Action(1).Text, QStringLiteral("01.12.2025"));
@@ -39,8 +39,8 @@ TEST_F(ExecuteTest, ValuesOfAnEarlierRunDoNotLeakIntoTheNext) {
     auto first = Mandorel(QStringLiteral("Erste"), {QStringLiteral("PLON_ZEITRAUM")});
     first->TokenValues().insert(QStringLiteral("#BIS#"), QStringLiteral("31.01.2025"));
     auto second = Mandorel(QStringLiteral("Zweite"), {QStringLiteral("PLON_ZEITRAUM")});
-    processor->Execute_Mandorel(*first);
-    processor->Execute_Mandorel(*second);
+    EXPECT_TRUE(processor->Execute_Mandorel(*first));
+    EXPECT_TRUE(processor->Execute_Mandorel(*second));
     EXPECT_EQ(FPlayed->Played[0].Action(3).Text, QStringLiteral("31.01.2025"));
     // Listed in TOKENNAMES without a value: it becomes empty.
     EXPECT_EQ(FPlayed->Played[1].Action(3).Text, QString());
@@ -66,7 +66,7 @@ TEST_F(ExecuteTest, APlayerErrorIsRegisteredAndPassedOn) {
     auto processor = NewProcessor();
     FPlayed->FailWith = QStringLiteral("Fenster verschwunden");
     try {
-        processor->Execute_Mandorel(*Mandorel(QStringLiteral("Monatsliste")));
+        EXPECT_TRUE(processor->Execute_Mandorel(*Mandorel(QStringLiteral("Monatsliste"))));
         ADD_FAILURE() << "no error";
     } catch (const EVKO_Error& error) {
         EXPECT_EQ(error.Text(), QStringLiteral("Fenster verschwunden"));
@@ -91,7 +91,7 @@ TEST_F(ExecuteTest, AMaskedValueNeverReachesTheLogOrTheShownError) {
     mandorel->TokenValues().insert(QStringLiteral("#KENNWORT#"), QStringLiteral("Sesam-4711"));
     FPlayed->FailWith = QStringLiteral("Tippen von Sesam-4711 gescheitert");
     try {
-        processor->Execute_Mandorel(*mandorel);
+        EXPECT_TRUE(processor->Execute_Mandorel(*mandorel));
     } catch (...) {
         const TVKO_FehlerInfo info = VKOInfo().FehlerInfo(std::current_exception());
         EXPECT_FALSE(info.Text.contains(QStringLiteral("Sesam-4711")));

@@ -211,8 +211,8 @@ TEST_F(ProcessorTest, AnIllegalMarkerStopsTheSaveWithTheStandardError) {
     processor->Load_Reports();
     auto first = Mandorel(QStringLiteral("Erste"));
     auto second = Mandorel(QStringLiteral("Zweite"));
-    processor->Add_Mandorel(first, nullptr);
-    processor->Add_Mandorel(second, nullptr);
+    ASSERT_TRUE(processor->Add_Mandorel(first, nullptr));
+    ASSERT_TRUE(processor->Add_Mandorel(second, nullptr));
     processor->Mandorel_ByName(QStringLiteral("Zweite"), QStringLiteral("PLON"))
         ->SetModify_Marker(static_cast<TZEP_DataOperation>(9));
     try {

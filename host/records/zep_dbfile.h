@@ -53,11 +53,11 @@ public:
     QString Wert(const char* AField) const;
 
     // Reads the record with the set program key and name key (case-insensitive); true when found.
-    bool Read();
+    [[nodiscard]] bool Read();
     // Walks all records in the order they were inserted; Found tells whether there is a
     // current record. Get_next_extMode continues after the current record, also after a write.
-    bool Get_first_extMode();
-    bool Get_next_extMode();
+    [[nodiscard]] bool Get_first_extMode();
+    [[nodiscard]] bool Get_next_extMode();
     bool Found() const;
 
     // A new stream over the current record's blob; the caller releases it.

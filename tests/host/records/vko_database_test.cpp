@@ -11,6 +11,7 @@
 #include <array>
 #include <csignal>
 
+#include "md_process_support.h"
 #include "md_test_support.h"
 #include "vko_database.h"
 #include "vko_statement.h"
@@ -19,17 +20,9 @@
 
 namespace {
 
-QString DatabaseIn(const TTempHome& AHome) {
-    return AHome.DataFolder() + QStringLiteral("/quandrix.db");
-}
-
 mode_t ModeOf(const QString& APath) {
     struct stat status {};
     return ::stat(QFile::encodeName(APath).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
-
-void SetMode(const QString& APath, mode_t AMode) {
-    ASSERT_EQ(::chmod(QFile::encodeName(APath).constData(), AMode), 0) << APath.toStdString();
 }
 
 QString Scalar(TVKO_Database& ADatabase, const char* ASql) {

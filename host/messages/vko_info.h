@@ -125,6 +125,10 @@ private:
 
 TVKOInfo& VKOInfo();
 
+// Fills %1 ... %99 of ATemplate from AArgs in one pass, so that an argument's own text is never
+// read as a placeholder. A placeholder without an argument stays as it is.
+QString VKO_FillArgs(const QString& ATemplate, const QStringList& AArgs);
+
 // The one-line handler of every guarded operation: records, then rethrows the current exception.
 [[noreturn]] void RethrowRegistered(const char* AQualifiedName);
 

@@ -143,7 +143,6 @@ QString TZEP_GA_Sequence::ToString() const {
         steps.append(action.ToString());
     }
     return QStringLiteral("%1 (%2 Aktionen): %3")
-        .arg(FTargetProgramFile.isEmpty() ? QStringLiteral("ohne Programm") : FTargetProgramFile)
-        .arg(FActions.size())
-        .arg(steps.join(QStringLiteral("; ")));
+        .arg(FTargetProgramFile.isEmpty() ? QStringLiteral("ohne Programm") : FTargetProgramFile,
+             QString::number(FActions.size()), steps.join(QStringLiteral("; ")));
 }

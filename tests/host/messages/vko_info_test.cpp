@@ -62,6 +62,19 @@ TEST(VKOInfo, FehlerRaiseRaisesTheCatalogueTextWithItsArguments) {
     EXPECT_EQ(info.Chain, QStringList{QStringLiteral("TZEP_Test.Run")});
 }
 
+TEST(VKOInfo, ArgumentsAreFilledInOnePassSoTheirOwnPlaceholdersStayText) {
+    const TVKO_FehlerInfo info = Caught([] {
+        VKOInfo().FehlerRaise("TZEP_Test.Run", MD_Koord(1001),
+                              {QStringLiteral("Liste %2 %1 %10"), QStringLiteral("PLON")});
+    });
+    EXPECT_TRUE(info.Text.startsWith(QStringLiteral(
+        "Für das Programm PLON gibt es bereits einen Mandorel mit dem Namen „Liste %2 %1 %10“.")))
+        << info.Text.toStdString();
+    EXPECT_EQ(
+        VKO_FillArgs(QStringLiteral("%1%%2 %3 %12 %0"), {QStringLiteral("a"), QStringLiteral("b")}),
+        QStringLiteral("a%b %3 %12 %0"));
+}
+
 TEST(VKOInfo, EveryCatalogueEntryHasAGermanText) {
     for (int nummer = 1001; nummer <= 1014; ++nummer) {
         const QString text = VKOInfo().MeldungText(MD_Koord(nummer));

@@ -8,16 +8,13 @@
 #include <thread>
 #include <vector>
 
+#include "md_process_support.h"
 #include "md_test_support.h"
 #include "vko_database.h"
 #include "zep_dbfile.h"
 #include "zep_dbfile_test_util.h"
 
 namespace {
-
-QString DatabaseIn(const TTempHome& AHome) {
-    return AHome.DataFolder() + QStringLiteral("/quandrix.db");
-}
 
 QByteArray RandomBytes(qsizetype ASize, quint32 ASeed) {
     QRandomGenerator generator(ASeed);

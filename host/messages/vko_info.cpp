@@ -50,10 +50,9 @@ QString TVKO_FehlerInfo::ToDisplayText() const {
 }
 
 int TVKO_LogPresenter::Present(const TVKO_Meldung& AMeldung) {
-    const QString line = QStringLiteral("Meldung %1 %2: %3")
-                             .arg(AMeldung.Koord.Programm)
-                             .arg(AMeldung.Koord.Nummer)
-                             .arg(AMeldung.Text);
+    const QString line =
+        QStringLiteral("Meldung %1 %2: %3")
+            .arg(AMeldung.Koord.Programm, QString::number(AMeldung.Koord.Nummer), AMeldung.Text);
     VKOInfo().WriteTextWithStamp(line);
     WriteStandardError(line);
     // Nobody can answer: a question is declined, so nothing is deleted or discarded.
@@ -134,10 +133,34 @@ QString TVKOInfo::MeldungText(const TInfoKoord& AKoord, const QStringList& AArgs
         }
         return text;
     }
-    for (const QString& arg : AArgs) {
-        text = text.arg(arg);
+    return VKO_FillArgs(text, AArgs);
+}
+
+QString VKO_FillArgs(const QString& ATemplate, const QStringList& AArgs) {
+    QString filled;
+    filled.reserve(ATemplate.size());
+    const auto digitAt = [&ATemplate](qsizetype AIndex) {
+        return AIndex < ATemplate.size() && ATemplate[AIndex].isDigit()
+                   ? ATemplate[AIndex].digitValue()
+                   : -1;
+    };
+    for (qsizetype i = 0; i < ATemplate.size(); ++i) {
+        const int first = ATemplate[i] == QLatin1Char('%') ? digitAt(i + 1) : -1;
+        if (first <= 0) {
+            filled += ATemplate[i];
+            continue;
+        }
+        const int second = digitAt(i + 2);
+        const int number = second >= 0 ? first * 10 + second : first;
+        const qsizetype length = second >= 0 ? 3 : 2;
+        if (number > AArgs.size()) {
+            filled += ATemplate.mid(i, length);
+        } else {
+            filled += AArgs[number - 1];
+        }
+        i += length - 1;
     }
-    return text;
+    return filled;
 }
 
 int TVKOInfo::Show(int AButtons, const TInfoKoord& AKoord, const QStringList& AArgs, bool ADialog) {

@@ -1,0 +1,26 @@
+#include "md_glyph_imagelist.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyle>
+
+QIcon TZEP_RessGlyphImageList::Icon(TGlyph AGlyph) const {
+    QStyle* style = QApplication::style();
+    switch (AGlyph) {
+        case TGlyph::Programm:
+            return style->standardIcon(QStyle::SP_ComputerIcon);
+        case TGlyph::Mandorel:
+            return style->standardIcon(QStyle::SP_FileIcon);
+        case TGlyph::Vorlage:
+            return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+        case TGlyph::Hinzufuegen:
+            return style->standardIcon(QStyle::SP_FileDialogNewFolder);
+        case TGlyph::Loeschen:
+            return style->standardIcon(QStyle::SP_TrashIcon);
+        case TGlyph::Platzhalter:
+            return style->standardIcon(QStyle::SP_FileDialogInfoView);
+        case TGlyph::Planung:
+            return style->standardIcon(QStyle::SP_BrowserReload);
+    }
+    return {};
+}
