@@ -66,8 +66,7 @@ void TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute() try {
 void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const QString& AName) {
     FProgress = std::make_unique<TZEP_MD_Progress>();
     FProgress->SetProgReport(AProgramm, AName);
-    FProgress->show();
-    QCoreApplication::processEvents();
+    FProgress->ShowPainted();
 
     const TRunEnd end([this] {
         FProgress->hide();

@@ -1,8 +1,11 @@
 #include "md_gui_run_progress.h"
 
+#include <QCoreApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -85,6 +88,33 @@ void TZEP_MD_Progress::SetProgReport(const QString& AProg, const QString& ARepor
     lblProgramm->setText(AProg);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Progress.SetProgReport");
+}
+
+void TZEP_MD_Progress::ShowPainted() {
+    try {
+        FPainted = false;
+        show();
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        deadline.start(CPaintWaitMs);
+        while (!(FPainted && windowHandle() != nullptr && windowHandle()->isExposed()) &&
+               deadline.isActive()) {
+            // The deadline's own timer event ends the wait at the latest.
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                            QEventLoop::ExcludeUserInputEvents);
+        }
+        // The painted image reaches the display before the thread blocks.
+        QGuiApplication::sync();
+    } catch (...) {
+        // A window that is not drawn must not cost the run.
+        VKOInfo().RegisterException("TZEP_MD_Progress.ShowPainted", std::current_exception(),
+                                    false);
+    }
+}
+
+void TZEP_MD_Progress::paintEvent(QPaintEvent* AEvent) {
+    FPainted = true;
+    QWidget::paintEvent(AEvent);
 }
 
 void TZEP_MD_Progress::FormMouseDown(QMouseEvent* AEvent) {

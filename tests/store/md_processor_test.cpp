@@ -236,8 +236,15 @@ TEST_F(ProcessorTest, LoadReportReadsOnlyTheNamedMandorel) {
     processor->Load_Report(QStringLiteral("Wochenliste"), QStringLiteral("PLON"));
     EXPECT_TRUE(Names(*processor).isEmpty());
 
+    // A run must not take a damaged record for a missing one.
     WriteRecord(QStringLiteral("PLON"), QStringLiteral("Kaputt"), "ZMLS");
-    processor->Load_Report(QStringLiteral("Kaputt"), QStringLiteral("PLON"));
+    try {
+        processor->Load_Report(QStringLiteral("Kaputt"), QStringLiteral("PLON"));
+        ADD_FAILURE() << "the damage went unnoticed";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(
+            QStringLiteral("Der Mandorel KAPUTT für das Programm PLON kann nicht gelesen werden")))
+            << error.Text().toStdString();
+    }
     EXPECT_TRUE(Names(*processor).isEmpty());
-    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("KAPUTT")));
 }
