@@ -246,5 +246,14 @@ TEST_F(ProcessorTest, LoadReportReadsOnlyTheNamedMandorel) {
             QStringLiteral("Der Mandorel KAPUTT für das Programm PLON kann nicht gelesen werden")))
             << error.Text().toStdString();
     }
+    auto leer = Mandorel(QStringLiteral("Leer"), {});
+    Store(std::move(leer));
+    try {
+        processor->Load_Report(QStringLiteral("Leer"), QStringLiteral("PLON"));
+        ADD_FAILURE() << "a stored Mandorel without steps was taken for a missing one";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("LEER"))) << error.Text().toStdString();
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("keinen Schritt")));
+    }
     EXPECT_TRUE(Names(*processor).isEmpty());
 }
