@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: a build with warnings as errors, then the same tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target for 60 s.
+# Sets up, builds and runs every test: a build with warnings as errors (its window tests also
+# under a window manager), then the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then every fuzz target for 60 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
