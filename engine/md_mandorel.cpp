@@ -117,6 +117,7 @@ std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Mandorel::Clone(const TZEP_MD_Mandorel
     mandorel->FSequence = mother.FSequence;
     mandorel->FTokenValues = mother.FTokenValues;
     mandorel->FPlanIds = mother.FPlanIds;
+    mandorel->FRecord_Version = mother.FRecord_Version;
     return mandorel;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.Clone");

@@ -34,7 +34,7 @@ public:
 
     static std::unique_ptr<TZEP_MD_Mandorel> CreateNew(const QString& AName_Anzeige,
                                                        const QString& AProgramm);
-    // A deep copy; the modify marker is not copied.
+    // A deep copy; the modify marker is not copied, the record version is.
     static std::unique_ptr<TZEP_MD_Mandorel> Clone(const TZEP_MD_Mandorel& AMother);
 
     // A Mandorel read from the store decodes its fields when one of them is first used.
@@ -58,6 +58,11 @@ public:
 
     TZEP_DataOperation Modify_Marker() const { return FModify_Marker; }
     void SetModify_Marker(TZEP_DataOperation AMarker) { FModify_Marker = AMarker; }
+
+    // The version of the stored record this Mandorel was read from or written as; 0 when it
+    // was never stored. Not part of the stream.
+    qint64 Record_Version() const { return FRecord_Version; }
+    void SetRecord_Version(qint64 AVersion) { FRecord_Version = AVersion; }
 
     // Writes the 8-part Mandorel stream at the stream's position.
     void SaveToStream(QIODevice& AStream) const;
@@ -92,6 +97,7 @@ private:
     QString FName_Key;
     QString FName_Anzeige;
     TZEP_DataOperation FModify_Marker = TZEP_DataOperation::None;
+    qint64 FRecord_Version = 0;
     QByteArray FUndecoded;
 };
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: a build with warnings as errors, then the same tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target for 60 s.
+# Sets up, builds and runs every test: a build with warnings as errors (its window tests also
+# under a window manager), then the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then every fuzz target for 60 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,10 @@ run_tests() {
 
 bash scripts/build.sh build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMD_WERROR=ON -DMD_BUILD_BENCH=ON
 run_tests build/ci
+# The tests that drive real windows once more under a window manager, as on every desktop:
+# it reparents, places and maps windows on its own, and later than a bare X server.
+(cd build/ci && xvfb-run -a -s "-screen 0 1280x1024x24" \
+   bash ../../scripts/with-window-manager.sh ctest --output-on-failure --timeout 600 -L x11)
 
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_WERROR=ON \
   -DMD_SANITIZERS="address;undefined"

@@ -113,9 +113,19 @@ void TZEP_MD_GUI_Controller_Impl::DeleteSelectedReport() try {
     if (FSelected_Mandorel == nullptr) {
         return;
     }
-    FProcessor->Delete_Mandorel(FSelected_Mandorel->Name_Key(), FSelected_Mandorel->Programm());
+    const QString nameKey = FSelected_Mandorel->Name_Key();
+    const QString programm = FSelected_Mandorel->Programm();
+    FProcessor->Delete_Mandorel(nameKey, programm);
+    try {
+        FProcessor->Save_Reports();
+    } catch (...) {
+        // The Mandorel is still stored, so it stays listed and selected as the views show it,
+        // and no later save deletes it behind the user's back.
+        FProcessor->Delete_Mandorel_Undo(nameKey, programm);
+        throw;
+    }
+    // The save released the deleted Mandorel.
     FSelected_Mandorel = nullptr;
-    FProcessor->Save_Reports();
     FListener->SendNotification_ReportListeChanged();
     FListener->SendNotification_ReportChanged();
 } catch (...) {
@@ -163,20 +173,20 @@ void TZEP_MD_GUI_Controller_Impl::SelectedReport_SetProgramm(const QString& APro
 }
 
 void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
-    if (FSelected_Mandorel == nullptr) {
+    const bool isNew = FSelected_Mandorel != nullptr && SelectedReport_IsNew();
+    // Only an open create or edit has something to commit.
+    if (!isNew && (FSelected_Mandorel == nullptr ||
+                   FSelected_Mandorel != FProcessor->Modify_Mandorel_Copy())) {
         return;
     }
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
-    const bool isNew = SelectedReport_IsNew();
     if (!isNew) {
         if (!FProcessor->Modify_Mandorel_Commit()) {
-            // The stored original left the list meanwhile: nothing was committed, the edit
-            // stays open.
-            throw EVKO_Error(
-                QStringLiteral("Die Änderungen am Mandorel „%1“ wurden nicht gebucht: er wurde "
-                               "inzwischen an anderer Stelle gelöscht.")
-                    .arg(FSelected_Mandorel->Name_Anzeige()));
+            // The stored Mandorel left the list (deleted elsewhere, then reloaded): nothing
+            // would be stored, so the edit stays open.
+            VKOInfo().FehlerRaise("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit",
+                                  MD_Koord(1015), {FSelected_Mandorel->Name_Anzeige(), programm});
         }
     } else if (!FProcessor->Add_Mandorel(FNewMandorel, nullptr)) {
         // Keep the create open with the new Mandorel selected, so the user can pick another
@@ -184,13 +194,25 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         VKOInfo().FehlerRaise("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit",
                               MD_Koord(1001), {FNewMandorel->Name_Anzeige(), programm});
     }
-    FProcessor->Save_Reports();
+    try {
+        FProcessor->Save_Reports();
+    } catch (...) {
+        // Nothing of the failed commit may stay pending: the list holds what is stored again,
+        // and the create or edit stays open with the same object selected, for another try
+        // with "Buchen" or a real drop with "Abbrechen".
+        if (isNew) {
+            FNewMandorel = FProcessor->Add_Mandorel_Undo(FSelected_Mandorel);
+        } else {
+            FProcessor->Modify_Mandorel_Reopen();
+        }
+        throw;
+    }
     FSelected_Mandorel = nullptr;
+    FNewMandorel.reset();
     FProcessor->Load_Reports();
     if (isNew) {
         FListener->SendNotification_ReportListeChanged();
     }
-    FNewMandorel.reset();
     Select_Mandorel(nameKey, programm);
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");

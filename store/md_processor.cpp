@@ -1,5 +1,7 @@
 #include "md_processor.h"
 
+#include <algorithm>
+
 #include "md_templates.h"
 #include "md_tokenlist.h"
 #include "vko_benutzer.h"
@@ -31,6 +33,7 @@ TZEP_MD_Processor::~TZEP_MD_Processor() {
 
 void TZEP_MD_Processor::Load_Reports() try {
     FMandorel_List.clear();
+    FCO_Original.reset();
     TVKO_StringPool pool;
     const TVKO_StringPoolScope sharedTexts(pool);
     FMdRdFile->Reset();
@@ -44,20 +47,46 @@ void TZEP_MD_Processor::Load_Reports() try {
 
 void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgrammName) try {
     FMandorel_List.clear();
-    if (ReadRecord(AProgrammName, Wert_2_Wert4KeyFeld(AName))) {
-        LoadCurrentRecord();
+    FCO_Original.reset();
+    if (!ReadRecord(AProgrammName, Wert_2_Wert4KeyFeld(AName))) {
+        return;
     }
+    // The record is there: a run must fail on its damage, not report it as missing.
+    const QString nameKey = FMdRdFile->Wert(TZEP_DBFile::CNameKey);
+    const QString programm = FMdRdFile->Wert(TZEP_DBFile::CProgramKey);
+    std::unique_ptr<TZEP_MD_Mandorel> mandorel;
+    try {
+        mandorel = ReadCurrentRecord();
+    } catch (...) {
+        throw EVKO_Error(
+            QStringLiteral("Der Mandorel %1 für das Programm %2 kann nicht gelesen werden: %3")
+                .arg(nameKey, programm, VKOInfo().FehlerInfo(std::current_exception()).Text));
+    }
+    if (!mandorel) {
+        throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 ist gespeichert, "
+                                        "enthält aber keinen Schritt.")
+                             .arg(nameKey, programm));
+    }
+    FMandorel_List.push_back(std::move(mandorel));
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Load_Report");
 }
 
-void TZEP_MD_Processor::LoadCurrentRecord() {
+std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Processor::ReadCurrentRecord() {
     const QString programm = VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey));
     const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
     auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
+    // The blob's bytes themselves: a device per record would cost more than the rest.
+    if (!mandorel->LoadFromBytes(FMdRdFile->BlobBytes(), name, programm)) {
+        return nullptr;
+    }
+    mandorel->SetRecord_Version(FMdRdFile->Version());
+    return mandorel;
+}
+
+void TZEP_MD_Processor::LoadCurrentRecord() {
     try {
-        // The blob's bytes themselves: a device per record would cost more than the rest.
-        if (mandorel->LoadFromBytes(FMdRdFile->BlobBytes(), name, programm)) {
+        if (auto mandorel = ReadCurrentRecord()) {
             FMandorel_List.push_back(std::move(mandorel));
         }
     } catch (...) {
@@ -66,7 +95,8 @@ void TZEP_MD_Processor::LoadCurrentRecord() {
         VKOInfo().WriteTextWithStamp(
             QStringLiteral("Der Mandorel %1 für das Programm %2 kann nicht gelesen werden "
                            "und wird übersprungen: %3")
-                .arg(FMdRdFile->Wert(TZEP_DBFile::CNameKey), programm, fehler.Text));
+                .arg(FMdRdFile->Wert(TZEP_DBFile::CNameKey),
+                     FMdRdFile->Wert(TZEP_DBFile::CProgramKey), fehler.Text));
         VKOInfo().ResetErrorSpezNoWrite();
     }
 }
@@ -101,6 +131,8 @@ void TZEP_MD_Processor::Save_Reports() try {
             }
         }
     }
+    // The last commit is stored: the Mandorel it replaced is no longer needed to undo it.
+    FCO_Original.reset();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Save_Reports");
 }
@@ -111,7 +143,7 @@ void TZEP_MD_Processor::WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOper
     FMdRdFile->EndStreamBuchung();
 }
 
-void TZEP_MD_Processor::InsertReport(const TZEP_MD_Mandorel& AMandorel) try {
+void TZEP_MD_Processor::InsertReport(TZEP_MD_Mandorel& AMandorel) try {
     const TIntPair benutzer = WpGetBenuAngemeldet();
     FMdRdFile->Reset();
     FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
@@ -119,11 +151,12 @@ void TZEP_MD_Processor::InsertReport(const TZEP_MD_Mandorel& AMandorel) try {
     FMdRdFile->SetWert(TZEP_DBFile::CCreatedBy, benutzer);
     FMdRdFile->SetWert(TZEP_DBFile::CChangedBy, benutzer);
     WriteBlob(AMandorel, TZEP_DBOperation::wrdonInsert);
+    AMandorel.SetRecord_Version(FMdRdFile->Version());
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.InsertReport");
 }
 
-void TZEP_MD_Processor::UpdateReport(const TZEP_MD_Mandorel& AMandorel) try {
+void TZEP_MD_Processor::UpdateReport(TZEP_MD_Mandorel& AMandorel) try {
     if (!ReadRecord(AMandorel.Programm(), AMandorel.Name_Key())) {
         // Another process deleted the record meanwhile: the commit the user just made wins
         // and is written again, rather than being dropped without a word.
@@ -134,8 +167,15 @@ void TZEP_MD_Processor::UpdateReport(const TZEP_MD_Mandorel& AMandorel) try {
         InsertReport(AMandorel);
         return;
     }
+    if (FMdRdFile->Version() != AMandorel.Record_Version()) {
+        // Another window or process committed since this Mandorel was read: writing now would
+        // silently drop that change.
+        VKOInfo().FehlerRaise("TZEP_MD_Processor.UpdateReport", MD_Koord(1015),
+                              {AMandorel.Name_Anzeige(), AMandorel.Programm()});
+    }
     FMdRdFile->SetWert(TZEP_DBFile::CChangedBy, WpGetBenuAngemeldet());
     WriteBlob(AMandorel, TZEP_DBOperation::wrdonUpdate);
+    AMandorel.SetRecord_Version(FMdRdFile->Version());
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.UpdateReport");
 }
@@ -183,11 +223,41 @@ void TZEP_MD_Processor::Delete_Mandorel(const QString& AName, const QString& APr
     RethrowRegistered("TZEP_MD_Processor.Delete_Mandorel");
 }
 
+void TZEP_MD_Processor::Delete_Mandorel_Undo(const QString& AName,
+                                             const QString& AProgrammName) try {
+    const int index = Get_MD_Index(AName, AProgrammName);
+    if (index >= 0) {
+        TZEP_MD_Mandorel& mandorel = *FMandorel_List[static_cast<std::size_t>(index)];
+        if (mandorel.Modify_Marker() == TZEP_DataOperation::Delete) {
+            mandorel.SetModify_Marker(TZEP_DataOperation::None);
+        }
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Delete_Mandorel_Undo");
+}
+
+std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Processor::Add_Mandorel_Undo(
+    const TZEP_MD_Mandorel* AMandorel) try {
+    const auto found =
+        std::find_if(FMandorel_List.begin(), FMandorel_List.end(),
+                     [AMandorel](const auto& AItem) { return AItem.get() == AMandorel; });
+    if (found == FMandorel_List.end() || (*found)->Modify_Marker() != TZEP_DataOperation::Insert) {
+        return nullptr;
+    }
+    std::unique_ptr<TZEP_MD_Mandorel> mandorel = std::move(*found);
+    FMandorel_List.erase(found);
+    mandorel->SetModify_Marker(TZEP_DataOperation::None);
+    return mandorel;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Add_Mandorel_Undo");
+}
+
 TZEP_MD_Mandorel* TZEP_MD_Processor::Modify_Mandorel_Start(const QString& AName,
                                                            const QString& AProgrammName) try {
     if (FCO_Report) {
         VKOInfo().FehlerRaise("TZEP_MD_Processor.Modify_Mandorel_Start", MD_Koord(1003));
     }
+    FCO_Original.reset();
     const int index = Get_MD_Index(AName, AProgrammName);
     if (index < 0) {
         return nullptr;
@@ -206,12 +276,47 @@ bool TZEP_MD_Processor::Modify_Mandorel_Commit() try {
     if (index < 0) {
         return false;
     }
+    FCO_Original = std::move(FMandorel_List[static_cast<std::size_t>(index)]);
+    FCO_Original_Index = index;
     FMandorel_List.erase(FMandorel_List.begin() + index);
     FCO_Report->SetModify_Marker(TZEP_DataOperation::Update);
     FMandorel_List.push_back(std::move(FCO_Report));
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Modify_Mandorel_Commit");
+}
+
+TZEP_MD_Mandorel* TZEP_MD_Processor::Modify_Mandorel_Reopen() try {
+    if (!FCO_Original || FCO_Report) {
+        return nullptr;
+    }
+    const int index = Get_MD_Index(FCO_Original->Name_Key(), FCO_Original->Programm());
+    if (index < 0 || FMandorel_List[static_cast<std::size_t>(index)]->Modify_Marker() !=
+                         TZEP_DataOperation::Update) {
+        return nullptr;
+    }
+    FCO_Report = std::move(FMandorel_List[static_cast<std::size_t>(index)]);
+    FMandorel_List.erase(FMandorel_List.begin() + index);
+    FCO_Report->SetModify_Marker(TZEP_DataOperation::None);
+    std::unique_ptr<TZEP_MD_Mandorel> stored = std::move(FCO_Original);
+    try {
+        // What the file holds now, which differs from what was read when another program
+        // changed or deleted it meanwhile.
+        stored = ReadRecord(stored->Programm(), stored->Name_Key()) ? ReadCurrentRecord() : nullptr;
+    } catch (...) {
+        // Unreadable now: the Mandorel as it was read stays the best knowledge of the store.
+        VKOInfo().RegisterException("TZEP_MD_Processor.Modify_Mandorel_Reopen",
+                                    std::current_exception(), false);
+    }
+    if (stored) {
+        const auto at =
+            std::min(static_cast<std::size_t>(FCO_Original_Index), FMandorel_List.size());
+        FMandorel_List.insert(FMandorel_List.begin() + static_cast<std::ptrdiff_t>(at),
+                              std::move(stored));
+    }
+    return FCO_Report.get();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Modify_Mandorel_Reopen");
 }
 
 void TZEP_MD_Processor::Modify_Mandorel_Abort() try { FCO_Report.reset(); } catch (...) {

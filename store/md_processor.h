@@ -23,10 +23,13 @@ public:
     TZEP_MD_Processor(const TZEP_MD_Processor&) = delete;
     TZEP_MD_Processor& operator=(const TZEP_MD_Processor&) = delete;
 
+    // Skips a record that cannot be read, with a log line.
     void Load_Reports();
-    // Loads only the Mandorel with this name and program, for a run that needs no other.
+    // Loads only the Mandorel with this name and program, for a run that needs no other. A
+    // stored record that cannot be read, or holds no step, is an error that names it.
     void Load_Report(const QString& AName, const QString& AProgrammName);
-    // Writes every pending change; a change whose write fails stays pending.
+    // Writes every pending change; a change whose write fails stays pending. An update of a
+    // record that another program changed since it was read is refused with message 1015.
     void Save_Reports();
 
     // Takes the Mandorel over (AMandorel is then empty) unless one with its program and name
@@ -37,6 +40,17 @@ public:
     TZEP_MD_Mandorel* Modify_Mandorel_Start(const QString& AName, const QString& AProgrammName);
     [[nodiscard]] bool Modify_Mandorel_Commit();
     void Modify_Mandorel_Abort();
+    // The working copy of the open edit, or none.
+    const TZEP_MD_Mandorel* Modify_Mandorel_Copy() const { return FCO_Report.get(); }
+
+    // After a failed Save_Reports, each takes back one change that is still pending, so that
+    // the list holds what is stored again and nothing of it is written by a later save.
+    // The insert of AMandorel: hands it back, or none when it was stored.
+    std::unique_ptr<TZEP_MD_Mandorel> Add_Mandorel_Undo(const TZEP_MD_Mandorel* AMandorel);
+    void Delete_Mandorel_Undo(const QString& AName, const QString& AProgrammName);
+    // The last commit: its copy is the open working copy again (the same object), and the
+    // list holds the Mandorel as the record file stores it now. None when it was stored.
+    TZEP_MD_Mandorel* Modify_Mandorel_Reopen();
     TZEP_MD_Mandorel* Mandorel_ByName(const QString& AName, const QString& AProgrammName) const;
     void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) const;
 
@@ -48,9 +62,11 @@ public:
 
 private:
     void LoadCurrentRecord();
+    // The Mandorel of the current record; none when it holds no step.
+    std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord();
     int Get_MD_Index(const QString& AName, const QString& AProgrammName) const;
-    void InsertReport(const TZEP_MD_Mandorel& AMandorel);
-    void UpdateReport(const TZEP_MD_Mandorel& AMandorel);
+    void InsertReport(TZEP_MD_Mandorel& AMandorel);
+    void UpdateReport(TZEP_MD_Mandorel& AMandorel);
     void DeleteReport(const TZEP_MD_Mandorel& AMandorel);
     // Positions the record file on a stored record; false when there is none.
     bool ReadRecord(const QString& AProgramm, const QString& ANameKey);
@@ -63,5 +79,8 @@ private:
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
     std::unique_ptr<TZEP_DBFile> FMdRdFile;
     std::unique_ptr<TZEP_MD_Mandorel> FCO_Report;
+    // The stored Mandorel the last commit replaced, and its place, until the commit is saved.
+    std::unique_ptr<TZEP_MD_Mandorel> FCO_Original;
+    int FCO_Original_Index = 0;
     QString FFehlende_Vorlage;
 };

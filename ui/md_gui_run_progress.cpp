@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -90,14 +92,40 @@ void TZEP_MD_Progress::SetProgReport(const QString& AProg, const QString& ARepor
 
 void TZEP_MD_Progress::Show(const QString& AProgramm, const QString& AName) try {
     SetProgReport(AProgramm, AName);
-    show();
-    QCoreApplication::processEvents();
+    ShowPainted();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Progress.Show");
 }
 
 void TZEP_MD_Progress::Hide() try { hide(); } catch (...) {
     RethrowRegistered("TZEP_MD_Progress.Hide");
+}
+
+void TZEP_MD_Progress::ShowPainted() {
+    try {
+        FPainted = false;
+        show();
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        deadline.start(CPaintWaitMs);
+        while (!(FPainted && windowHandle() != nullptr && windowHandle()->isExposed()) &&
+               deadline.isActive()) {
+            // The deadline's own timer event ends the wait at the latest.
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                            QEventLoop::ExcludeUserInputEvents);
+        }
+        // The painted image reaches the display before the thread blocks.
+        QGuiApplication::sync();
+    } catch (...) {
+        // A window that is not drawn must not cost the run.
+        VKOInfo().RegisterException("TZEP_MD_Progress.ShowPainted", std::current_exception(),
+                                    false);
+    }
+}
+
+void TZEP_MD_Progress::paintEvent(QPaintEvent* AEvent) {
+    FPainted = true;
+    QWidget::paintEvent(AEvent);
 }
 
 void TZEP_MD_Progress::FormMouseDown(QMouseEvent* AEvent) {

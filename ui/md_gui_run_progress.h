@@ -16,6 +16,12 @@ public:
 
     // Program first, report second.
     void SetProgReport(const QString& AProg, const QString& AReport);
+    // Shows the window and lets events be processed until the window system has exposed it
+    // and it is painted, for at most CPaintWaitMs: the run that follows blocks the thread, and
+    // a window manager maps a window only some time after it was shown. Never fails.
+    void ShowPainted();
+
+    static constexpr int CPaintWaitMs = 1000;
 
     void Show(const QString& AProgramm, const QString& AName) override;
     void Hide() override;
@@ -27,6 +33,7 @@ public:
     QLabel* lblProgressHint3 = nullptr;
 
 protected:
+    void paintEvent(QPaintEvent* AEvent) override;
     void mousePressEvent(QMouseEvent* AEvent) override;
     void mouseMoveEvent(QMouseEvent* AEvent) override;
     void mouseReleaseEvent(QMouseEvent* AEvent) override;
@@ -35,6 +42,7 @@ private:
     void FormCreate();
     void FormMouseDown(QMouseEvent* AEvent);
 
+    bool FPainted = false;
     bool FDragging = false;
     QPoint FDragOffset;
 };

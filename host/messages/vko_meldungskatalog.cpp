@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 14> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 15> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -34,6 +34,10 @@ constexpr std::array<std::pair<int, const char*>, 14> CMandorelTexte{{
     {1014,
      "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der "
      "testweise ausgeführt werden soll."},
+    {1015,
+     "Der Mandorel „%1“ für das Programm %2 wurde inzwischen an anderer Stelle geändert oder "
+     "gelöscht. Ihre Änderungen sind nicht gebucht und bleiben offen; „Abbrechen“ zeigt den "
+     "gespeicherten Stand."},
 }};
 
 }  // namespace

@@ -179,6 +179,30 @@ void TVKO_Database::EnsureSchema(const char* ATable, const char* ACreateSql) try
     RethrowRegistered("TVKO_Database.EnsureSchema");
 }
 
+bool TVKO_Database::HasColumn(const char* ATable, const char* AColumn) {
+    TVKO_Statement columns(*this, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
+    columns.Bind(1, QString::fromUtf8(ATable));
+    columns.Bind(2, QString::fromUtf8(AColumn));
+    return columns.Step();
+}
+
+void TVKO_Database::EnsureColumn(const char* ATable, const char* AColumn,
+                                 const char* ADefinition) try {
+    if (HasColumn(ATable, AColumn)) {
+        return;
+    }
+    TVKO_Transaction transaction(*this);
+    // Another process may have added it while this one waited for the write lock.
+    if (!HasColumn(ATable, AColumn)) {
+        const QByteArray sql = QByteArrayLiteral("ALTER TABLE ") + ATable +
+                               QByteArrayLiteral(" ADD COLUMN ") + ADefinition;
+        Execute(sql.constData(), QStringLiteral("Erweitern der Tabellen"));
+    }
+    transaction.Commit();
+} catch (...) {
+    RethrowRegistered("TVKO_Database.EnsureColumn");
+}
+
 qint64 TVKO_Database::Changes() const {
     return sqlite3_changes64(Handle());
 }

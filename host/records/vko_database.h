@@ -33,6 +33,9 @@ public:
     // Creates the tables of ACreateSql (statements with IF NOT EXISTS) unless ATable exists.
     // Safe when several processes do it at once.
     void EnsureSchema(const char* ATable, const char* ACreateSql);
+    // Adds a column that a table of an earlier build lacks; ADefinition is the column's name
+    // and type as ALTER TABLE ADD COLUMN takes them. Safe when several processes do it at once.
+    void EnsureColumn(const char* ATable, const char* AColumn, const char* ADefinition);
     // Rows changed by the last write statement.
     qint64 Changes() const;
     qint64 LastInsertId() const;
@@ -41,6 +44,8 @@ public:
     [[noreturn]] void Raise(int AResult, const QString& AAktion) const;
 
 private:
+    bool HasColumn(const char* ATable, const char* AColumn);
+
     struct TClose {
         void operator()(sqlite3* AHandle) const noexcept;
     };

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <QBuffer>
 #include <array>
+#include <atomic>
 #include <limits>
 #include <optional>
 
@@ -32,29 +33,35 @@ CREATE TABLE IF NOT EXISTS MD_MANDORELE (
     ERSTELLT_VON TEXT NOT NULL,
     GEAENDERT_VON TEXT NOT NULL,
     DATEN BLOB NOT NULL,
+    VERSION INTEGER NOT NULL DEFAULT 1,
     UNIQUE (PROGRAMM, NAME_KEY)
 );
 )sql";
 
-// Both SELECTs yield the ID, the fields in the order of TFeld, then the blob.
+// Databases of earlier builds lack the change counter; their records start at version 1.
+constexpr const char* CVersionSpalte = "VERSION INTEGER NOT NULL DEFAULT 1";
+
+// Both SELECTs yield the ID, the fields in the order of TFeld, the blob, then the version.
 constexpr int CSpalteId = 0;
 constexpr int CSpalteDaten = FeldAnzahl + 1;
+constexpr int CSpalteVersion = FeldAnzahl + 2;
 constexpr int SpalteVon(int AFeld) {
     return AFeld + 1;
 }
 
 constexpr const char* CLesen =
-    "SELECT ID, PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, GEAENDERT_VON, DATEN "
+    "SELECT ID, PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, GEAENDERT_VON, DATEN, VERSION "
     "FROM MD_MANDORELE WHERE PROGRAMM = ?1 AND NAME_KEY = ?2";
 constexpr const char* CWalk =
-    "SELECT ID, PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, GEAENDERT_VON, DATEN "
+    "SELECT ID, PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, GEAENDERT_VON, DATEN, VERSION "
     "FROM MD_MANDORELE WHERE ID > ?1 ORDER BY ID";
 constexpr const char* CEinfuegen =
     "INSERT INTO MD_MANDORELE (PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, GEAENDERT_VON, "
-    "DATEN) VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
+    "DATEN, VERSION) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 1)";
+// Only the version that was read is overwritten: a record changed since then stays as it is.
 constexpr const char* CAendern =
     "UPDATE MD_MANDORELE SET NAME_ANZEIGE = ?3, ERSTELLT_VON = ?4, GEAENDERT_VON = ?5, "
-    "DATEN = ?6 WHERE PROGRAMM = ?1 AND NAME_KEY = ?2";
+    "DATEN = ?6, VERSION = VERSION + 1 WHERE PROGRAMM = ?1 AND NAME_KEY = ?2 AND VERSION = ?7";
 constexpr const char* CLoeschen = "DELETE FROM MD_MANDORELE WHERE PROGRAMM = ?1 AND NAME_KEY = ?2";
 
 [[noreturn]] void RaiseIllegal(const QString& AText) {
@@ -75,9 +82,13 @@ bool IstBenutzerFeld(int AFeld) {
     return AFeld == ErstelltVon || AFeld == GeaendertVon;
 }
 
+std::atomic<int> GBusyTimeoutMs = TVKO_Database::CBusyTimeoutMs;
+
 std::unique_ptr<TVKO_Database> OpenDatabase(const QString& APath) {
     auto database = std::make_unique<TVKO_Database>(APath);
+    database->SetBusyTimeout(GBusyTimeoutMs);
     database->EnsureSchema(CTabelle, CSchema);
+    database->EnsureColumn(CTabelle, "VERSION", CVersionSpalte);
     return database;
 }
 
@@ -102,6 +113,7 @@ struct TZEP_DBFile::TState {
     // The record buffer.
     std::array<QString, FeldAnzahl> Felder;
     QByteArray Daten;
+    qint64 Version = 0;
     bool Found = false;
     // ID of the current record (also of one just deleted): Get_next_extMode continues after it.
     std::optional<qint64> Position;
@@ -120,11 +132,16 @@ struct TZEP_DBFile::TState {
 
     QByteArray Blob() const { return PufferImWalk ? WalkStatement.Blob(CSpalteDaten) : Daten; }
 
+    qint64 AktuelleVersion() const {
+        return PufferImWalk ? WalkStatement.Integer(CSpalteVersion) : Version;
+    }
+
     void Uebernehmen(const TVKO_Statement& AStatement) {
         for (int i = 0; i < FeldAnzahl; ++i) {
             Felder[i] = AStatement.Text(SpalteVon(i));
         }
         Daten = AStatement.Blob(CSpalteDaten);
+        Version = AStatement.Integer(CSpalteVersion);
         Position = AStatement.Integer(CSpalteId);
     }
 
@@ -213,6 +230,7 @@ struct TZEP_DBFile::TState {
         const qint64 id = Database->LastInsertId();
         transaction.Commit();
         Daten = ADaten;
+        Version = 1;
         Position = id;
         Found = true;
     }
@@ -231,17 +249,38 @@ struct TZEP_DBFile::TState {
         {
             TVKO_StatementReset reset(AendernStatement);
             BindWerte(AendernStatement, ADaten);
+            AendernStatement.Bind(7, Version);
             AendernStatement.Step();
         }
         if (Database->Changes() == 0) {
-            Found = false;
-            throw EVKO_Error(QStringLiteral("Der Mandorel %1 ist nicht mehr vorhanden; ein anderes "
-                                            "Programm hat ihn inzwischen gelöscht. Die Änderung "
-                                            "wurde nicht gespeichert.")
-                                 .arg(Beschreibung()));
+            RaiseVeraltet();
         }
         transaction.Commit();
         Daten = ADaten;
+        ++Version;
+    }
+
+    // The update found no record in the version that was read; says whether it is gone or was
+    // changed. The transaction still holds the write lock, so the answer is current.
+    [[noreturn]] void RaiseVeraltet() {
+        bool vorhanden = false;
+        {
+            TVKO_StatementReset reset(LesenStatement);
+            LesenStatement.Bind(1, Felder[Programm].toUpper());
+            LesenStatement.Bind(2, Felder[NameKey].toUpper());
+            vorhanden = LesenStatement.Step();
+        }
+        Found = false;
+        if (vorhanden) {
+            throw EVKO_Error(QStringLiteral("Der Mandorel %1 wurde inzwischen von einem anderen "
+                                            "Programm geändert. Die Änderung wurde nicht "
+                                            "gespeichert.")
+                                 .arg(Beschreibung()));
+        }
+        throw EVKO_Error(QStringLiteral("Der Mandorel %1 ist nicht mehr vorhanden; ein anderes "
+                                        "Programm hat ihn inzwischen gelöscht. Die Änderung "
+                                        "wurde nicht gespeichert.")
+                             .arg(Beschreibung()));
     }
 };
 
@@ -258,6 +297,10 @@ TZEP_DBFile::TZEP_DBFile(const QString& ADatabasePath) try
 
 TZEP_DBFile::~TZEP_DBFile() = default;
 
+int TZEP_DBFile::SetBusyTimeoutOfNewFiles(int AMilliseconds) {
+    return GBusyTimeoutMs.exchange(AMilliseconds);
+}
+
 QString TZEP_DBFile::DatabasePath() const {
     return FState->Database->Path();
 }
@@ -273,6 +316,7 @@ void TZEP_DBFile::Reset() try {
     state.PufferImWalk = false;
     state.Felder.fill(QString());
     state.Daten.clear();
+    state.Version = 0;
     state.Found = false;
     state.Position.reset();
     state.Buchung.reset();
@@ -364,6 +408,13 @@ bool TZEP_DBFile::Get_next_extMode() try {
 
 bool TZEP_DBFile::Found() const {
     return FState->Found;
+}
+
+qint64 TZEP_DBFile::Version() const try {
+    FState->RequireCurrent(QStringLiteral("dessen Version gelesen werden könnte"));
+    return FState->AktuelleVersion();
+} catch (...) {
+    RethrowRegistered("TZEP_DBFile.Version");
 }
 
 std::unique_ptr<QIODevice> TZEP_DBFile::CreateBlobStream() const try {

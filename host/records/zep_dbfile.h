@@ -42,6 +42,11 @@ public:
 
     QString DatabasePath() const;
 
+    // How long a write of record files opened from now on waits for another process's write
+    // (TVKO_Database::CBusyTimeoutMs unless set); answers the value it replaces. Tests shorten
+    // it, so that a database another connection keeps locked fails at once.
+    static int SetBusyTimeoutOfNewFiles(int AMilliseconds);
+
     // Empties the record buffer and ends a walk.
     void Reset();
     // Sets a key field's search value (program key or name key).
@@ -59,6 +64,11 @@ public:
     [[nodiscard]] bool Get_first_extMode();
     [[nodiscard]] bool Get_next_extMode();
     bool Found() const;
+
+    // The current record's change counter: 1 when inserted, one more with every update. An
+    // update writes only over the version that was read, so it never overwrites a change
+    // another program made since.
+    qint64 Version() const;
 
     // A new stream over the current record's blob; the caller releases it.
     std::unique_ptr<QIODevice> CreateBlobStream() const;

@@ -2,6 +2,7 @@
 // a Mandorel stored through the store, started as the scheduler starts it.
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include "md_process_support.h"
 #include "md_processor.h"
 #include "md_test_support.h"
+#include "x11_late_mapper.h"
 
 namespace {
 
@@ -57,13 +59,27 @@ protected:
 
     TRun Run(const QStringList& AArguments) const {
         QProcess process;
-        process.setProcessEnvironment(Environment());
+        Start(process, AArguments);
         QElapsedTimer timer;
         timer.start();
-        process.start(QStringLiteral(MD_QUANDRIX), AArguments);
-        EXPECT_TRUE(process.waitForFinished(90000)) << "the run did not end";
-        return TRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                    timer.elapsed(), QString::fromLocal8Bit(process.readAllStandardError())};
+        return Finish(process, timer);
+    }
+
+    void Start(QProcess& AProcess, const QStringList& AArguments) const {
+        AProcess.setProcessEnvironment(Environment());
+        AProcess.start(QStringLiteral(MD_QUANDRIX), AArguments);
+    }
+
+    static TRun Finish(QProcess& AProcess, const QElapsedTimer& ATimer) {
+        EXPECT_TRUE(AProcess.waitForFinished(90000)) << "the run did not end";
+        return TRun{AProcess.exitStatus() == QProcess::NormalExit ? AProcess.exitCode() : -1,
+                    ATimer.elapsed(), QString::fromLocal8Bit(AProcess.readAllStandardError())};
+    }
+
+    void WriteCatalogue(const QByteArray& AContent) const {
+        QFile catalogue(FHome.SettingsFolder() + QStringLiteral("/MD_Templates.ini"));
+        ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly));
+        catalogue.write(AContent);
     }
 
     QString Report(const QString& AFileName) const {
@@ -127,12 +143,9 @@ TEST_F(EndToEnd, AMaskedPasswordIsTypedButNeverWrittenAnywhere) {
 
 TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeout) {
     // A catalogue whose start template waits for a title the sample never shows.
-    QFile catalogue(FHome.SettingsFolder() + QStringLiteral("/MD_Templates.ini"));
-    ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly));
-    catalogue.write(
+    WriteCatalogue(
         "[TEMPLATES]\nPLON_FALSCH\n[PLON_FALSCH]\nSTARTS_PROGRAM=PLON\n"
         "SEQUENCE=START; WAIT \"Gibt es nicht\" ms=1500\n");
-    catalogue.close();
     Store(QStringLiteral("Falsch"), QStringLiteral("PLON"), {QStringLiteral("PLON_FALSCH")}, {});
 
     const TRun run = Run(
@@ -145,4 +158,24 @@ TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeout) {
                                     "fehlgeschlagen")))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("Gibt es nicht")));
+}
+
+TEST_F(EndToEnd, TheProgressWindowIsDrawnAlsoWhenTheWindowManagerMapsItLate) {
+    WriteCatalogue("[TEMPLATES]\nPLON_WARTEN\n[PLON_WARTEN]\nSEQUENCE=PAUSE ms=5000\n");
+    Store(QStringLiteral("Warten"), QStringLiteral("PLON"), {QStringLiteral("PLON_WARTEN")}, {});
+    const TLateMapper manager(std::chrono::milliseconds(300));
+
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    Start(process,
+          {QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"), QStringLiteral("-REPORT:WARTEN")});
+    // The header, away from its centred caption, while the step pauses.
+    const std::optional<QRgb> header =
+        X11_PixelOfWindow(QStringLiteral("Ausführung des Mandorels"), QPoint(12, 20),
+                          std::chrono::seconds(20), std::chrono::milliseconds(1200));
+    const TRun run = Finish(process, timer);
+    ASSERT_EQ(run.ExitCode, 0) << run.StandardError.toStdString();
+    ASSERT_TRUE(header.has_value()) << "the progress window was never shown";
+    EXPECT_EQ(QColor(*header).name().toStdString(), "#1f4e9c");
 }

@@ -9,6 +9,7 @@
 #include "md_processor.h"
 #include "md_test_support.h"
 #include "vko_folder.h"
+#include "zep_dbfile.h"
 
 namespace {
 
@@ -77,6 +78,27 @@ TEST_F(StartupTest, NotFoundLinesCarryTheValuesExactlyAsRead) {
     EXPECT_TRUE(log.contains(QStringLiteral("Could not find Mandorel Nix for Program plon\n")));
     EXPECT_TRUE(log.contains(QStringLiteral("Could not find Mandorel Nix for Program \n")));
     EXPECT_TRUE(log.contains(QStringLiteral("Could not find Mandorel Nix for Program PLON\n")));
+}
+
+TEST_F(StartupTest, AStoredMandorelThatCannotBeReadFailsTheRunInsteadOfBeingMissing) {
+    {
+        TZEP_DBFile file;
+        file.Reset();
+        file.SetKeyWert(TZEP_DBFile::CProgramKey, QStringLiteral("PLON"));
+        file.SetWert(TZEP_DBFile::CDisplayName, QStringLiteral("Kaputt"));
+        file.SetWert(TZEP_DBFile::CCreatedBy, TIntPair{1, 1});
+        file.SetWert(TZEP_DBFile::CChangedBy, TIntPair{1, 1});
+        file.StartStreamBuchung(TZEP_DBOperation::wrdonInsert, false).write("ZMLS");
+        file.EndStreamBuchung();
+    }
+    const TProcessResult damaged = Run(MD_QUANDRIX, Args({"-RUN", "-PROG:PLON", "-REPORT:KAPUTT"}));
+    EXPECT_EQ(damaged.ExitCode, 1) << damaged.StandardError.toStdString();
+    const QString log = FHome.ReadLog();
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Der Mandorel KAPUTT für das Programm PLON kann nicht gelesen werden: ")))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("Could not find"))) << log.toStdString();
+    EXPECT_TRUE(PlayedByProbe().isEmpty());
 }
 
 TEST_F(StartupTest, AStoredMandorelIsFoundAndPlayedWithTodaysDates) {

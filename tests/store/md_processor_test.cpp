@@ -236,8 +236,24 @@ TEST_F(ProcessorTest, LoadReportReadsOnlyTheNamedMandorel) {
     processor->Load_Report(QStringLiteral("Wochenliste"), QStringLiteral("PLON"));
     EXPECT_TRUE(Names(*processor).isEmpty());
 
+    // A run must not take a damaged record for a missing one.
     WriteRecord(QStringLiteral("PLON"), QStringLiteral("Kaputt"), "ZMLS");
-    processor->Load_Report(QStringLiteral("Kaputt"), QStringLiteral("PLON"));
+    try {
+        processor->Load_Report(QStringLiteral("Kaputt"), QStringLiteral("PLON"));
+        ADD_FAILURE() << "the damage went unnoticed";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(
+            QStringLiteral("Der Mandorel KAPUTT für das Programm PLON kann nicht gelesen werden")))
+            << error.Text().toStdString();
+    }
+    auto leer = Mandorel(QStringLiteral("Leer"), {});
+    Store(std::move(leer));
+    try {
+        processor->Load_Report(QStringLiteral("Leer"), QStringLiteral("PLON"));
+        ADD_FAILURE() << "a stored Mandorel without steps was taken for a missing one";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("LEER"))) << error.Text().toStdString();
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("keinen Schritt")));
+    }
     EXPECT_TRUE(Names(*processor).isEmpty());
-    EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("KAPUTT")));
 }

@@ -206,6 +206,44 @@ TEST(DBFile, RecordThatVanishedIsNotFoundAndItsUpdateIsAClearError) {
     EXPECT_TRUE(WalkKeys(other).isEmpty());
 }
 
+TEST(DBFile, AnUpdateOverAChangeMadeSinceTheReadIsRefusedAndOldDatabasesGainTheCounter) {
+    TTempHome home;
+    {
+        // The table as earlier builds made it, without the change counter.
+        TVKO_Database old(DatabaseIn(home));
+        old.Execute(
+            "CREATE TABLE MD_MANDORELE (ID INTEGER PRIMARY KEY, PROGRAMM TEXT NOT NULL "
+            "COLLATE NOCASE, NAME_KEY TEXT NOT NULL COLLATE NOCASE, NAME_ANZEIGE TEXT NOT "
+            "NULL, ERSTELLT_VON TEXT NOT NULL, GEAENDERT_VON TEXT NOT NULL, DATEN BLOB "
+            "NOT NULL, UNIQUE (PROGRAMM, NAME_KEY)); INSERT INTO MD_MANDORELE VALUES (1, "
+            "'PLON', 'ALT', 'Alt', '1000;7', '1000;7', X'616C74')",
+            QStringLiteral("Anlegen"));
+    }
+    TZEP_DBFile file;
+    TZEP_DBFile other(DatabaseIn(home));
+    ASSERT_TRUE(ReadRecord(file, QStringLiteral("PLON"), QStringLiteral("ALT")));
+    EXPECT_EQ(file.Version(), 1);
+    EXPECT_EQ(file.BlobBytes(), QByteArray("alt"));
+
+    UpdateRecord(other, QStringLiteral("PLON"), QStringLiteral("ALT"), "vom anderen");
+    EXPECT_EQ(other.Version(), 2);
+    file.StartStreamBuchung(TZEP_DBOperation::wrdonUpdate, false).write("veraltet");
+    const QString text = ErrorText([&] { file.EndStreamBuchung(); });
+    EXPECT_TRUE(text.contains(QStringLiteral("inzwischen von einem anderen Programm geändert")))
+        << text.toStdString();
+    EXPECT_EQ(BlobOf(file, QStringLiteral("PLON"), QStringLiteral("ALT")),
+              QByteArray("vom anderen"));
+
+    // Read again, the record takes the update; a new record starts at 1.
+    file.StartStreamBuchung(TZEP_DBOperation::wrdonUpdate, false).write("beides");
+    file.EndStreamBuchung();
+    EXPECT_EQ(file.Version(), 3);
+    InsertRecord(file, QStringLiteral("PLON"), QStringLiteral("Neu"), "neu");
+    EXPECT_EQ(file.Version(), 1);
+    EXPECT_EQ(WalkKeys(other),
+              (QStringList{QStringLiteral("PLON/ALT"), QStringLiteral("PLON/NEU")}));
+}
+
 TEST(DBFile, MisuseIsAClearErrorAndChangesNothing) {
     TTempHome home;
     TZEP_DBFile file;

@@ -53,6 +53,8 @@ QString NetWmName(Display* ADisplay, Window AWindow) {
 struct TForeignWindow::TConnection {
     Display* XDisplay = nullptr;
     Window XWindow = None;
+    // Not managed by a window manager, so it lands exactly where it is put, above the others.
+    Window XCover = None;
 
     ~TConnection() {
         if (XDisplay != nullptr) {
@@ -71,11 +73,19 @@ TForeignWindow::TForeignWindow(const QString& ATitle)
     const Window root = DefaultRootWindow(display);
     FConnection->XWindow =
         XCreateSimpleWindow(display, root, 600, 500, 300, 200, 0, 0, WhitePixel(display, 0));
+    XSetWindowAttributes unmanaged{};
+    unmanaged.override_redirect = True;
+    unmanaged.background_pixel = WhitePixel(display, 0);
+    FConnection->XCover =
+        XCreateWindow(display, root, 0, 0, 1, 1, 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWOverrideRedirect | CWBackPixel, &unmanaged);
     const QByteArray title = ATitle.toUtf8();
-    XChangeProperty(display, FConnection->XWindow, XInternAtom(display, "_NET_WM_NAME", False),
-                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.constData()),
-                    static_cast<int>(title.size()));
+    for (const Window window : {FConnection->XWindow, FConnection->XCover}) {
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                        XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.constData()),
+                        static_cast<int>(title.size()));
+    }
     XSelectInput(display, FConnection->XWindow, KeyPressMask);
     XMapRaised(display, FConnection->XWindow);
     XSync(display, False);
@@ -94,7 +104,8 @@ void TForeignWindow::CoverWhenFocused(const QString& ATitlePart) {
 }
 
 void TForeignWindow::ActWhenFocused(const QString& ATitlePart, bool ACover) {
-    FThread = std::thread([this, ATitlePart, ACover, own = FConnection->XWindow] {
+    FThread = std::thread([this, ATitlePart, ACover, own = FConnection->XWindow,
+                           cover = FConnection->XCover] {
         Display* display = OpenDisplay();
         if (display == nullptr) {
             return;
@@ -115,12 +126,18 @@ void TForeignWindow::ActWhenFocused(const QString& ATitlePart, bool ACover) {
             wasFocused = focused;
             if (focused && std::chrono::steady_clock::now() - focusedSince >= CSettled) {
                 if (ACover) {
+                    // A window manager keeps the target in a frame of its own: its position
+                    // counts from the screen, not from its parent.
                     XWindowAttributes attributes{};
                     XGetWindowAttributes(display, focus, &attributes);
-                    XMoveResizeWindow(display, own, attributes.x, attributes.y,
-                                      static_cast<unsigned>(attributes.width),
+                    int x = 0;
+                    int y = 0;
+                    Window child = None;
+                    XTranslateCoordinates(display, focus, DefaultRootWindow(display), 0, 0, &x, &y,
+                                          &child);
+                    XMoveResizeWindow(display, cover, x, y, static_cast<unsigned>(attributes.width),
                                       static_cast<unsigned>(attributes.height));
-                    XRaiseWindow(display, own);
+                    XMapRaised(display, cover);
                 } else {
                     XSetInputFocus(display, own, RevertToParent, CurrentTime);
                 }

@@ -18,7 +18,8 @@ public:
     // From a thread of its own: as soon as a window whose title contains ATitlePart has the
     // focus, gives the focus to this window ...
     void StealFocusFrom(const QString& ATitlePart);
-    // ... or moves this window over that one.
+    // ... or lays a window with this title exactly over that one, wherever a window manager
+    // placed it.
     void CoverWhenFocused(const QString& ATitlePart);
     // Whether the thread acted; ends it.
     bool Acted();
