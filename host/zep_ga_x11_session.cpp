@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vko_info.h"
+#include "zep_ga_x11_keys.h"
 #include "zep_x11_connect.h"
 
 // Xlib defines macros (Bool, Status) that Qt headers must not see.
@@ -14,8 +15,12 @@ extern "C" {
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+#include <X11/extensions/XTest.h>
 #include <xdo.h>
 }
+
+#include <signal.h>
 
 static_assert(std::is_same_v<TZEP_X11_Window, Window>);
 
@@ -74,19 +79,13 @@ struct TZEP_GA_X11Session::TConnection {
     xdo_t* Xdo = nullptr;
     Window Root = None;
     Atom NetWmName = None;
-    Atom NetWmPid = None;
     Atom Utf8String = None;
     Atom NetSupported = None;
     Atom NetActiveWindow = None;
-    std::vector<KeyCode> BoundKeys;
 
     ~TConnection() {
         if (Xdo != nullptr) {
             xdo_free(Xdo);
-        }
-        for (const KeyCode key : BoundKeys) {
-            KeySym none = NoSymbol;
-            XChangeKeyboardMapping(XDisplay, key, 1, &none, 1);
         }
         if (XDisplay != nullptr) {
             XSetErrorHandler(GTrap.Previous);
@@ -104,8 +103,7 @@ struct TZEP_GA_X11Session::TConnection {
     }
 };
 
-TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
-    : FConnection(std::make_unique<TConnection>()) {
+TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnection>()) {
     const QByteArray displayName = qgetenv("DISPLAY");
     if (displayName.isEmpty()) {
         throw EVKO_Error(
@@ -120,9 +118,20 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
     GTrap = TErrorTrap{};
     GTrap.Watched = FConnection->XDisplay;
     GTrap.Previous = XSetErrorHandler(RecordError);
-    BindMissingKeys(AKeysyms);
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XResQueryExtension(FConnection->XDisplay, &eventBase, &errorBase) ||
+        !XResQueryVersion(FConnection->XDisplay, &major, &minor) || (major == 1 && minor < 2) ||
+        major < 1) {
+        throw EVKO_Error(QStringLiteral("Der X-Bildschirm „%1“ bietet die Erweiterung X-Resource "
+                                        "(ab Version 1.2) nicht an. Ohne sie lässt sich nicht "
+                                        "feststellen, welchem Programm ein Fenster gehört; der "
+                                        "Lauf sendet daher keine Eingabe.")
+                             .arg(QString::fromLocal8Bit(displayName)));
+    }
 
-    // Created after the binding, so that libxdo knows the bound keys and needs no others.
     FConnection->Xdo =
         xdo_new_with_opened_display(FConnection->XDisplay, displayName.constData(), False);
     if (FConnection->Xdo == nullptr) {
@@ -134,7 +143,6 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
     Display* display = FConnection->XDisplay;
     FConnection->Root = DefaultRootWindow(display);
     FConnection->NetWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    FConnection->NetWmPid = XInternAtom(display, "_NET_WM_PID", False);
     FConnection->Utf8String = XInternAtom(display, "UTF8_STRING", False);
     FConnection->NetSupported = XInternAtom(display, "_NET_SUPPORTED", False);
     FConnection->NetActiveWindow = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
@@ -143,52 +151,62 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
 
 TZEP_GA_X11Session::~TZEP_GA_X11Session() = default;
 
-void TZEP_GA_X11Session::BindMissingKeys(const QList<unsigned long>& AKeysyms) {
+void TZEP_GA_X11Session::TypeCharacter(char32_t ACharacter, int ADelayMs) {
+    const KeySym keysym = ZEP_GA_CharacterKeysym(ACharacter);
+    if (XKeysymToKeycode(FConnection->XDisplay, keysym) != 0) {
+        SendKeys(ZEP_GA_CharacterKeys(ACharacter), ADelayMs);
+    } else {
+        TypeOnFreeKey(keysym, ADelayMs);
+    }
+}
+
+void TZEP_GA_X11Session::TypeOnFreeKey(unsigned long AKeysym, int ADelayMs) {
     Display* display = FConnection->XDisplay;
-    // Lower and upper case share a key; shift then gives the upper one.
-    std::vector<std::pair<KeySym, KeySym>> missing;
-    for (const KeySym keysym : AKeysyms) {
-        if (XKeysymToKeycode(display, keysym) != 0) {
-            continue;
-        }
-        KeySym lower = NoSymbol;
-        KeySym upper = NoSymbol;
-        XConvertCase(keysym, &lower, &upper);
-        if (std::find(missing.begin(), missing.end(), std::pair(lower, upper)) == missing.end()) {
-            missing.emplace_back(lower, upper);
-        }
-    }
-    if (missing.empty()) {
-        return;
-    }
     int first = 0;
     int last = 0;
     XDisplayKeycodes(display, &first, &last);
     int perKey = 0;
     KeySym* map =
         XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
-    std::vector<KeyCode> free;
-    for (int key = first; map != nullptr && key <= last; ++key) {
+    KeyCode spare = 0;
+    for (int key = last; map != nullptr && key >= first && spare == 0; --key) {
         const KeySym* symbols = map + static_cast<ptrdiff_t>(key - first) * perKey;
         if (std::all_of(symbols, symbols + perKey, [](KeySym s) { return s == NoSymbol; })) {
-            free.push_back(static_cast<KeyCode>(key));
+            spare = static_cast<KeyCode>(key);
         }
     }
     if (map != nullptr) {
         XFree(map);
     }
-    if (missing.size() > free.size()) {
-        throw EVKO_Error(QStringLiteral("Für %1 Zeichen, die die Tastaturbelegung nicht kennt, "
-                                        "gibt es nur %2 freie Tasten.")
-                             .arg(missing.size())
-                             .arg(free.size()));
+    if (spare == 0) {
+        throw EVKO_Error(
+            QStringLiteral("Für ein Zeichen, das die Tastaturbelegung nicht kennt, "
+                           "ist keine Taste frei."));
     }
-    for (size_t i = 0; i < missing.size(); ++i) {
-        KeySym symbols[2] = {missing[i].first, missing[i].second};
-        XChangeKeyboardMapping(display, free[i], 2, symbols, 1);
-        FConnection->BoundKeys.push_back(free[i]);
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        sigaddset(&held, signal);
     }
-    ThrowRecordedError(QStringLiteral("Tasten für Sonderzeichen belegen"));
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &held, &previous);
+    const useconds_t delay = static_cast<useconds_t>(ADelayMs) * 1000;
+    ForgetRecordedError();
+    // The same symbol on both levels: neither shift nor caps lock changes it.
+    KeySym symbols[2] = {AKeysym, AKeysym};
+    XChangeKeyboardMapping(display, spare, 2, symbols, 1);
+    XSync(display, False);
+    // The target program reads the new map before the key: events reach it in order.
+    usleep(delay);
+    XTestFakeKeyEvent(display, spare, True, CurrentTime);
+    XTestFakeKeyEvent(display, spare, False, CurrentTime);
+    XSync(display, False);
+    usleep(delay);
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(display, spare, 2, none, 1);
+    XSync(display, False);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ThrowRecordedError(QStringLiteral("Sonderzeichen eingeben"));
 }
 
 QList<TZEP_X11_Window> TZEP_GA_X11Session::FindWindows(const QString& ATitlePart) {
@@ -254,13 +272,24 @@ QString TZEP_GA_X11Session::Title(TZEP_X11_Window AWindow) {
 }
 
 qint64 TZEP_GA_X11Session::Pid(TZEP_X11_Window AWindow) {
-    TProperty pid;
-    if (!FConnection->ReadProperty(AWindow, FConnection->NetWmPid, 1, pid) ||
-        pid.Type != XA_CARDINAL || pid.Format != 32 || pid.Count != 1) {
-        return 0;
+    // The server knows the process of a local client from its socket; _NET_WM_PID is only what
+    // the window claims of itself.
+    XResClientIdSpec spec{AWindow, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    qint64 pid = 0;
+    if (XResQueryClientIds(FConnection->XDisplay, 1, &spec, &count, &ids) == Success) {
+        for (long i = 0; i < count; ++i) {
+            if (XResGetClientIdType(&ids[i]) == XRES_CLIENT_ID_PID) {
+                pid = std::max<qint64>(0, XResGetClientPid(&ids[i]));
+            }
+        }
     }
-    // Xlib hands format-32 items over as longs.
-    return static_cast<qint64>(*reinterpret_cast<const unsigned long*>(pid.Data));
+    if (ids != nullptr) {
+        XResClientIdsDestroy(count, ids);
+    }
+    ForgetRecordedError();
+    return pid;
 }
 
 bool TZEP_GA_X11Session::IsShown(TZEP_X11_Window AWindow) {

@@ -142,6 +142,7 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
     if (FSelected_Mandorel == nullptr) {
         return;
     }
+    FTemplates->Check_Programmstarts(FSelected_Mandorel->Sequence(), *FTokenList);
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     const bool isNew = SelectedReport_IsNew();
