@@ -14,7 +14,7 @@
 namespace {
 
 // Between the key events of a typed character or a key combination; the pause spares a slow
-// target program a burst of input, and gives it time to read a key bound for one keystroke.
+// target program a burst of input.
 constexpr int CKeyDelayMs = 4;
 constexpr int CPollMs = 50;
 constexpr int CFocusPollMs = 10;
@@ -287,6 +287,7 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
 
 void TZEP_GA_X11Run::TypeText(const TZEP_GA_SingleAction& AAction) {
     const QList<uint> characters = AAction.Text.toUcs4();
+    const TZEP_GA_X11Session::TBoundKeys keys(*FSession, AAction.Text);
     for (const uint character : characters) {
         EnsureWindow();
         EnsureFocus();

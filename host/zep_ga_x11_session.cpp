@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <atomic>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -32,6 +33,38 @@ constexpr int CMaxDepth = 64;
 // Titles longer than this (in 32-bit units of a property) are cut.
 constexpr long CMaxTitleUnits = 1024;
 constexpr int CLeftButton = 1;
+// After binding, so that the target program reads the new map before the first key; before
+// unbinding, so that it has read the last key.
+constexpr int CBindSettleMs = 50;
+constexpr int CUnbindSettleMs = 200;
+
+// While a key is bound for one keystroke, a signal that would end the run waits until the key is
+// unbound: the key map outlives the process. A process-directed signal may reach any thread (the
+// toolkit reads its X events in one of its own), so a handler decides, not a signal mask.
+constexpr int CHeldSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+constexpr int CKeyIdle = 0;
+constexpr int CKeyBound = 1;
+constexpr int CEnding = 2;
+std::atomic<int> GKeyState{CKeyIdle};
+std::atomic<int> GPendingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void EndBySignal(int ASignal) {
+    ::signal(ASignal, SIG_DFL);
+    ::raise(ASignal);
+}
+
+void HoldWhileBound(int ASignal) {
+    int idle = CKeyIdle;
+    if (GKeyState.compare_exchange_strong(idle, CEnding)) {
+        EndBySignal(ASignal);
+        return;
+    }
+    int bound = CKeyBound;
+    if (GKeyState.compare_exchange_strong(bound, CEnding)) {
+        GPendingSignal = ASignal;
+    }
+}
 
 // The one X error trap of the process; Xlib's handler is global.
 struct TErrorTrap {
@@ -82,8 +115,14 @@ struct TZEP_GA_X11Session::TConnection {
     Atom Utf8String = None;
     Atom NetSupported = None;
     Atom NetActiveWindow = None;
+    std::vector<int> HeldSignals;
+    std::vector<std::pair<KeySym, KeyCode>> BoundKeys;
 
     ~TConnection() {
+        Unbind();
+        for (const int held : HeldSignals) {
+            ::signal(held, SIG_DFL);
+        }
         if (Xdo != nullptr) {
             xdo_free(Xdo);
         }
@@ -91,6 +130,27 @@ struct TZEP_GA_X11Session::TConnection {
             XSetErrorHandler(GTrap.Previous);
             GTrap = TErrorTrap{};
             XCloseDisplay(XDisplay);
+        }
+    }
+
+    // Restores the key map; a signal that came meanwhile ends the process now.
+    void Unbind() noexcept {
+        if (BoundKeys.empty()) {
+            return;
+        }
+        // The target program may still be on its way to the keys typed last.
+        XSync(XDisplay, False);
+        usleep(CUnbindSettleMs * 1000);
+        for (const auto& [keysym, key] : BoundKeys) {
+            KeySym none[2] = {NoSymbol, NoSymbol};
+            XChangeKeyboardMapping(XDisplay, key, 2, none, 1);
+        }
+        XSync(XDisplay, False);
+        GTrap.Recorded = false;
+        BoundKeys.clear();
+        int bound = CKeyBound;
+        if (!GKeyState.compare_exchange_strong(bound, CKeyIdle)) {
+            EndBySignal(GPendingSignal);
         }
     }
 
@@ -132,6 +192,18 @@ TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnect
                              .arg(QString::fromLocal8Bit(displayName)));
     }
 
+    for (const int held : CHeldSignals) {
+        struct sigaction previous {};
+        if (::sigaction(held, nullptr, &previous) == 0 && previous.sa_handler == SIG_DFL) {
+            struct sigaction hold {};
+            hold.sa_handler = HoldWhileBound;
+            hold.sa_flags = SA_RESTART;
+            sigfillset(&hold.sa_mask);
+            ::sigaction(held, &hold, nullptr);
+            FConnection->HeldSignals.push_back(held);
+        }
+    }
+
     FConnection->Xdo =
         xdo_new_with_opened_display(FConnection->XDisplay, displayName.constData(), False);
     if (FConnection->Xdo == nullptr) {
@@ -151,62 +223,87 @@ TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnect
 
 TZEP_GA_X11Session::~TZEP_GA_X11Session() = default;
 
-void TZEP_GA_X11Session::TypeCharacter(char32_t ACharacter, int ADelayMs) {
-    const KeySym keysym = ZEP_GA_CharacterKeysym(ACharacter);
-    if (XKeysymToKeycode(FConnection->XDisplay, keysym) != 0) {
-        SendKeys(ZEP_GA_CharacterKeys(ACharacter), ADelayMs);
-    } else {
-        TypeOnFreeKey(keysym, ADelayMs);
+TZEP_GA_X11Session::TBoundKeys::TBoundKeys(TZEP_GA_X11Session& ASession, const QString& AText)
+    : FSession(ASession) {
+    try {
+        FSession.BindKeys(AText);
+    } catch (...) {
+        FSession.FConnection->Unbind();
+        throw;
     }
 }
 
-void TZEP_GA_X11Session::TypeOnFreeKey(unsigned long AKeysym, int ADelayMs) {
+TZEP_GA_X11Session::TBoundKeys::~TBoundKeys() {
+    FSession.FConnection->Unbind();
+}
+
+void TZEP_GA_X11Session::BindKeys(const QString& AText) {
     Display* display = FConnection->XDisplay;
+    std::vector<KeySym> missing;
+    for (const char32_t character : AText.toUcs4()) {
+        const KeySym keysym = ZEP_GA_CharacterKeysym(character);
+        if (keysym != NoSymbol && XKeysymToKeycode(display, keysym) == 0 &&
+            std::find(missing.begin(), missing.end(), keysym) == missing.end()) {
+            missing.push_back(keysym);
+        }
+    }
+    if (missing.empty()) {
+        return;
+    }
     int first = 0;
     int last = 0;
     XDisplayKeycodes(display, &first, &last);
     int perKey = 0;
     KeySym* map =
         XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
-    KeyCode spare = 0;
-    for (int key = last; map != nullptr && key >= first && spare == 0; --key) {
+    std::vector<KeyCode> spare;
+    for (int key = last; map != nullptr && key >= first; --key) {
         const KeySym* symbols = map + static_cast<ptrdiff_t>(key - first) * perKey;
         if (std::all_of(symbols, symbols + perKey, [](KeySym s) { return s == NoSymbol; })) {
-            spare = static_cast<KeyCode>(key);
+            spare.push_back(static_cast<KeyCode>(key));
         }
     }
     if (map != nullptr) {
         XFree(map);
     }
-    if (spare == 0) {
-        throw EVKO_Error(
-            QStringLiteral("Für ein Zeichen, das die Tastaturbelegung nicht kennt, "
-                           "ist keine Taste frei."));
+    if (missing.size() > spare.size()) {
+        throw EVKO_Error(QStringLiteral("Für %1 Zeichen, die die Tastaturbelegung nicht kennt, "
+                                        "gibt es nur %2 freie Tasten.")
+                             .arg(QString::number(missing.size()), QString::number(spare.size())));
     }
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
-        sigaddset(&held, signal);
+    int idle = CKeyIdle;
+    if (!GKeyState.compare_exchange_strong(idle, CKeyBound)) {
+        throw EVKO_Error(QStringLiteral("Der Lauf wird durch ein Signal beendet."));
     }
-    sigset_t previous;
-    pthread_sigmask(SIG_BLOCK, &held, &previous);
-    const useconds_t delay = static_cast<useconds_t>(ADelayMs) * 1000;
     ForgetRecordedError();
-    // The same symbol on both levels: neither shift nor caps lock changes it.
-    KeySym symbols[2] = {AKeysym, AKeysym};
-    XChangeKeyboardMapping(display, spare, 2, symbols, 1);
-    XSync(display, False);
-    // The target program reads the new map before the key: events reach it in order.
-    usleep(delay);
-    XTestFakeKeyEvent(display, spare, True, CurrentTime);
-    XTestFakeKeyEvent(display, spare, False, CurrentTime);
-    XSync(display, False);
-    usleep(delay);
-    KeySym none[2] = {NoSymbol, NoSymbol};
-    XChangeKeyboardMapping(display, spare, 2, none, 1);
-    XSync(display, False);
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    ThrowRecordedError(QStringLiteral("Sonderzeichen eingeben"));
+    for (size_t i = 0; i < missing.size(); ++i) {
+        // The same symbol on both levels: neither shift nor caps lock changes it.
+        KeySym symbols[2] = {missing[i], missing[i]};
+        FConnection->BoundKeys.emplace_back(missing[i], spare[i]);
+        XChangeKeyboardMapping(display, spare[i], 2, symbols, 1);
+    }
+    ThrowRecordedError(QStringLiteral("Tasten für Sonderzeichen belegen"));
+    usleep(CBindSettleMs * 1000);
+}
+
+void TZEP_GA_X11Session::TypeCharacter(char32_t ACharacter, int ADelayMs) {
+    if (GKeyState == CEnding) {
+        throw EVKO_Error(QStringLiteral("Der Lauf wird durch ein Signal beendet."));
+    }
+    const KeySym keysym = ZEP_GA_CharacterKeysym(ACharacter);
+    const auto& bound = FConnection->BoundKeys;
+    const auto key = std::find_if(bound.begin(), bound.end(),
+                                  [keysym](const auto& AKey) { return AKey.first == keysym; });
+    if (key == bound.end()) {
+        SendKeys(ZEP_GA_CharacterKeys(ACharacter), ADelayMs);
+        return;
+    }
+    ForgetRecordedError();
+    XTestFakeKeyEvent(FConnection->XDisplay, key->second, True, CurrentTime);
+    XSync(FConnection->XDisplay, False);
+    usleep(static_cast<useconds_t>(ADelayMs) * 1000);
+    XTestFakeKeyEvent(FConnection->XDisplay, key->second, False, CurrentTime);
+    ThrowRecordedError(QStringLiteral("Tastendruck senden"));
 }
 
 QList<TZEP_X11_Window> TZEP_GA_X11Session::FindWindows(const QString& ATitlePart) {

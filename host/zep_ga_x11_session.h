@@ -45,16 +45,30 @@ public:
     void Activate(TZEP_X11_Window AWindow);
     // Presses and releases one key combination ("alt+v") through XTEST.
     void SendKeys(const QByteArray& ACombination, int ADelayMs);
-    // Types one character. One that no key produces is bound to a free key for this keystroke
-    // only and unbound at once, since every X client can read the key map; meanwhile SIGTERM,
-    // SIGINT, SIGHUP and SIGQUIT wait, so that the map is restored before they end the run.
+    // Binds the characters of AText that no key produces to free keys, for the typing of this
+    // one text: every X client can read the key map. A key bound anew for each keystroke is no
+    // way out, since a program reads the map only when it gets to the notice of the change, and
+    // then finds the next character's binding. While keys are bound, SIGTERM, SIGINT, SIGHUP and
+    // SIGQUIT (where they would end the process) stop the typing, and end the process once the
+    // map is restored.
+    class TBoundKeys {
+    public:
+        TBoundKeys(TZEP_GA_X11Session& ASession, const QString& AText);
+        ~TBoundKeys();
+        TBoundKeys(const TBoundKeys&) = delete;
+        TBoundKeys& operator=(const TBoundKeys&) = delete;
+
+    private:
+        TZEP_GA_X11Session& FSession;
+    };
+    // Types one character, on its bound key if it has one.
     void TypeCharacter(char32_t ACharacter, int ADelayMs);
     // A left click at a point of the screen through XTEST.
     void Click(QPoint APoint);
 
 private:
     struct TConnection;
-    void TypeOnFreeKey(unsigned long AKeysym, int ADelayMs);
+    void BindKeys(const QString& AText);
     // Raises the X error recorded since the last check, naming what was being done.
     void ThrowRecordedError(const QString& AWas);
     // Forgets an error that a query about a closing window left.
