@@ -130,8 +130,8 @@ TEST_F(MenuFile, RefusesADirectoryAnotherUserCouldHaveWritten) {
     FMenu.Load();
     const QString path = FHome.SettingsFolder() + QLatin1Char('/') + CFileName;
     const QByteArray native = QFile::encodeName(path);
+    Write("[PLON.EXE]\nCOMMAND=/tmp/boese\n");
     const auto expectRefused = [&](const QString& AWhy) {
-        Write("[PLON.EXE]\nCOMMAND=/tmp/boese\n");
         const QString error = [&] {
             try {
                 FMenu.Load();
@@ -158,8 +158,9 @@ TEST_F(MenuFile, RefusesADirectoryAnotherUserCouldHaveWritten) {
                       .arg(FHome.SettingsFolder()));
     ASSERT_EQ(::chmod(QFile::encodeName(FHome.SettingsFolder()).constData(), 0700), 0);
 
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QFile::link(FHome.Path() + QStringLiteral("/anderswo.ini"), path));
+    const QString elsewhere = FHome.Path() + QStringLiteral("/anderswo.ini");
+    ASSERT_TRUE(QFile::rename(path, elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, path));
     expectRefused(QStringLiteral("symbolischer Verweis"));
 }
 
