@@ -104,9 +104,7 @@ private:
 
     [[noreturn]] void Fail(const QString& AWhat) const {
         throw EVKO_Error(QStringLiteral("Die Aktionsfolge „%1“ ist ungültig: an Stelle %2 %3.")
-                             .arg(FText.left(200))
-                             .arg(FPos + 1)
-                             .arg(AWhat));
+                             .arg(FText.left(200), QString::number(FPos + 1), AWhat));
     }
 
     void SkipBlanks() {

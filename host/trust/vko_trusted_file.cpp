@@ -31,7 +31,8 @@ QString UserName(uid_t AUid) {
     passwd* found = nullptr;
     char buffer[1024];
     if (getpwuid_r(AUid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
-        return QStringLiteral("„%1“ (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(AUid);
+        return QStringLiteral("„%1“ (%2)")
+            .arg(QString::fromLocal8Bit(found->pw_name), QString::number(AUid));
     }
     return QString::number(AUid);
 }

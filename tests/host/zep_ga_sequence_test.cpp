@@ -157,6 +157,10 @@ TEST(GASequence, ToStringDescribesEachActionOnOneLine) {
     EXPECT_FALSE(text.contains(QLatin1Char('\n')));
     EXPECT_TRUE(text.contains(QStringLiteral("Text eingeben: „#VON#“")));
     EXPECT_TRUE(text.contains(QStringLiteral("PLON.EXE (7 Aktionen)")));
+    // A placeholder of QString::arg in a text is no placeholder of the description.
+    EXPECT_EQ(
+        Action(TZEP_GA_ActionKind::WaitWindow, QStringLiteral("50%1 %2"), 0, 0, 300).ToString(),
+        QStringLiteral("Auf das Fenster „50%1 %2“ warten (höchstens 300 ms)"));
 }
 
 TEST(GAArguments, EveryArgumentListSurvivesJoiningAndSplitting) {
