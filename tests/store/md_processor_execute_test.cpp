@@ -1,3 +1,5 @@
+#include <sys/prctl.h>
+
 #include "md_store_fixture.h"
 #include "vko_info.h"
 
@@ -98,6 +100,8 @@ TEST_F(ExecuteTest, AMaskedValueNeverReachesTheLogOrTheShownError) {
         VKOInfo().ShowFehler(info);
     }
     EXPECT_FALSE(FHome.ReadLog().contains(QStringLiteral("Sesam-4711")));
+    // Nor a core dump: the process that ran holds the values in its memory.
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 0);
     VKOInfo().ClearSecrets();
 }
 
