@@ -38,9 +38,10 @@ constexpr int CLeftButton = 1;
 constexpr int CBindSettleMs = 50;
 constexpr int CUnbindSettleMs = 200;
 
-// While a key is bound for one keystroke, a signal that would end the run waits until the key is
-// unbound: the key map outlives the process. A process-directed signal may reach any thread (the
-// toolkit reads its X events in one of its own), so a handler decides, not a signal mask.
+// While keys are bound for a text, a signal that would end the run stops the typing and ends the
+// process once they are unbound: the key map outlives the process. A process-directed signal may
+// reach any thread (the toolkit reads its X events in one of its own), so a handler decides, not a
+// signal mask.
 constexpr int CHeldSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 constexpr int CKeyIdle = 0;
 constexpr int CKeyBound = 1;
