@@ -145,7 +145,7 @@ TEST_F(PlayerOnX11, PlonWritesItsReportWithUmlautsTyped) {
                                     "PAUSE ms=300; KEYS \"ctrl+q\"")
                          .arg(department, FDir.filePath(QStringLiteral("PLON_Bericht.txt"))));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    // Each key was bound for its keystroke only: no X client can read the text from the map.
+    // Keys were bound for their text only: afterwards no X client reads it from the map.
     EXPECT_FALSE(TForeignWindow::KeyMapHolds(0x20AC));
     EXPECT_FALSE(TForeignWindow::KeyMapHolds(0x10020AC));
     EXPECT_FALSE(TForeignWindow::KeyMapHolds(0xE4));
