@@ -159,7 +159,7 @@ void TZEP_MD_TemplateList::Check_Programmstarts(const TZEP_GA_Sequence& ASteps,
 }
 
 void TZEP_MD_ExpandLimit::Add(const TZEP_GA_Sequence& ATarget,
-                              const TZEP_GA_SingleAction& AAction) {
+                              const TZEP_GA_SingleAction& AAction) try {
     FCharacters += AAction.Text.size();
     if (ATarget.Count() < CMaxActions && FCharacters <= CMaxCharacters) {
         return;
@@ -169,4 +169,6 @@ void TZEP_MD_ExpandLimit::Add(const TZEP_GA_Sequence& ATarget,
                                     "Schritte (nennen sie große Vorlagen sehr oft?).")
                          .arg(FMandorel, QLocale(QLocale::German).toString(CMaxActions),
                               QLocale(QLocale::German).toString(CMaxCharacters)));
+} catch (...) {
+    RethrowRegistered("TZEP_MD_ExpandLimit.Add");
 }

@@ -80,7 +80,7 @@ void TZEP_MD_Tokenlist::Check_Programmstart(const TZEP_GA_SingleAction& AAction)
 }
 
 // The four stages; each looks only behind what an earlier stage put in.
-void TZEP_MD_Tokenlist::ReplaceInText(QString& AText) const {
+void TZEP_MD_Tokenlist::ReplaceInText(QString& AText) const try {
     QString token;
     qsizetype position = 0;
     qsizetype from = 0;
@@ -121,11 +121,15 @@ void TZEP_MD_Tokenlist::ReplaceInText(QString& AText) const {
     if (FDynamicToken_Bezeichnungen.contains(token)) {
         put(QString(), false);
     }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.ReplaceInText");
 }
 
-bool TZEP_MD_Tokenlist::IsMasked(const QString& AToken) const {
+bool TZEP_MD_Tokenlist::IsMasked(const QString& AToken) const try {
     const auto found = FStaticToken_Bezeichnungen.constFind(AToken);
     return found != FStaticToken_Bezeichnungen.cend() && found->AnzeigeMaskiert;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.IsMasked");
 }
 
 bool TZEP_MD_Tokenlist::IsToken(const QString& AKand) try {

@@ -7,7 +7,8 @@
 
 // Files and folders that only the user controls. A settings or data file that another user
 // could have written is never used: a program directory or a catalogue from them would make the
-// next run do what they want. Every check raises EVKO_Error with a text naming the file.
+// next run do what they want. Every check raises EVKO_Error with a text naming the file. The log
+// is written through these too, so they register nothing themselves: that would write the log.
 
 // Creates a folder and every missing folder above it with owner-only rights (0700), whatever
 // the umask says. Folders that exist keep their rights. False when the folder is not there
