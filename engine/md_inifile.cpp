@@ -1,13 +1,14 @@
 #include "md_inifile.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "vko_ansi.h"
 #include "vko_info.h"
 #include "vko_textlines.h"
+#include "vko_trusted_file.h"
 
 namespace {
+
+// A catalogue holds a few hundred templates; a larger file is none.
+constexpr qint64 CMaxFileBytes = 4 * 1024 * 1024;
 
 bool IsBlank(QChar AChar) {
     return AChar.unicode() <= 0x20;
@@ -30,20 +31,11 @@ QString Trim(const QString& AText) {
 
 TZEP_MD_IniFile TZEP_MD_IniFile::FromFile(const QString& AFileName) try {
     TZEP_MD_IniFile ini(AFileName);
-    if (!QFileInfo::exists(AFileName)) {
-        return ini;
+    const std::optional<QByteArray> bytes =
+        VKO_ReadTrustedFile(AFileName, CMaxFileBytes, QStringLiteral("Die Einstellungsdatei"));
+    if (bytes) {
+        ini.Parse(*bytes);
     }
-    QFile file(AFileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw EVKO_Error(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2.")
-                             .arg(AFileName, file.errorString()));
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw EVKO_Error(QStringLiteral("Die Datei „%1“ kann nicht vollständig gelesen werden: %2.")
-                             .arg(AFileName, file.errorString()));
-    }
-    ini.Parse(bytes);
     return ini;
 } catch (...) {
     RethrowRegistered("TZEP_MD_IniFile.FromFile");

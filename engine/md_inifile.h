@@ -11,7 +11,8 @@
 // encoding, otherwise Windows-1252 applies.
 class TZEP_MD_IniFile {
 public:
-    // A missing file reads as empty; a file that exists but cannot be read raises EVKO_Error.
+    // A missing file reads as empty. A file that exists but cannot be read, or that the user does
+    // not control alone, or that is no regular file of at most 4 MiB raises EVKO_Error.
     static TZEP_MD_IniFile FromFile(const QString& AFileName);
     // AFileName only names the source in error texts.
     static TZEP_MD_IniFile FromBytes(const QByteArray& ABytes, const QString& AFileName);

@@ -1,5 +1,7 @@
 #include "md_templates.h"
 
+#include <QLocale>
+
 #include "md_delimitedtext.h"
 #include "md_inifile.h"
 #include "md_tokenlist.h"
@@ -111,18 +113,62 @@ void TZEP_MD_TemplateList::Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallba
 
 bool TZEP_MD_TemplateList::Expand_Template(const QString& ATemplate_Kennung,
                                            TZEP_GA_Sequence& ATarget,
-                                           const TZEP_MD_Tokenlist& ATokens) const try {
+                                           const TZEP_MD_Tokenlist& ATokens,
+                                           TZEP_MD_ExpandLimit* ALimit) const try {
     const auto found = FTemplates.find(ATemplate_Kennung);
     if (found == FTemplates.end()) {
         return false;
     }
-    for (TZEP_GA_SingleAction action : found->second->Actions()) {
+    for (qsizetype i = 0; i < found->second->Count(); ++i) {
+        TZEP_GA_SingleAction action = found->second->Action(i);
         if (!ATokens.ReplaceToken(action)) {
             return false;
+        }
+        if (ALimit != nullptr) {
+            ALimit->Add(ATarget, action);
         }
         ATarget.Append(action);
     }
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_TemplateList.Expand_Template");
+}
+
+void TZEP_MD_TemplateList::Check_Programmstarts(const TZEP_GA_Sequence& ASteps,
+                                                const TZEP_MD_Tokenlist& ATokens) const try {
+    for (qsizetype i = 0; i < ASteps.Count(); ++i) {
+        const TZEP_GA_SingleAction step = ASteps.Action(i);
+        try {
+            const auto found = step.Kind == TZEP_GA_ActionKind::Template
+                                   ? FTemplates.find(step.Text)
+                                   : FTemplates.end();
+            if (found == FTemplates.end()) {
+                ATokens.Check_Programmstart(step);
+                continue;
+            }
+            for (const TZEP_GA_SingleAction& action : found->second->Actions()) {
+                ATokens.Check_Programmstart(action);
+            }
+        } catch (const EVKO_Error& error) {
+            throw EVKO_Error(QStringLiteral("Schritt %1 (%2): %3")
+                                 .arg(QString::number(i + 1), step.ToString(), error.Text()));
+        }
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateList.Check_Programmstarts");
+}
+
+void TZEP_MD_ExpandLimit::Add(const TZEP_GA_Sequence& ATarget,
+                              const TZEP_GA_SingleAction& AAction) try {
+    FCharacters += AAction.Text.size();
+    if (ATarget.Count() < CMaxActions && FCharacters <= CMaxCharacters) {
+        return;
+    }
+    throw EVKO_Error(QStringLiteral("Der Mandorel %1 ergibt mehr als %2 Aktionen oder mehr als %3 "
+                                    "Zeichen Text; er wird nicht abgespielt. Prüfen Sie seine "
+                                    "Schritte (nennen sie große Vorlagen sehr oft?).")
+                         .arg(FMandorel, QLocale(QLocale::German).toString(CMaxActions),
+                              QLocale(QLocale::German).toString(CMaxCharacters)));
+} catch (...) {
+    RethrowRegistered("TZEP_MD_ExpandLimit.Add");
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "zep_ga_sequence.h"
 
@@ -29,6 +30,22 @@ private:
     QStringList FNext_Templates;
 };
 
+// Bounds one run's expanded sequence, so that a Mandorel from elsewhere whose steps name large
+// templates many times cannot make the run exhaust memory. The error names the Mandorel.
+class TZEP_MD_ExpandLimit {
+public:
+    static constexpr qsizetype CMaxActions = 100000;
+    static constexpr qsizetype CMaxCharacters = 16 * 1024 * 1024;
+
+    explicit TZEP_MD_ExpandLimit(QString AMandorel) : FMandorel(std::move(AMandorel)) {}
+    // Raises the error when one more action would take the run beyond its bounds.
+    void Add(const TZEP_GA_Sequence& ATarget, const TZEP_GA_SingleAction& AAction);
+
+private:
+    QString FMandorel;
+    qsizetype FCharacters = 0;
+};
+
 // Called once per template; the catalogue keeps owning it.
 using TZEP_MD_Template_EnumCallback = std::function<void(const TZEP_MD_Template& ATemplate)>;
 
@@ -48,9 +65,15 @@ public:
                         const QString& AProgramm) const;
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) const;
-    // Appends the template's actions, each with its token replaced, to ATarget.
+    // Appends the template's actions, each with its token replaced, to ATarget; ALimit, when
+    // given, is checked before each of them.
     [[nodiscard]] bool Expand_Template(const QString& ATemplate_Kennung, TZEP_GA_Sequence& ATarget,
-                                       const TZEP_MD_Tokenlist& ATokens) const;
+                                       const TZEP_MD_Tokenlist& ATokens,
+                                       TZEP_MD_ExpandLimit* ALimit = nullptr) const;
+    // Raises an error naming the step when a START action among the steps, or in a template
+    // that a step names, holds a masked token (TZEP_MD_Tokenlist::Check_Programmstart).
+    void Check_Programmstarts(const TZEP_GA_Sequence& ASteps,
+                              const TZEP_MD_Tokenlist& ATokens) const;
 
 private:
     std::map<QString, std::unique_ptr<TZEP_MD_Template>> FTemplates;

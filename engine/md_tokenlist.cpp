@@ -5,6 +5,7 @@
 #include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_zrzp_berechner.h"
+#include "zep_ga_arguments.h"
 
 namespace {
 
@@ -37,35 +38,98 @@ void TZEP_MD_Tokenlist::Static_TokenConversions_Set(const TZEP_MD_TokenValues& A
 }
 
 bool TZEP_MD_Tokenlist::ReplaceToken(TZEP_GA_SingleAction& AAction) const try {
-    QString token;
-    qsizetype position = 0;
-    if (!ExtractToken(AAction, token, position)) {
+    if (AAction.Kind != TZEP_GA_ActionKind::StartProgram) {
+        ReplaceInText(AAction.Text);
         return true;
     }
-    if (const auto value = FStaticTokens.constFind(token); value != FStaticTokens.cend()) {
-        AAction.Text.replace(position, token.size(), *value);
+    Check_Programmstart(AAction);
+    QStringList arguments = ZEP_GA_SplitArguments(AAction.Text);
+    bool changed = false;
+    for (QString& argument : arguments) {
+        const QString before = argument;
+        ReplaceInText(argument);
+        changed = changed || argument != before;
     }
-    if (!ExtractToken(AAction, token, position)) {
-        return true;
-    }
-    if (const auto convert = FDynamicTokens.constFind(token); convert != FDynamicTokens.cend()) {
-        AAction.Text.replace(position, token.size(), (*convert)());
-    }
-    if (!ExtractToken(AAction, token, position)) {
-        return true;
-    }
-    if (FStaticToken_Bezeichnungen.contains(token)) {
-        AAction.Text.remove(position, token.size());
-    }
-    if (!ExtractToken(AAction, token, position)) {
-        return true;
-    }
-    if (FDynamicToken_Bezeichnungen.contains(token)) {
-        AAction.Text.remove(position, token.size());
+    if (changed) {
+        AAction.Text = ZEP_GA_JoinArguments(arguments);
     }
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Tokenlist.ReplaceToken");
+}
+
+void TZEP_MD_Tokenlist::Check_Programmstart(const TZEP_GA_SingleAction& AAction) const try {
+    if (AAction.Kind != TZEP_GA_ActionKind::StartProgram) {
+        return;
+    }
+    QString token;
+    qsizetype position = 0;
+    qsizetype from = 0;
+    while (ExtractToken(AAction.Text, from, token, position)) {
+        if (IsMasked(token)) {
+            throw EVKO_Error(QStringLiteral("Das Token „%1“ (%2) ist verdeckt und darf nicht beim "
+                                            "Programmstart (START) stehen: die Argumente eines "
+                                            "Programms kann jeder Benutzer des Rechners lesen. "
+                                            "Lassen Sie den Wert im Programm eingeben (TYPE).")
+                                 .arg(token, AnzeigeData_4_Kennung(token).AnzeigeName));
+        }
+        from = position + token.size();
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.Check_Programmstart");
+}
+
+// The four stages; each looks only behind what an earlier stage put in.
+void TZEP_MD_Tokenlist::ReplaceInText(QString& AText) const try {
+    QString token;
+    qsizetype position = 0;
+    qsizetype from = 0;
+    const auto put = [&](const QString& AValue, bool AMasked) {
+        AText.replace(position, token.size(), AValue);
+        from = position + AValue.size();
+        if (AMasked) {
+            VKOInfo().AddSecret(AValue);
+        }
+    };
+    if (!ExtractToken(AText, from, token, position)) {
+        return;
+    }
+    bool dynamicDone = false;
+    if (const auto value = FStaticTokens.constFind(token); value != FStaticTokens.cend()) {
+        const auto convert = FDynamicTokens.constFind(*value);
+        dynamicDone = convert != FDynamicTokens.cend();
+        put(dynamicDone ? (*convert)() : *value, IsMasked(token));
+    }
+    if (!dynamicDone) {
+        if (!ExtractToken(AText, from, token, position)) {
+            return;
+        }
+        if (const auto convert = FDynamicTokens.constFind(token);
+            convert != FDynamicTokens.cend()) {
+            put((*convert)(), false);
+        }
+    }
+    if (!ExtractToken(AText, from, token, position)) {
+        return;
+    }
+    if (FStaticToken_Bezeichnungen.contains(token)) {
+        put(QString(), false);
+    }
+    if (!ExtractToken(AText, from, token, position)) {
+        return;
+    }
+    if (FDynamicToken_Bezeichnungen.contains(token)) {
+        put(QString(), false);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.ReplaceInText");
+}
+
+bool TZEP_MD_Tokenlist::IsMasked(const QString& AToken) const try {
+    const auto found = FStaticToken_Bezeichnungen.constFind(AToken);
+    return found != FStaticToken_Bezeichnungen.cend() && found->AnzeigeMaskiert;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.IsMasked");
 }
 
 bool TZEP_MD_Tokenlist::IsToken(const QString& AKand) try {
@@ -92,19 +156,18 @@ void TZEP_MD_Tokenlist::Enum_DynToken(const TZEP_MD_DynToken_EnumCallback& AEnum
 }
 
 // Only the first pair of "#" counts, and it needs at least two characters between.
-bool TZEP_MD_Tokenlist::ExtractToken(const TZEP_GA_SingleAction& AAction, QString& AToken,
+bool TZEP_MD_Tokenlist::ExtractToken(const QString& AText, qsizetype AFrom, QString& AToken,
                                      qsizetype& APosition) try {
     AToken.clear();
-    const QString& text = AAction.Text;
-    const qsizetype first = text.indexOf(CTokenDelimiter);
+    const qsizetype first = AText.indexOf(CTokenDelimiter, AFrom);
     if (first < 0) {
         return false;
     }
-    const qsizetype second = text.indexOf(CTokenDelimiter, first + 1);
+    const qsizetype second = AText.indexOf(CTokenDelimiter, first + 1);
     if (second < 0 || second - first < 3) {
         return false;
     }
-    AToken = text.mid(first, second - first + 1);
+    AToken = AText.mid(first, second - first + 1);
     APosition = first;
     return true;
 } catch (...) {

@@ -4,6 +4,8 @@
 # programs of the build folder given as first argument:
 #   install-samples.sh build/release
 set -euo pipefail
+# Settings are for their owner only, whatever umask the caller has.
+umask 077
 
 samples=""
 if [ -n "${1:-}" ] && [ -d "$1" ]; then

@@ -179,6 +179,7 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
                    FSelected_Mandorel != FProcessor->Modify_Mandorel_Copy())) {
         return;
     }
+    FTemplates->Check_Programmstarts(FSelected_Mandorel->Sequence(), *FTokenList);
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     if (!isNew) {

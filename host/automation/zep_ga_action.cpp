@@ -13,6 +13,7 @@ QString TZEP_GA_SingleAction::ToString() const {
             return Text.isEmpty() ? QStringLiteral("Programm starten")
                                   : QStringLiteral("Programm starten mit „%1“").arg(Text);
         case TZEP_GA_ActionKind::WaitWindow:
+            // One pass: a "%1" in the title must stay as it is.
             return QStringLiteral("Auf das Fenster „%1“ warten (höchstens %2 ms)")
                 .arg(Text,
                      QString::number(Millisekunden > 0 ? Millisekunden : CZEP_GA_DefaultWaitMs));

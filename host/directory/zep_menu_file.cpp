@@ -1,6 +1,5 @@
 #include "zep_menu_file.h"
 
-#include <QFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_textlines.h"
+#include "vko_trusted_file.h"
 
 namespace {
 
@@ -128,28 +128,9 @@ TZEP_MenuFile::TZEP_MenuFile() try {
 
 void TZEP_MenuFile::Load() try {
     const QString fileName = FileName();
-    QFile file(fileName);
-    if (!file.exists()) {
-        FProgramme.clear();
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ lässt sich nicht lesen: %2")
-                             .arg(fileName, file.errorString()));
-    }
-    if (file.size() > CMaxFileBytes) {
-        throw EVKO_Error(
-            QStringLiteral("Das Programmverzeichnis „%1“ ist mit %2 Bytes zu groß "
-                           "(höchstens %3).")
-                .arg(fileName, QString::number(file.size()), QString::number(CMaxFileBytes)));
-    }
-    const QByteArray bytes = file.read(CMaxFileBytes + 1);
-    if (bytes.size() > CMaxFileBytes) {
-        throw EVKO_Error(QStringLiteral("Das Programmverzeichnis „%1“ ist zu groß (höchstens %2 "
-                                        "Bytes).")
-                             .arg(fileName, QString::number(CMaxFileBytes)));
-    }
-    FProgramme = TParser(fileName).Parse(bytes);
+    const std::optional<QByteArray> bytes =
+        VKO_ReadTrustedFile(fileName, CMaxFileBytes, QStringLiteral("Das Programmverzeichnis"));
+    FProgramme = bytes ? TParser(fileName).Parse(*bytes) : decltype(FProgramme)();
 } catch (...) {
     RethrowRegistered("TZEP_MenuFile.Load");
 }

@@ -17,7 +17,8 @@ public:
     TZEP_MenuFile();
 
     // (Re)reads MD_Programme.ini of the settings folder. A missing file is an empty directory;
-    // a damaged one raises an error naming the file and line and leaves the content as it was.
+    // a damaged one raises an error naming the file and line and leaves the content as it was,
+    // and so does one that another user could have written (it names the program to start).
     void Load();
 
     // The display name by exe name or program code ("PLON.EXE", "PLON", also with a folder);

@@ -1,11 +1,11 @@
 #include "vko_info.h"
 
-#include <QFile>
 #include <QSysInfo>
 #include <cstdio>
 
 #include "vko_clock.h"
 #include "vko_folder.h"
+#include "vko_logfile.h"
 #include "vko_meldungskatalog.h"
 
 namespace {
@@ -29,18 +29,11 @@ void WriteStandardError(const QString& AText) {
 
 }  // namespace
 
-TInfoKoord TInfoKoord::Construct(const QString& AProgramm, int ANummer) {
-    return TInfoKoord{AProgramm, ANummer};
-}
-
 TInfoKoord MD_Koord(int ANummer) {
     return TInfoKoord::Construct(QStringLiteral("QUANDRIX"), ANummer);
 }
 
 const TInfoKoord CVKO_Info_Fehler_Standard_IllegalerParameter{QStringLiteral("VKO"), 1};
-
-EVKO_Error::EVKO_Error(QString AText, TInfoKoord AKoord)
-    : FText(std::move(AText)), FKoord(std::move(AKoord)), FUtf8(FText.toUtf8()) {}
 
 QString TVKO_FehlerInfo::ToDisplayText() const {
     if (Chain.isEmpty()) {
@@ -190,17 +183,12 @@ QString TVKOInfo::LogFilePath() const {
 
 void TVKOInfo::WriteTextWithStamp(const QString& AText) {
     const QString line = vko_Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
-                         QLatin1Char(' ') + Redact(AText) + QLatin1Char('\n');
-    QFile log(LogFilePath());
-    const bool neu = !log.exists();
-    if (!log.open(QIODevice::Append) || log.write(line.toUtf8()) < 0) {
-        WriteStandardError(QStringLiteral("Das Protokoll %1 kann nicht geschrieben werden: %2")
-                               .arg(log.fileName(), log.errorString()));
-        WriteStandardError(line.trimmed());
-        return;
-    }
-    if (neu) {
-        log.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+                         QLatin1Char(' ') + Redact(AText);
+    try {
+        VKO_AppendLogLine(LogFilePath(), line);
+    } catch (const EVKO_Error& error) {
+        WriteStandardError(error.Text());
+        WriteStandardError(VKO_OneLine(line));
     }
 }
 

@@ -6,15 +6,7 @@
 #include <exception>
 #include <memory>
 
-// Names one entry of the message catalogue: a program key and a number.
-struct TInfoKoord {
-    QString Programm;
-    int Nummer = 0;
-
-    static TInfoKoord Construct(const QString& AProgramm, int ANummer);
-    bool IsNull() const { return Nummer == 0; }
-    friend bool operator==(const TInfoKoord&, const TInfoKoord&) = default;
-};
+#include "vko_error.h"
 
 // The module's own catalogue entries live under this program key.
 TInfoKoord MD_Koord(int ANummer);
@@ -27,20 +19,6 @@ inline constexpr int CVKO_Buttons_JaNein = 4;
 inline constexpr int CVKO_Antwort_OK = 1;
 inline constexpr int CVKO_Antwort_Ja = 6;
 inline constexpr int CVKO_Antwort_Nein = 7;
-
-// An error with a German text a user can act on; optionally a catalogue entry.
-class EVKO_Error : public std::exception {
-public:
-    explicit EVKO_Error(QString AText, TInfoKoord AKoord = {});
-    const QString& Text() const { return FText; }
-    const TInfoKoord& Koord() const { return FKoord; }
-    const char* what() const noexcept override { return FUtf8.constData(); }
-
-private:
-    QString FText;
-    TInfoKoord FKoord;
-    QByteArray FUtf8;
-};
 
 // A message as the presenter receives it.
 struct TVKO_Meldung {

@@ -1,7 +1,8 @@
 #include "vko_folder.h"
 
-#include <QDir>
 #include <QStandardPaths>
+
+#include "vko_trusted_file.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ QString VKO_FolderPath(TVKOFolder AFolder, bool AAnlegen) {
                              ? ApplicationFolder(QStandardPaths::GenericConfigLocation)
                              : ApplicationFolder(QStandardPaths::GenericDataLocation);
     if (AAnlegen) {
-        QDir().mkpath(path);
+        VKO_MakePrivateFolder(path);
     }
     return path;
 }

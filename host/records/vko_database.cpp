@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <fcntl.h>
@@ -13,10 +14,16 @@
 #include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_statement.h"
+#include "vko_trusted_file.h"
 
 namespace {
 
 constexpr mode_t COwnerOnly = S_IRUSR | S_IWUSR;
+
+struct TDescriptor {
+    int Value;
+    ~TDescriptor() { ::close(Value); }
+};
 
 QString DateiText(const QString& APath) {
     return QDir::toNativeSeparators(APath);
@@ -61,37 +68,43 @@ bool IstPlatzmangel(int AErrno) {
                          .arg(DateiText(APath), AAktion, qt_error_string(AErrno)));
 }
 
-// Takes the rights of group and others away; a file the user made read-only stays read-only.
-void RestrictToOwner(const QString& APath) {
-    const QByteArray native = QFile::encodeName(APath);
-    struct stat status {};
-    if (::stat(native.constData(), &status) != 0 || (status.st_mode & (S_IRWXG | S_IRWXO)) == 0) {
-        return;
+int OpenNoFollow(const QString& APath, int AFlags) {
+    return ::open(QFile::encodeName(APath).constData(),
+                  AFlags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, COwnerOnly);
+}
+
+[[noreturn]] void RaiseOpen(const QString& APath, int AErrno) {
+    if (AErrno == ELOOP) {
+        throw EVKO_Error(QStringLiteral("Die Datenbank „%1“ ist ein symbolischer Verweis und wird "
+                                        "nicht geöffnet.")
+                             .arg(DateiText(APath)));
     }
-    if (::chmod(native.constData(), status.st_mode & COwnerOnly) != 0) {
-        const int error = errno;
-        if (error == EROFS) {
-            RaiseErrno(APath, error, QStringLiteral("Öffnen"));
-        }
-        throw EVKO_Error(QStringLiteral("Die Zugriffsrechte der Datei „%1“ lassen sich nicht auf "
-                                        "ihren Besitzer beschränken: %2.")
-                             .arg(DateiText(APath), qt_error_string(error)));
-    }
+    RaiseErrno(APath, AErrno, QStringLiteral("Öffnen"));
 }
 
 // Creates the file with owner-only rights before SQLite sees it (SQLite would create it with
-// the umask's rights), and tightens the rights of an existing file and its WAL companions,
-// also when they are read-only.
+// the umask's rights). The file and its WAL companions are checked before their rights are
+// tightened, so that a file that is refused keeps its rights; a read-only file stays read-only.
 void PrepareFile(const QString& APath) {
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        RestrictToOwner(APath + QLatin1String(suffix));
+    VKO_CheckTrustedFolder(QFileInfo(APath).absolutePath());
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString companion = APath + QLatin1String(suffix);
+        const int descriptor = OpenNoFollow(companion, O_RDONLY);
+        if (descriptor < 0 && errno == ENOENT) {
+            continue;
+        }
+        if (descriptor < 0) {
+            RaiseOpen(companion, errno);
+        }
+        const TDescriptor closing{descriptor};
+        VKO_TrustOpenedFile(descriptor, companion, QStringLiteral("Die Datenbankdatei"));
     }
-    const int descriptor =
-        ::open(QFile::encodeName(APath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, COwnerOnly);
+    const int descriptor = OpenNoFollow(APath, O_RDONLY | O_CREAT);
     if (descriptor < 0) {
-        RaiseErrno(APath, errno, QStringLiteral("Öffnen"));
+        RaiseOpen(APath, errno);
     }
-    ::close(descriptor);
+    const TDescriptor closing{descriptor};
+    VKO_TrustOpenedFile(descriptor, APath, QStringLiteral("Die Datenbank"));
 }
 
 }  // namespace
@@ -110,8 +123,9 @@ TVKO_Database::TVKO_Database(const QString& APath) try : FPath(APath) {
     sqlite3* handle = nullptr;
     // Without SQLITE_OPEN_CREATE: the file was just created with the right rights, and SQLite
     // must not create it with wider ones if it vanished meanwhile.
-    const int result = sqlite3_open_v2(QFile::encodeName(FPath).constData(), &handle,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int result = sqlite3_open_v2(
+        QFile::encodeName(FPath).constData(), &handle,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     FHandle.reset(handle);
     if (!FHandle) {
         throw std::bad_alloc();

@@ -2,8 +2,12 @@
 // a Mandorel stored through the store, started as the scheduler starts it.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QColor>
+#include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -14,6 +18,10 @@
 #include "md_processor.h"
 #include "md_test_support.h"
 #include "x11_late_mapper.h"
+
+// After the Qt headers: Xlib's macros must not reach them.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -87,6 +95,42 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
+    // Whether any key of the display's map produces the euro sign.
+    static bool KeyMapHoldsEuro() {
+        static Display* display = XOpenDisplay(nullptr);
+        if (display == nullptr) {
+            return false;
+        }
+        int first = 0;
+        int last = 0;
+        XDisplayKeycodes(display, &first, &last);
+        int perKey = 0;
+        KeySym* map =
+            XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
+        bool holds = false;
+        for (int i = 0; map != nullptr && i < (last - first + 1) * perKey; ++i) {
+            holds = holds || map[i] == XK_EuroSign || map[i] == 0x10020AC;
+        }
+        if (map != nullptr) {
+            XFree(map);
+        }
+        return holds;
+    }
+
+    // What a killed run started lives on; only processes with this test's HOME are ended.
+    void EndProgramsOfThisHome() const {
+        const QByteArray home = "\0HOME=" + QFile::encodeName(FHome.Path()) + '\0';
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool number = false;
+            const qint64 pid = entry.toLongLong(&number);
+            QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+            if (number && pid != QCoreApplication::applicationPid() &&
+                environ.open(QIODevice::ReadOnly) && ('\0' + environ.readAll()).contains(home)) {
+                ::kill(static_cast<pid_t>(pid), SIGKILL);
+            }
+        }
+    }
+
     static QString Datum(const QDate& ADate) {
         return ADate.toString(QStringLiteral("dd.MM.yyyy"));
     }
@@ -139,6 +183,33 @@ TEST_F(EndToEnd, AMaskedPasswordIsTypedButNeverWrittenAnywhere) {
     EXPECT_TRUE(liste.contains(QStringLiteral("Anmeldung: ok")));
     EXPECT_FALSE(liste.contains(QStringLiteral("Geh31m!")));
     EXPECT_FALSE(FHome.ReadLog().contains(QStringLiteral("Geh31m!")));
+}
+
+TEST_F(EndToEnd, ARunStoppedWhileTypingLeavesTheKeyMapAsItFoundIt) {
+    // The euro sign has no key on the virtual display: each one is bound for its keystroke.
+    Store(QStringLiteral("Lange Abteilung"), QStringLiteral("PLON"),
+          {QStringLiteral("PLON_START"), QStringLiteral("PLON_ABTEILUNG")},
+          {{QStringLiteral("#ABTEILUNG#"), QString(5000, QChar(0x20AC))}});
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.start(QStringLiteral(MD_QUANDRIX),
+                  {QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+                   QStringLiteral("-REPORT:LANGE_ABTEILUNG")});
+    ASSERT_TRUE(process.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    bool seen = false;
+    while (!seen && timer.elapsed() < 30000 && process.state() == QProcess::Running) {
+        seen = KeyMapHoldsEuro();
+    }
+    ASSERT_TRUE(seen) << "the run typed no euro sign";
+    for (int i = 0; i < 20; ++i) {
+        ::kill(static_cast<pid_t>(process.processId()), i % 2 == 0 ? SIGTERM : SIGINT);
+    }
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_FALSE(KeyMapHoldsEuro());
+    EndProgramsOfThisHome();
 }
 
 TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeout) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 
 #include "md_templates.h"
 #include "md_test_support.h"
@@ -243,6 +246,20 @@ TEST_F(MDTemplates, AnUnreadableCatalogueIsAnErrorNamingTheFile) {
     EXPECT_TRUE(info.Text.contains(IniPath())) << info.Text.toStdString();
     EXPECT_EQ(info.Chain, (QStringList{QStringLiteral("TZEP_MD_IniFile.FromFile"),
                                        QStringLiteral("TZEP_MD_TemplateList.LoadTemplates")}));
+}
+
+TEST_F(MDTemplates, OnlyARegularFileOfAFewMegabytesIsReadAsCatalogue) {
+    // A FIFO would hang the run; a link to /dev/zero would read until memory ran out.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(IniPath()).constData(), 0600), 0);
+    EXPECT_TRUE(LoadError().Text.contains(QStringLiteral("keine gewöhnliche Datei")));
+    ASSERT_TRUE(QFile::remove(IniPath()));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), IniPath()));
+    EXPECT_TRUE(LoadError().Text.contains(QStringLiteral("symbolischer Verweis")));
+    ASSERT_TRUE(QFile::remove(IniPath()));
+    Katalog(QByteArray(4 * 1024 * 1024 + 1, ';'));
+    const TVKO_FehlerInfo info = LoadError();
+    EXPECT_TRUE(info.Text.contains(QStringLiteral("zu groß"))) << info.Text.toStdString();
+    EXPECT_TRUE(info.Text.contains(IniPath())) << info.Text.toStdString();
 }
 
 TEST_F(MDTemplates, AFailingCallbackIsRegisteredUnderTheEnumeration) {

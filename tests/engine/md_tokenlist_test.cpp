@@ -5,6 +5,7 @@
 #include "md_test_support.h"
 #include "md_tokenlist.h"
 #include "vko_info.h"
+#include "zep_ga_arguments.h"
 
 namespace {
 
@@ -88,22 +89,62 @@ TEST_F(MDTokenlist, ATokenWithoutValueIsDeletedOnlyWhenSomeListKnowsIt) {
     EXPECT_EQ(Replaced(liste, QStringLiteral("#UNBEKANNT#")), QStringLiteral("#UNBEKANNT#"));
 }
 
-TEST_F(MDTokenlist, AValueMayItselfBeADynamicToken) {
+TEST_F(MDTokenlist, AValueIsADateOnlyAsAWholeAndIsNeverScannedAgain) {
     Tokennamen("#VON#=Zeitraum von\n");
     TZEP_MD_Tokenlist liste;
     liste.Static_TokenConversions_Set(
         {{QStringLiteral("#VON#"), QStringLiteral("#MONAT_NAECHSTER_ANFANG#")},
          {QStringLiteral("#BIS#"), QStringLiteral("#MONAT_NAECHSTER_ENDE##HEUTE_VORJAHR#")},
-         {QStringLiteral("#TAG#"), QStringLiteral("#HEUTE#, #GESTERN#, #MORGEN#")},
+         {QStringLiteral("#TAG#"), QStringLiteral("#HEUTE#, #VON#")},
          {QStringLiteral("#KREIS#"), QStringLiteral("#KREIS#")}});
     EXPECT_EQ(Replaced(liste, QStringLiteral("#VON#")), QStringLiteral("01.02.2025"));
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#BIS#")), QStringLiteral("28.02.2025"));
-    // Each stage handles one token: the first date is computed, the second deleted, the third
-    // left alone.
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#TAG#")), QStringLiteral("15.01.2025, , #MORGEN#"));
+    // A value that merely holds placeholders is put in as it stands.
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#BIS#")),
+              QStringLiteral("#MONAT_NAECHSTER_ENDE##HEUTE_VORJAHR#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#TAG#")), QStringLiteral("#HEUTE#, #VON#"));
     EXPECT_EQ(Replaced(liste, QStringLiteral("#KREIS#")), QStringLiteral("#KREIS#"));
+    // Tokens of the text itself behind a value still take their turn.
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#TAG# bis #HEUTE#")),
+              QStringLiteral("#HEUTE#, #VON# bis 15.01.2025"));
     EXPECT_EQ(Replaced(liste, QStringLiteral("#MONAT_NAECHSTER_ENDE#")),
               QStringLiteral("28.02.2025"));
+}
+
+TEST_F(MDTokenlist, EveryFormAMaskedValueTakesIsASecret) {
+    Tokennamen("#KENNWORT#M=Kennwort\n#STICHTAG#M=Stichtag\n");
+    TZEP_MD_Tokenlist liste;
+    liste.Static_TokenConversions_Set(
+        {{QStringLiteral("#KENNWORT#"), QStringLiteral("So%1mmer#HEUTE#")},
+         {QStringLiteral("#STICHTAG#"), QStringLiteral("#GESTERN#")}});
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#KENNWORT#")), QStringLiteral("So%1mmer#HEUTE#"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("am #STICHTAG#")), QStringLiteral("am 14.01.2025"));
+    EXPECT_EQ(VKOInfo().Redact(QStringLiteral("So%1mmer#HEUTE# am 14.01.2025")),
+              QStringLiteral("***** am *****"));
+    VKOInfo().ClearSecrets();
+}
+
+TEST_F(MDTokenlist, AValueStaysOneArgumentOfAProgramStartAndAMaskedOneIsRefused) {
+    Tokennamen("#KENNWORT#M=Kennwort\n#LEER#=Leer\n");
+    TZEP_MD_Tokenlist liste;
+    const QString hostile = QStringLiteral("S3cr3t\" --config \"evil.conf");
+    liste.Static_TokenConversions_Set({{QStringLiteral("#DATEI#"), hostile},
+                                       {QStringLiteral("#KENNWORT#"), QStringLiteral("x")}});
+    TZEP_GA_SingleAction start{TZEP_GA_ActionKind::StartProgram,
+                               QStringLiteral("-datei #DATEI# \"#LEER#\" -jahr 2025")};
+    EXPECT_TRUE(liste.ReplaceToken(start));
+    EXPECT_EQ(ZEP_GA_SplitArguments(start.Text),
+              (QStringList{QStringLiteral("-datei"), hostile, QString(), QStringLiteral("-jahr"),
+                           QStringLiteral("2025")}));
+
+    const QString masked = QStringLiteral("-p #KENNWORT#");
+    TZEP_GA_SingleAction secret{TZEP_GA_ActionKind::StartProgram, masked};
+    const TVKO_FehlerInfo info = Caught([&] { liste.ReplaceToken(secret); });
+    EXPECT_TRUE(info.Text.contains(QStringLiteral("„#KENNWORT#“ (Kennwort) ist verdeckt")))
+        << info.Text.toStdString();
+    EXPECT_EQ(secret.Text, masked);
+    // Typed into the program, the same value is fine.
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#KENNWORT#")), QStringLiteral("x"));
+    VKOInfo().ClearSecrets();
 }
 
 TEST_F(MDTokenlist, StaticConversionsAreReplacedWhole) {
@@ -196,10 +237,10 @@ TEST_F(MDTokenlist, AnUnreadableCatalogueFailsTheCreationNamingTheFile) {
 
 TEST_F(MDTokenlist, AFailedReplacementIsRegisteredAndKeepsTheTextReached) {
     TZEP_MD_Tokenlist liste;
-    liste.Static_TokenConversions_Set(
-        {{QStringLiteral("#VON#"), QStringLiteral("ab #HEUTE_VORJAHR#")}});
+    liste.Static_TokenConversions_Set({{QStringLiteral("#VON#"), QStringLiteral("ab")}});
     FUhr.Set(QDateTime(QDate(1, 6, 1), QTime(8, 0)));
-    TZEP_GA_SingleAction action{TZEP_GA_ActionKind::TypeText, QStringLiteral("#VON#")};
+    TZEP_GA_SingleAction action{TZEP_GA_ActionKind::TypeText,
+                                QStringLiteral("#VON# #HEUTE_VORJAHR#")};
     const TVKO_FehlerInfo info = Caught([&] { liste.ReplaceToken(action); });
     EXPECT_EQ(action.Text, QStringLiteral("ab #HEUTE_VORJAHR#"));
     EXPECT_FALSE(info.Text.isEmpty());

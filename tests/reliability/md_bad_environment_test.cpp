@@ -67,14 +67,15 @@ TEST_F(BadEnvironmentTest, AFullDiskFailsTheCommitClearlyAndKeepsTheOldVersion) 
 TEST_F(BadEnvironmentTest, AReadOnlyDataFolderOrDatabaseIsAClearErrorAndLosesNothing) {
     const QString folder = FHome.DataFolder();
     const QString database = DatabasePath();
-    HandOverHome();
     for (const bool folderReadOnly : {true, false}) {
         SCOPED_TRACE(folderReadOnly ? "read-only folder" : "read-only database file");
+        HandOverHome();
         SetMode(folderReadOnly ? folder : database, folderReadOnly ? 0555 : 0400);
         const TProcessResult run = RunMandorel(QStringLiteral("MONATSLISTE"), true);
         const TProcessResult window =
             Commit({QStringLiteral("100"), QStringLiteral("1"), QStringLiteral("--fenster")}, true);
-        SetMode(folderReadOnly ? folder : database, folderReadOnly ? 0755 : 0600);
+        SetMode(folderReadOnly ? folder : database, folderReadOnly ? 0700 : 0600);
+        HandOverHome(true);
 
         ExpectFailedRun(run, {QStringLiteral("schreibgeschützt"), database});
         EXPECT_EQ(window.ExitCode, 1);
@@ -102,6 +103,7 @@ TEST_F(BadEnvironmentTest, AnUnreadableCatalogueFailsTheStartNamingTheCatalogue)
     SetMode(CataloguePath(), 0);
     const TProcessResult run = RunMandorel(QStringLiteral("MONATSLISTE"), true);
     SetMode(CataloguePath(), 0644);
+    HandOverHome(true);
     ExpectFailedRun(run, {QStringLiteral("kann nicht gelesen werden"), CataloguePath()});
     EXPECT_TRUE(FHome.ReadLog().contains(CataloguePath()));
 

@@ -23,8 +23,8 @@ bool IstRoot() {
     return ::geteuid() == 0;
 }
 
-void ChangeOwner(const QString& APath) {
-    ASSERT_EQ(::chown(QFile::encodeName(APath).constData(), CNobody, CNobody), 0)
+void ChangeOwner(const QString& APath, uid_t AOwner) {
+    ASSERT_EQ(::chown(QFile::encodeName(APath).constData(), AOwner, AOwner), 0)
         << APath.toStdString();
 }
 
@@ -151,16 +151,17 @@ TProcessResult TProcessTest::RunMandorel(const QString& AName, bool AUnprivilege
                AUnprivileged);
 }
 
-void TProcessTest::HandOverHome() const {
+void TProcessTest::HandOverHome(bool ABack) const {
     if (!IstRoot()) {
         return;
     }
-    SetMode(FHome.Path(), 0755);
-    ChangeOwner(FHome.Path());
+    const uid_t owner = ABack ? 0 : CNobody;
+    SetMode(FHome.Path(), ABack ? 0700 : 0755);
+    ChangeOwner(FHome.Path(), owner);
     QDirIterator entries(FHome.Path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                          QDirIterator::Subdirectories);
     while (entries.hasNext()) {
-        ChangeOwner(entries.next());
+        ChangeOwner(entries.next(), owner);
     }
 }
 

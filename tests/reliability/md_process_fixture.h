@@ -53,8 +53,9 @@ protected:
     // An unattended run of PLON/<name> by the start-up probe.
     TProcessResult RunMandorel(const QString& AName, bool AUnprivileged = false) const;
 
-    // Hands HOME to the unprivileged user, so that file modes alone decide what it may do.
-    void HandOverHome() const;
+    // Hands HOME to the unprivileged user, so that file modes alone decide what it may do; with
+    // ABack to this process's user again, whose runs use only files of their own.
+    void HandOverHome(bool ABack = false) const;
 
     // Stores Mandorele of program PLON in this process, each with the given version.
     void StoreVersioned(const QStringList& ANames, qint32 AVersion) const;

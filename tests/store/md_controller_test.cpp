@@ -220,3 +220,27 @@ TEST_F(ControllerTest, CatalogueAndPlaceholdersReachTheViews) {
     EXPECT_TRUE(controller->Template_ByKennung(QStringLiteral("PLON_START"), vorlage));
     EXPECT_EQ(vorlage->AnzeigeName(), QStringLiteral("PLON starten"));
 }
+
+TEST_F(ControllerTest, BuchenRefusesAMaskedTokenInAProgramStartAndStoresNothing) {
+    FHome.WriteSetting(QStringLiteral("MD_Templates.ini"),
+                       QByteArray(CTestCatalogue) +
+                           "[PLON_MIT_KENNWORT]\nSEQUENCE=START \"-p #KENNWORT#\"; WAIT \"PLON\"\n"
+                           "[TEMPLATES]\nPLON_MIT_KENNWORT\n");
+    auto controller = NewController();
+    controller->CreateNewReport_Start();
+    controller->SelectedReport_SetName(QStringLiteral("Mit Kennwort"));
+    controller->SelectedReport_SetProgramm(QStringLiteral("PLON"));
+    controller->Selected_Mandorel()->Sequence().Append(
+        TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QStringLiteral("PLON_MIT_KENNWORT")});
+    try {
+        controller->ReportChanges_Commit();
+        ADD_FAILURE() << "the Mandorel was committed";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(
+            error.Text().startsWith(QStringLiteral("Schritt 1 (Vorlage „PLON_MIT_KENNWORT“)")))
+            << error.Text().toStdString();
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("„#KENNWORT#“ (Kennwort) ist verdeckt")));
+    }
+    EXPECT_TRUE(controller->SelectedReport_IsNew());
+    EXPECT_TRUE(Names(*NewController()).isEmpty());
+}

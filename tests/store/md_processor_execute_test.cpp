@@ -1,3 +1,5 @@
+#include <sys/prctl.h>
+
 #include "md_store_fixture.h"
 #include "vko_info.h"
 
@@ -98,5 +100,59 @@ TEST_F(ExecuteTest, AMaskedValueNeverReachesTheLogOrTheShownError) {
         VKOInfo().ShowFehler(info);
     }
     EXPECT_FALSE(FHome.ReadLog().contains(QStringLiteral("Sesam-4711")));
+    // Nor a core dump: the process that ran holds the values in its memory.
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 0);
     VKOInfo().ClearSecrets();
+}
+
+TEST_F(ExecuteTest, AMaskedTokenInAProgramStartStartsNothing) {
+    FHome.WriteSetting(QStringLiteral("MD_Templates.ini"),
+                       QByteArray(CTestCatalogue) +
+                           "[PLON_MIT_KENNWORT]\nSEQUENCE=START \"-p #KENNWORT#\"; WAIT \"PLON\"\n"
+                           "[TEMPLATES]\nPLON_MIT_KENNWORT\n");
+    auto processor = NewProcessor();
+    auto mandorel = Mandorel(QStringLiteral("Geheim"), {QStringLiteral("PLON_MIT_KENNWORT")});
+    mandorel->TokenValues().insert(QStringLiteral("#KENNWORT#"), QStringLiteral("Sesam-4711"));
+    try {
+        EXPECT_FALSE(processor->Execute_Mandorel(*mandorel));
+        ADD_FAILURE() << "the run started";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("„#KENNWORT#“")))
+            << error.Text().toStdString();
+        EXPECT_FALSE(error.Text().contains(QStringLiteral("Sesam"))) << error.Text().toStdString();
+    }
+    EXPECT_TRUE(FPlayed->Played.empty());
+    VKOInfo().ClearSecrets();
+}
+
+TEST_F(ExecuteTest, AnExpansionBeyondItsBoundPlaysNothingAndNamesTheMandorel) {
+    QByteArray sequence = "TYPE \"#VON#\"";
+    for (int i = 1; i < 2000; ++i) {
+        sequence += "; TYPE \"#VON#\"";
+    }
+    FHome.WriteSetting(
+        QStringLiteral("MD_Templates.ini"),
+        QByteArray(CTestCatalogue) + "[GROSS]\nSEQUENCE=" + sequence + "\n[TEMPLATES]\nGROSS\n");
+    auto processor = NewProcessor();
+    // 51 steps of 2,000 actions each are more than 100,000 actions.
+    auto mandorel = Mandorel(QStringLiteral("Riesig"), QStringList(51, QStringLiteral("GROSS")));
+    try {
+        EXPECT_FALSE(processor->Execute_Mandorel(*mandorel));
+        ADD_FAILURE() << "the run was played";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("„Riesig“ für das Programm PLON")))
+            << error.Text().toStdString();
+    }
+    EXPECT_TRUE(FPlayed->Played.empty());
+
+    // Few actions with a long value reach the bound of characters just the same.
+    auto wide = Mandorel(QStringLiteral("Breit"), QStringList(5, QStringLiteral("GROSS")));
+    wide->TokenValues().insert(QStringLiteral("#VON#"), QString(2000, QLatin1Char('x')));
+    EXPECT_THROW(static_cast<void>(processor->Execute_Mandorel(*wide)), EVKO_Error);
+    EXPECT_TRUE(FPlayed->Played.empty());
+
+    EXPECT_TRUE(processor->Execute_Mandorel(
+        *Mandorel(QStringLiteral("Passt"), QStringList(50, QStringLiteral("GROSS")))));
+    ASSERT_EQ(FPlayed->Played.size(), 1u);
+    EXPECT_EQ(FPlayed->Played[0].Count(), 100000);
 }

@@ -15,7 +15,9 @@ constexpr const char* CXdgVariables[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XD
 
 void WriteFile(const QString& APath, const QByteArray& AContent) {
     QFile file(APath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(AContent) != AContent.size()) {
+    // Owner-only, as the program wants its settings, whatever umask the tests run under.
+    if (!file.open(QIODevice::WriteOnly) || file.write(AContent) != AContent.size() ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         throw std::runtime_error("cannot write " + APath.toStdString());
     }
 }

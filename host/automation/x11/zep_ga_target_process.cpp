@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 #include <cerrno>
 #include <cstring>
@@ -40,6 +42,18 @@ public:
 };
 
 }  // namespace
+
+bool ZEP_GA_RunsExecutable(qint64 APid, const QString& AExecutable) {
+    if (APid <= 0 || AExecutable.isEmpty()) {
+        return false;
+    }
+    struct stat running {};
+    struct stat wanted {};
+    const QByteArray link = QByteArray("/proc/") + QByteArray::number(APid) + "/exe";
+    return ::stat(link.constData(), &running) == 0 &&
+           ::stat(QFile::encodeName(AExecutable).constData(), &wanted) == 0 &&
+           running.st_dev == wanted.st_dev && running.st_ino == wanted.st_ino;
+}
 
 std::unique_ptr<TZEP_GA_TargetProcess> TZEP_GA_TargetProcess::Start(const QStringList& AArguments) {
     if (AArguments.isEmpty() || AArguments.first().isEmpty()) {

@@ -5,6 +5,10 @@
 #include <QtGlobal>
 #include <memory>
 
+// Whether the process runs the program file AExecutable (the same file, found through
+// /proc/<pid>/exe); false for an unknown process or one of another user.
+bool ZEP_GA_RunsExecutable(qint64 APid, const QString& AExecutable);
+
 // A target program that the player started. It runs in a process group of its own, so that
 // ending it also ends what it started (a start script and the program behind it).
 class TZEP_GA_TargetProcess {

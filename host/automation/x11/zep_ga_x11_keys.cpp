@@ -48,15 +48,17 @@ QList<QByteArray> ZEP_GA_KeyCombinations(const QString& AKeys) {
         throw EVKO_Error(QStringLiteral("Es sind keine Tasten angegeben."));
     }
     QList<QByteArray> combinations;
-    for (const QString& item : items) {
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QStringList parts = items.at(i).split(QLatin1Char('+'));
         QByteArrayList names;
-        for (const QString& part : item.split(QLatin1Char('+'))) {
-            const QByteArray name = KeyName(part);
+        for (qsizetype k = 0; k < parts.size(); ++k) {
+            const QByteArray name = KeyName(parts.at(k));
+            // The text may be a masked value: the error names the position, never the text.
             if (name.isEmpty()) {
-                throw EVKO_Error(
-                    QStringLiteral("„%1“ in „%2“ ist kein bekannter Tastenname (Beispiele: alt+v, "
-                                   "ctrl+q, Tab, Return, F5, minus, period).")
-                        .arg(part, item));
+                throw EVKO_Error(QStringLiteral("Die %1. Taste der %2. Tastenkombination ist kein "
+                                                "bekannter Tastenname (Beispiele: alt+v, ctrl+q, "
+                                                "Tab, Return, F5, minus, period).")
+                                     .arg(QString::number(k + 1), QString::number(i + 1)));
             }
             names.append(name);
         }

@@ -6,8 +6,8 @@
 
 // Key combinations in the form libxdo sends them: key names joined by "+" ("alt+v", "Tab").
 
-// The combinations of a KEYS text, separated by blanks. Raises EVKO_Error naming a key that
-// does not exist; "tab" is taken as "Tab".
+// The combinations of a KEYS text, separated by blanks. Raises EVKO_Error naming the position
+// of a key that does not exist; "tab" is taken as "Tab".
 QList<QByteArray> ZEP_GA_KeyCombinations(const QString& AKeys);
 
 // The X key symbol of one character; 0 when no key produces it.

@@ -2,20 +2,19 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
 
 #include "vko_info.h"
+#include "zep_ga_arguments.h"
 #include "zep_ga_x11_keys.h"
 #include "zep_menu_file.h"
 
 namespace {
 
-// Between the key events of a typed character or a key combination. Characters come through
-// reliably even without a pause once their keys are bound for the whole run; the pause spares
-// a slow target program a burst of input.
+// Between the key events of a typed character or a key combination; the pause spares a slow
+// target program a burst of input.
 constexpr int CKeyDelayMs = 4;
 constexpr int CPollMs = 50;
 constexpr int CFocusPollMs = 10;
@@ -59,7 +58,7 @@ void TZEP_GA_X11Run::Play() {
         const TZEP_GA_SingleAction action = FSequence.Action(i);
         try {
             if (FSession == nullptr && action.Kind != TZEP_GA_ActionKind::Pause) {
-                FSession = std::make_unique<TZEP_GA_X11Session>(KeysymsToType());
+                FSession = std::make_unique<TZEP_GA_X11Session>();
             }
             PlayStep(action);
         } catch (const EVKO_Error& error) {
@@ -143,53 +142,47 @@ void TZEP_GA_X11Run::CheckSteps() const {
     }
 }
 
-QList<unsigned long> TZEP_GA_X11Run::KeysymsToType() const {
-    QList<unsigned long> keysyms;
-    for (const TZEP_GA_SingleAction& action : FSequence.Actions()) {
-        if (action.Kind != TZEP_GA_ActionKind::TypeText) {
-            continue;
-        }
-        for (const uint character : action.Text.toUcs4()) {
-            const unsigned long keysym = ZEP_GA_CharacterKeysym(character);
-            if (!keysyms.contains(keysym)) {
-                keysyms.append(keysym);
-            }
-        }
-    }
-    return keysyms;
-}
-
 void TZEP_GA_X11Run::ResolveCommand() {
     const QList<TZEP_GA_SingleAction> actions = FSequence.Actions();
     const auto start = std::find_if(actions.begin(), actions.end(), [](const auto& AAction) {
         return AAction.Kind == TZEP_GA_ActionKind::StartProgram;
     });
-    if (start == actions.end()) {
+    const auto wait = std::find_if(actions.begin(), actions.end(), [](const auto& AAction) {
+        return AAction.Kind == TZEP_GA_ActionKind::WaitWindow;
+    });
+    const auto step = start != actions.end() ? start : wait;
+    if (step == actions.end()) {
         return;
     }
-    const qsizetype index = start - actions.begin();
+    const qsizetype index = step - actions.begin();
     const QString program = FSequence.TargetProgramFile().trimmed();
     try {
         TZEP_MenuFile directory;
         directory.Load();
         if (!directory.Contains(program)) {
-            throw EVKO_Error(QStringLiteral("Das Programm „%1“ steht nicht im "
-                                            "Programmverzeichnis „%2“.")
-                                 .arg(program, directory.FileName()));
+            throw EVKO_Error(
+                QStringLiteral("Das Programm „%1“ steht nicht im Programmverzeichnis „%2“.%3")
+                    .arg(program, directory.FileName(),
+                         start == actions.end()
+                             ? QStringLiteral(" Ohne Programmstart (START) nimmt der Lauf nur "
+                                              "ein Fenster des Programms, das das "
+                                              "Programmverzeichnis dafür nennt.")
+                             : QString()));
         }
         const QString command = directory.StartCommand_ByExeName(program);
-        FCommand = QProcess::splitCommand(command);
-        if (FCommand.isEmpty()) {
+        FCommand = ZEP_GA_SplitArguments(command);
+        if (FCommand.isEmpty() || FCommand.first().isEmpty()) {
             throw EVKO_Error(QStringLiteral("Für das Programm „%1“ steht im Programmverzeichnis "
                                             "„%2“ kein Befehl (COMMAND).")
                                  .arg(program, directory.FileName()));
         }
         const QString executable = FCommand.first();
         const QFileInfo file(executable);
-        const bool found = executable.contains(QLatin1Char('/'))
-                               ? file.isFile() && file.isExecutable()
-                               : !QStandardPaths::findExecutable(executable).isEmpty();
-        if (!found) {
+        FExecutable =
+            executable.contains(QLatin1Char('/'))
+                ? (file.isFile() && file.isExecutable() ? file.absoluteFilePath() : QString())
+                : QStandardPaths::findExecutable(executable);
+        if (FExecutable.isEmpty()) {
             throw EVKO_Error(QStringLiteral("Der Befehl „%1“ für das Programm „%2“ (im "
                                             "Programmverzeichnis „%3“) ist nicht vorhanden oder "
                                             "nicht ausführbar.")
@@ -229,7 +222,7 @@ void TZEP_GA_X11Run::StartProgram(const TZEP_GA_SingleAction& AAction) {
     const QString program = FSequence.TargetProgramFile().trimmed();
     try {
         FStarted.push_back(
-            TZEP_GA_TargetProcess::Start(FCommand + QProcess::splitCommand(AAction.Text)));
+            TZEP_GA_TargetProcess::Start(FCommand + ZEP_GA_SplitArguments(AAction.Text)));
     } catch (const EVKO_Error& error) {
         throw EVKO_Error(QStringLiteral("Das Programm „%1“ wurde nicht gestartet: %2")
                              .arg(program, error.Text()));
@@ -250,7 +243,7 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
         for (const TZEP_X11_Window candidate : windows) {
             if (!IsCandidate(candidate)) {
                 foreignSeen = true;
-            } else if (window == 0 || FSession->Pid(window) == 0) {
+            } else if (window == 0) {
                 window = candidate;
             }
         }
@@ -294,10 +287,11 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
 
 void TZEP_GA_X11Run::TypeText(const TZEP_GA_SingleAction& AAction) {
     const QList<uint> characters = AAction.Text.toUcs4();
+    const TZEP_GA_X11Session::TBoundKeys keys(*FSession, AAction.Text);
     for (const uint character : characters) {
         EnsureWindow();
         EnsureFocus();
-        FSession->SendKeys(ZEP_GA_CharacterKeys(character), CKeyDelayMs);
+        FSession->TypeCharacter(character, CKeyDelayMs);
     }
 }
 
@@ -334,10 +328,13 @@ void TZEP_GA_X11Run::Click(const TZEP_GA_SingleAction& AAction) {
 }
 
 bool TZEP_GA_X11Run::IsCandidate(TZEP_X11_Window AWindow) {
+    const qint64 pid = FSession->Pid(AWindow);
     if (FProgram != nullptr) {
-        return FProgram->Owns(FSession->Pid(AWindow));
+        return FProgram->Owns(pid);
     }
-    return FWindowPid == 0 || FSession->Pid(AWindow) == FWindowPid;
+    // Without a start of its own, the title proves nothing: the window's process must run the
+    // program that the directory names.
+    return FWindowPid != 0 ? pid == FWindowPid : ZEP_GA_RunsExecutable(pid, FExecutable);
 }
 
 bool TZEP_GA_X11Run::OwnsPid(qint64 APid) const {

@@ -26,7 +26,6 @@ public:
 
 private:
     void CheckSteps() const;
-    QList<unsigned long> KeysymsToType() const;
     void ResolveCommand();
     void PlayStep(const TZEP_GA_SingleAction& AAction);
     [[noreturn]] void FailStep(qsizetype AIndex, const QString& AText) const;
@@ -46,6 +45,7 @@ private:
 
     const TZEP_GA_Sequence& FSequence;
     QStringList FCommand;
+    QString FExecutable;  // the program of FCommand, with its folder
     std::unique_ptr<TZEP_GA_X11Session> FSession;
     TProcesses FStarted;
     TZEP_GA_TargetProcess* FProgram = nullptr;

@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <atomic>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "vko_info.h"
+#include "zep_ga_x11_keys.h"
 #include "zep_x11_connect.h"
 
 // Xlib defines macros (Bool, Status) that Qt headers must not see.
@@ -14,8 +16,12 @@ extern "C" {
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+#include <X11/extensions/XTest.h>
 #include <xdo.h>
 }
+
+#include <signal.h>
 
 static_assert(std::is_same_v<TZEP_X11_Window, Window>);
 
@@ -27,6 +33,39 @@ constexpr int CMaxDepth = 64;
 // Titles longer than this (in 32-bit units of a property) are cut.
 constexpr long CMaxTitleUnits = 1024;
 constexpr int CLeftButton = 1;
+// After binding, so that the target program reads the new map before the first key; before
+// unbinding, so that it has read the last key.
+constexpr int CBindSettleMs = 50;
+constexpr int CUnbindSettleMs = 200;
+
+// While keys are bound for a text, a signal that would end the run stops the typing and ends the
+// process once they are unbound: the key map outlives the process. A process-directed signal may
+// reach any thread (the toolkit reads its X events in one of its own), so a handler decides, not a
+// signal mask.
+constexpr int CHeldSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+constexpr int CKeyIdle = 0;
+constexpr int CKeyBound = 1;
+constexpr int CEnding = 2;
+std::atomic<int> GKeyState{CKeyIdle};
+std::atomic<int> GPendingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void EndBySignal(int ASignal) {
+    ::signal(ASignal, SIG_DFL);
+    ::raise(ASignal);
+}
+
+void HoldWhileBound(int ASignal) {
+    int idle = CKeyIdle;
+    if (GKeyState.compare_exchange_strong(idle, CEnding)) {
+        EndBySignal(ASignal);
+        return;
+    }
+    int bound = CKeyBound;
+    if (GKeyState.compare_exchange_strong(bound, CEnding)) {
+        GPendingSignal = ASignal;
+    }
+}
 
 // The one X error trap of the process; Xlib's handler is global.
 struct TErrorTrap {
@@ -74,24 +113,45 @@ struct TZEP_GA_X11Session::TConnection {
     xdo_t* Xdo = nullptr;
     Window Root = None;
     Atom NetWmName = None;
-    Atom NetWmPid = None;
     Atom Utf8String = None;
     Atom NetSupported = None;
     Atom NetActiveWindow = None;
-    std::vector<KeyCode> BoundKeys;
+    std::vector<int> HeldSignals;
+    std::vector<std::pair<KeySym, KeyCode>> BoundKeys;
 
     ~TConnection() {
+        Unbind();
+        for (const int held : HeldSignals) {
+            ::signal(held, SIG_DFL);
+        }
         if (Xdo != nullptr) {
             xdo_free(Xdo);
-        }
-        for (const KeyCode key : BoundKeys) {
-            KeySym none = NoSymbol;
-            XChangeKeyboardMapping(XDisplay, key, 1, &none, 1);
         }
         if (XDisplay != nullptr) {
             XSetErrorHandler(GTrap.Previous);
             GTrap = TErrorTrap{};
             XCloseDisplay(XDisplay);
+        }
+    }
+
+    // Restores the key map; a signal that came meanwhile ends the process now.
+    void Unbind() noexcept {
+        if (BoundKeys.empty()) {
+            return;
+        }
+        // The target program may still be on its way to the keys typed last.
+        XSync(XDisplay, False);
+        usleep(CUnbindSettleMs * 1000);
+        for (const auto& [keysym, key] : BoundKeys) {
+            KeySym none[2] = {NoSymbol, NoSymbol};
+            XChangeKeyboardMapping(XDisplay, key, 2, none, 1);
+        }
+        XSync(XDisplay, False);
+        GTrap.Recorded = false;
+        BoundKeys.clear();
+        int bound = CKeyBound;
+        if (!GKeyState.compare_exchange_strong(bound, CKeyIdle)) {
+            EndBySignal(GPendingSignal);
         }
     }
 
@@ -104,8 +164,7 @@ struct TZEP_GA_X11Session::TConnection {
     }
 };
 
-TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
-    : FConnection(std::make_unique<TConnection>()) {
+TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnection>()) {
     const QByteArray displayName = qgetenv("DISPLAY");
     if (displayName.isEmpty()) {
         throw EVKO_Error(
@@ -120,9 +179,32 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
     GTrap = TErrorTrap{};
     GTrap.Watched = FConnection->XDisplay;
     GTrap.Previous = XSetErrorHandler(RecordError);
-    BindMissingKeys(AKeysyms);
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XResQueryExtension(FConnection->XDisplay, &eventBase, &errorBase) ||
+        !XResQueryVersion(FConnection->XDisplay, &major, &minor) || (major == 1 && minor < 2) ||
+        major < 1) {
+        throw EVKO_Error(QStringLiteral("Der X-Bildschirm „%1“ bietet die Erweiterung X-Resource "
+                                        "(ab Version 1.2) nicht an. Ohne sie lässt sich nicht "
+                                        "feststellen, welchem Programm ein Fenster gehört; der "
+                                        "Lauf sendet daher keine Eingabe.")
+                             .arg(QString::fromLocal8Bit(displayName)));
+    }
 
-    // Created after the binding, so that libxdo knows the bound keys and needs no others.
+    for (const int held : CHeldSignals) {
+        struct sigaction previous {};
+        if (::sigaction(held, nullptr, &previous) == 0 && previous.sa_handler == SIG_DFL) {
+            struct sigaction hold {};
+            hold.sa_handler = HoldWhileBound;
+            hold.sa_flags = SA_RESTART;
+            sigfillset(&hold.sa_mask);
+            ::sigaction(held, &hold, nullptr);
+            FConnection->HeldSignals.push_back(held);
+        }
+    }
+
     FConnection->Xdo =
         xdo_new_with_opened_display(FConnection->XDisplay, displayName.constData(), False);
     if (FConnection->Xdo == nullptr) {
@@ -134,7 +216,6 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
     Display* display = FConnection->XDisplay;
     FConnection->Root = DefaultRootWindow(display);
     FConnection->NetWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    FConnection->NetWmPid = XInternAtom(display, "_NET_WM_PID", False);
     FConnection->Utf8String = XInternAtom(display, "UTF8_STRING", False);
     FConnection->NetSupported = XInternAtom(display, "_NET_SUPPORTED", False);
     FConnection->NetActiveWindow = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
@@ -143,19 +224,28 @@ TZEP_GA_X11Session::TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms)
 
 TZEP_GA_X11Session::~TZEP_GA_X11Session() = default;
 
-void TZEP_GA_X11Session::BindMissingKeys(const QList<unsigned long>& AKeysyms) {
+TZEP_GA_X11Session::TBoundKeys::TBoundKeys(TZEP_GA_X11Session& ASession, const QString& AText)
+    : FSession(ASession) {
+    try {
+        FSession.BindKeys(AText);
+    } catch (...) {
+        FSession.FConnection->Unbind();
+        throw;
+    }
+}
+
+TZEP_GA_X11Session::TBoundKeys::~TBoundKeys() {
+    FSession.FConnection->Unbind();
+}
+
+void TZEP_GA_X11Session::BindKeys(const QString& AText) {
     Display* display = FConnection->XDisplay;
-    // Lower and upper case share a key; shift then gives the upper one.
-    std::vector<std::pair<KeySym, KeySym>> missing;
-    for (const KeySym keysym : AKeysyms) {
-        if (XKeysymToKeycode(display, keysym) != 0) {
-            continue;
-        }
-        KeySym lower = NoSymbol;
-        KeySym upper = NoSymbol;
-        XConvertCase(keysym, &lower, &upper);
-        if (std::find(missing.begin(), missing.end(), std::pair(lower, upper)) == missing.end()) {
-            missing.emplace_back(lower, upper);
+    std::vector<KeySym> missing;
+    for (const char32_t character : AText.toUcs4()) {
+        const KeySym keysym = ZEP_GA_CharacterKeysym(character);
+        if (keysym != NoSymbol && XKeysymToKeycode(display, keysym) == 0 &&
+            std::find(missing.begin(), missing.end(), keysym) == missing.end()) {
+            missing.push_back(keysym);
         }
     }
     if (missing.empty()) {
@@ -167,28 +257,54 @@ void TZEP_GA_X11Session::BindMissingKeys(const QList<unsigned long>& AKeysyms) {
     int perKey = 0;
     KeySym* map =
         XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
-    std::vector<KeyCode> free;
-    for (int key = first; map != nullptr && key <= last; ++key) {
+    std::vector<KeyCode> spare;
+    for (int key = last; map != nullptr && key >= first; --key) {
         const KeySym* symbols = map + static_cast<ptrdiff_t>(key - first) * perKey;
         if (std::all_of(symbols, symbols + perKey, [](KeySym s) { return s == NoSymbol; })) {
-            free.push_back(static_cast<KeyCode>(key));
+            spare.push_back(static_cast<KeyCode>(key));
         }
     }
     if (map != nullptr) {
         XFree(map);
     }
-    if (missing.size() > free.size()) {
+    if (missing.size() > spare.size()) {
         throw EVKO_Error(QStringLiteral("Für %1 Zeichen, die die Tastaturbelegung nicht kennt, "
                                         "gibt es nur %2 freie Tasten.")
-                             .arg(missing.size())
-                             .arg(free.size()));
+                             .arg(QString::number(missing.size()), QString::number(spare.size())));
     }
+    int idle = CKeyIdle;
+    if (!GKeyState.compare_exchange_strong(idle, CKeyBound)) {
+        throw EVKO_Error(QStringLiteral("Der Lauf wird durch ein Signal beendet."));
+    }
+    ForgetRecordedError();
     for (size_t i = 0; i < missing.size(); ++i) {
-        KeySym symbols[2] = {missing[i].first, missing[i].second};
-        XChangeKeyboardMapping(display, free[i], 2, symbols, 1);
-        FConnection->BoundKeys.push_back(free[i]);
+        // The same symbol on both levels: neither shift nor caps lock changes it.
+        KeySym symbols[2] = {missing[i], missing[i]};
+        FConnection->BoundKeys.emplace_back(missing[i], spare[i]);
+        XChangeKeyboardMapping(display, spare[i], 2, symbols, 1);
     }
     ThrowRecordedError(QStringLiteral("Tasten für Sonderzeichen belegen"));
+    usleep(CBindSettleMs * 1000);
+}
+
+void TZEP_GA_X11Session::TypeCharacter(char32_t ACharacter, int ADelayMs) {
+    if (GKeyState == CEnding) {
+        throw EVKO_Error(QStringLiteral("Der Lauf wird durch ein Signal beendet."));
+    }
+    const KeySym keysym = ZEP_GA_CharacterKeysym(ACharacter);
+    const auto& bound = FConnection->BoundKeys;
+    const auto key = std::find_if(bound.begin(), bound.end(),
+                                  [keysym](const auto& AKey) { return AKey.first == keysym; });
+    if (key == bound.end()) {
+        SendKeys(ZEP_GA_CharacterKeys(ACharacter), ADelayMs);
+        return;
+    }
+    ForgetRecordedError();
+    XTestFakeKeyEvent(FConnection->XDisplay, key->second, True, CurrentTime);
+    XSync(FConnection->XDisplay, False);
+    usleep(static_cast<useconds_t>(ADelayMs) * 1000);
+    XTestFakeKeyEvent(FConnection->XDisplay, key->second, False, CurrentTime);
+    ThrowRecordedError(QStringLiteral("Tastendruck senden"));
 }
 
 QList<TZEP_X11_Window> TZEP_GA_X11Session::FindWindows(const QString& ATitlePart) {
@@ -254,13 +370,24 @@ QString TZEP_GA_X11Session::Title(TZEP_X11_Window AWindow) {
 }
 
 qint64 TZEP_GA_X11Session::Pid(TZEP_X11_Window AWindow) {
-    TProperty pid;
-    if (!FConnection->ReadProperty(AWindow, FConnection->NetWmPid, 1, pid) ||
-        pid.Type != XA_CARDINAL || pid.Format != 32 || pid.Count != 1) {
-        return 0;
+    // The server knows the process of a local client from its socket; _NET_WM_PID is only what
+    // the window claims of itself.
+    XResClientIdSpec spec{AWindow, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    qint64 pid = 0;
+    if (XResQueryClientIds(FConnection->XDisplay, 1, &spec, &count, &ids) == Success) {
+        for (long i = 0; i < count; ++i) {
+            if (XResGetClientIdType(&ids[i]) == XRES_CLIENT_ID_PID) {
+                pid = std::max<qint64>(0, XResGetClientPid(&ids[i]));
+            }
+        }
     }
-    // Xlib hands format-32 items over as longs.
-    return static_cast<qint64>(*reinterpret_cast<const unsigned long*>(pid.Data));
+    if (ids != nullptr) {
+        XResClientIdsDestroy(count, ids);
+    }
+    ForgetRecordedError();
+    return pid;
 }
 
 bool TZEP_GA_X11Session::IsShown(TZEP_X11_Window AWindow) {

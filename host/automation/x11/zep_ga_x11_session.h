@@ -15,11 +15,10 @@ using TZEP_X11_Window = unsigned long;
 // open, an X error (a window that closed meanwhile) is recorded, never the end of the process.
 class TZEP_GA_X11Session {
 public:
-    // Opens the display that DISPLAY names; raises EVKO_Error when there is none. Key symbols
-    // of AKeysyms that no key produces are bound to free keys until the session ends: a key
-    // bound anew for each keystroke changes the keyboard map under the target program's feet,
-    // and it loses characters.
-    explicit TZEP_GA_X11Session(const QList<unsigned long>& AKeysyms);
+    // Opens the display that DISPLAY names; raises EVKO_Error when there is none, or when the
+    // server cannot say which program owns a window (X-Resource 1.2): then any program could
+    // pass its window off as the target's.
+    TZEP_GA_X11Session();
     ~TZEP_GA_X11Session();
     TZEP_GA_X11Session(const TZEP_GA_X11Session&) = delete;
     TZEP_GA_X11Session& operator=(const TZEP_GA_X11Session&) = delete;
@@ -27,7 +26,8 @@ public:
     // Viewable windows whose title contains ATitlePart.
     QList<TZEP_X11_Window> FindWindows(const QString& ATitlePart);
     QString Title(TZEP_X11_Window AWindow);
-    // The process id the window's program put into _NET_WM_PID; 0 when there is none.
+    // The process id of the client that created the window, as the X server knows it; 0 when
+    // it does not know it (a client over the network, a window that is gone).
     qint64 Pid(TZEP_X11_Window AWindow);
     // False also when the window no longer exists.
     bool IsShown(TZEP_X11_Window AWindow);
@@ -45,12 +45,30 @@ public:
     void Activate(TZEP_X11_Window AWindow);
     // Presses and releases one key combination ("alt+v") through XTEST.
     void SendKeys(const QByteArray& ACombination, int ADelayMs);
+    // Binds the characters of AText that no key produces to free keys, for the typing of this
+    // one text: every X client can read the key map. A key bound anew for each keystroke is no
+    // way out, since a program reads the map only when it gets to the notice of the change, and
+    // then finds the next character's binding. While keys are bound, SIGTERM, SIGINT, SIGHUP and
+    // SIGQUIT (where they would end the process) stop the typing, and end the process once the
+    // map is restored.
+    class TBoundKeys {
+    public:
+        TBoundKeys(TZEP_GA_X11Session& ASession, const QString& AText);
+        ~TBoundKeys();
+        TBoundKeys(const TBoundKeys&) = delete;
+        TBoundKeys& operator=(const TBoundKeys&) = delete;
+
+    private:
+        TZEP_GA_X11Session& FSession;
+    };
+    // Types one character, on its bound key if it has one.
+    void TypeCharacter(char32_t ACharacter, int ADelayMs);
     // A left click at a point of the screen through XTEST.
     void Click(QPoint APoint);
 
 private:
     struct TConnection;
-    void BindMissingKeys(const QList<unsigned long>& AKeysyms);
+    void BindKeys(const QString& AText);
     // Raises the X error recorded since the last check, naming what was being done.
     void ThrowRecordedError(const QString& AWas);
     // Forgets an error that a query about a closing window left.

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QRandomGenerator>
+#include <iterator>
 
 #include "vko_info.h"
+#include "zep_ga_arguments.h"
 #include "zep_ga_sequence.h"
 
 namespace {
@@ -154,4 +157,30 @@ TEST(GASequence, ToStringDescribesEachActionOnOneLine) {
     EXPECT_FALSE(text.contains(QLatin1Char('\n')));
     EXPECT_TRUE(text.contains(QStringLiteral("Text eingeben: „#VON#“")));
     EXPECT_TRUE(text.contains(QStringLiteral("PLON.EXE (7 Aktionen)")));
+    // A placeholder of QString::arg in a text is no placeholder of the description.
+    EXPECT_EQ(
+        Action(TZEP_GA_ActionKind::WaitWindow, QStringLiteral("50%1 %2"), 0, 0, 300).ToString(),
+        QStringLiteral("Auf das Fenster „50%1 %2“ warten (höchstens 300 ms)"));
+}
+
+TEST(GAArguments, EveryArgumentListSurvivesJoiningAndSplitting) {
+    EXPECT_EQ(ZEP_GA_SplitArguments(u"\"/opt/suite/plon\" -mandant \"1 2\"  \"\" a\"\"\"b"),
+              (QStringList{QStringLiteral("/opt/suite/plon"), QStringLiteral("-mandant"),
+                           QStringLiteral("1 2"), QString(), QStringLiteral("a\"b")}));
+    const QString pieces[] = {
+        QStringLiteral("\""), QStringLiteral(" "), QStringLiteral("\t"),   QStringLiteral("\n"),
+        QStringLiteral("a"),  QStringLiteral("#"), QStringLiteral("\"\""), QString()};
+    QRandomGenerator random(4711);
+    for (int round = 0; round < 3000; ++round) {
+        QStringList arguments;
+        for (int a = random.bounded(5); a >= 0; --a) {
+            QString argument;
+            for (int p = random.bounded(6); p > 0; --p) {
+                argument += pieces[random.bounded(static_cast<int>(std::size(pieces)))];
+            }
+            arguments.append(argument);
+        }
+        const QString joined = ZEP_GA_JoinArguments(arguments);
+        ASSERT_EQ(ZEP_GA_SplitArguments(joined), arguments) << joined.toStdString();
+    }
 }

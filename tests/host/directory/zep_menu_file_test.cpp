@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "md_test_support.h"
 #include "zep_menu_file.h"
 
@@ -120,6 +123,45 @@ TEST_F(MenuFile, ADamagedFileNamesFileAndLineAndKeepsWhatWasLoaded) {
 TEST_F(MenuFile, RefusesAFileFarLargerThanADirectory) {
     const QString error = LoadError(QByteArray(2 * 1024 * 1024, ';'));
     EXPECT_TRUE(error.contains(QStringLiteral("zu groß"))) << error.toStdString();
+}
+
+TEST_F(MenuFile, RefusesADirectoryAnotherUserCouldHaveWritten) {
+    Write(CDirectory);
+    FMenu.Load();
+    const QString path = FHome.SettingsFolder() + QLatin1Char('/') + CFileName;
+    const QByteArray native = QFile::encodeName(path);
+    Write("[PLON.EXE]\nCOMMAND=/tmp/boese\n");
+    const auto expectRefused = [&](const QString& AWhy) {
+        const QString error = [&] {
+            try {
+                FMenu.Load();
+            } catch (const EVKO_Error& exception) {
+                return exception.Text();
+            }
+            return QString();
+        }();
+        EXPECT_TRUE(error.contains(AWhy)) << error.toStdString();
+        EXPECT_EQ(FMenu.StartCommand_ByExeName(QStringLiteral("PLON")),
+                  QStringLiteral("\"/opt/suite/plon\" -mandant 1"));
+    };
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(native.constData(), 65534, 65534), 0);
+        expectRefused(QStringLiteral("gehört nicht Ihnen"));
+        ASSERT_EQ(::chown(native.constData(), 0, 0), 0);
+    }
+    ASSERT_EQ(::chmod(native.constData(), 0620), 0);
+    expectRefused(QStringLiteral("Rechte 0620"));
+    ASSERT_EQ(::chmod(native.constData(), 0600), 0);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(FHome.SettingsFolder()).constData(), 0777), 0);
+    expectRefused(QStringLiteral("Den Ordner „%1“ dürfen auch andere Benutzer ändern")
+                      .arg(FHome.SettingsFolder()));
+    ASSERT_EQ(::chmod(QFile::encodeName(FHome.SettingsFolder()).constData(), 0700), 0);
+
+    const QString elsewhere = FHome.Path() + QStringLiteral("/anderswo.ini");
+    ASSERT_TRUE(QFile::rename(path, elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, path));
+    expectRefused(QStringLiteral("symbolischer Verweis"));
 }
 
 TEST_F(MenuFile, TheInstalledSampleDirectoryStartsTheBuiltSamplePrograms) {

@@ -1,11 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 #include "md_test_support.h"
 #include "vko_info.h"
 #include "vko_meldungsliste.h"
 #include "vko_programm.h"
 
 namespace {
+
+mode_t ModeOf(const QString& APath) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(APath).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
 
 void Inner() try { throw EVKO_Error(QStringLiteral("Die Datei fehlt.")); } catch (...) {
     RethrowRegistered("TInner.Run");
@@ -162,6 +171,34 @@ TEST(VKOInfo, SecretsNeverReachTheLogOrAShownError) {
     EXPECT_FALSE(home.ReadLog().contains(QStringLiteral("geheim123")));
     ASSERT_EQ(presenter->Fehler.size(), 1);
     EXPECT_FALSE(presenter->Fehler[0].Text.contains(QStringLiteral("geheim123")));
+}
+
+TEST(VKOInfo, TheLogFollowsNoLinkAndIsForItsOwnerOnly) {
+    TTempHome home;
+    const QString log = VKOInfo().LogFilePath();
+    const QString elsewhere = home.Path() + QStringLiteral("/anderswo.txt");
+    {
+        QFile target(elsewhere);
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.write("unberührt\n");
+    }
+    ASSERT_TRUE(QFile::link(elsewhere, log));
+    VKOInfo().WriteTextWithStamp(QStringLiteral("Eintrag"));
+    QFile target(elsewhere);
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), QByteArray("unberührt\n"));
+
+    ASSERT_TRUE(QFile::remove(log));
+    const mode_t previousMask = ::umask(0);
+    VKOInfo().WriteTextWithStamp(QStringLiteral("Erster\tEintrag\u2028"));
+    ::umask(previousMask);
+    EXPECT_EQ(ModeOf(log), 0600u);
+    EXPECT_TRUE(home.ReadLog().endsWith(QStringLiteral(" Erster\\tEintrag\\u{2028}\n")))
+        << home.ReadLog().toStdString();
+    ASSERT_EQ(::chmod(QFile::encodeName(log).constData(), 0644), 0);
+    VKOInfo().WriteTextWithStamp(QStringLiteral("Zweiter"));
+    EXPECT_EQ(ModeOf(log), 0600u);
+    EXPECT_TRUE(home.ReadLog().endsWith(QStringLiteral(" Zweiter\n")));
 }
 
 TEST(VKOInfo, MeldungsListeCollectsMessagesWithTheirTexts) {

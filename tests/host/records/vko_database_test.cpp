@@ -99,32 +99,48 @@ void CreateWithOneRecord(const QString& APath) {
 
 }  // namespace
 
-TEST(Database, FileAndWalCompanionsAreForTheOwnerOnlyEvenWhenTheyWereWider) {
+TEST(Database, FileAndWalCompanionsAreForTheOwnerOnlyAndOthersCannotHaveWrittenThem) {
     TTempHome home;
-    const QString path = DatabaseIn(home);
     const mode_t previousMask = ::umask(0);
+    const QString path = DatabaseIn(home);
     {
         TZEP_DBFile file(path);
         InsertRecord(file, QStringLiteral("PLON"), QStringLiteral("Geheim"), "#PASSWORT#=x");
+        EXPECT_EQ(ModeOf(home.DataFolder()), 0700u);
+        EXPECT_EQ(ModeOf(home.Path() + QStringLiteral("/.local")), 0700u);
         EXPECT_EQ(ModeOf(path), 0600u);
         EXPECT_EQ(ModeOf(path + QStringLiteral("-wal")), 0600u);
         EXPECT_EQ(ModeOf(path + QStringLiteral("-shm")), 0600u);
 
-        SetMode(path, 0664);
-        SetMode(path + QStringLiteral("-wal"), 0644);
-        SetMode(path + QStringLiteral("-shm"), 0666);
+        // Readable by others: tightened.
+        SetMode(path, 0644);
+        SetMode(path + QStringLiteral("-wal"), 0640);
         TZEP_DBFile second(path);
         EXPECT_EQ(ModeOf(path), 0600u);
         EXPECT_EQ(ModeOf(path + QStringLiteral("-wal")), 0600u);
-        EXPECT_EQ(ModeOf(path + QStringLiteral("-shm")), 0600u);
     }
     ::umask(previousMask);
 
-    const QString empty = home.DataFolder() + QStringLiteral("/leer.db");
-    WriteFileContent(empty, QByteArray());
-    SetMode(empty, 0777);
-    TZEP_DBFile file(empty);
-    EXPECT_EQ(ModeOf(empty), 0600u);
+    // Writable by others: refused, and its rights stay as they were.
+    SetMode(path, 0664);
+    try {
+        TZEP_DBFile refused(path);
+        ADD_FAILURE() << "opened";
+    } catch (const EVKO_Error& error) {
+        EXPECT_TRUE(error.Text().contains(path)) << error.Text().toStdString();
+        EXPECT_TRUE(error.Text().contains(QStringLiteral("0664"))) << error.Text().toStdString();
+    }
+    EXPECT_EQ(ModeOf(path), 0664u);
+
+    // A link in the database's place is not followed, and its target keeps its rights.
+    const QString elsewhere = home.Path() + QStringLiteral("/anderswo.db");
+    WriteFileContent(elsewhere, "fremd");
+    SetMode(elsewhere, 0644);
+    const QString linked = home.DataFolder() + QStringLiteral("/verweis.db");
+    ASSERT_TRUE(QFile::link(elsewhere, linked));
+    EXPECT_THROW(TZEP_DBFile file(linked), EVKO_Error);
+    EXPECT_EQ(ModeOf(elsewhere), 0644u);
+    EXPECT_EQ(FileContent(elsewhere), QByteArray("fremd"));
 }
 
 TEST(Database, RunsInWalModeWithNormalSyncAndABusyTimeout) {

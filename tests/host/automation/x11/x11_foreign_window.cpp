@@ -63,7 +63,7 @@ struct TForeignWindow::TConnection {
     }
 };
 
-TForeignWindow::TForeignWindow(const QString& ATitle)
+TForeignWindow::TForeignWindow(const QString& ATitle, qint64 AClaimedPid)
     : FConnection(std::make_unique<TConnection>()) {
     Display* display = OpenDisplay();
     if (display == nullptr) {
@@ -85,6 +85,12 @@ TForeignWindow::TForeignWindow(const QString& ATitle)
                         XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(title.constData()),
                         static_cast<int>(title.size()));
+    }
+    if (AClaimedPid > 0) {
+        const long pid = static_cast<long>(AClaimedPid);
+        XChangeProperty(display, FConnection->XWindow, XInternAtom(display, "_NET_WM_PID", False),
+                        XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pid), 1);
     }
     XSelectInput(display, FConnection->XWindow, KeyPressMask);
     XMapRaised(display, FConnection->XWindow);
@@ -157,6 +163,28 @@ bool TForeignWindow::Acted() {
         FThread.join();
     }
     return FActed;
+}
+
+bool TForeignWindow::KeyMapHolds(unsigned long AKeysym) {
+    Display* display = OpenDisplay();
+    if (display == nullptr) {
+        throw std::runtime_error("no X display for the key map");
+    }
+    int first = 0;
+    int last = 0;
+    XDisplayKeycodes(display, &first, &last);
+    int perKey = 0;
+    KeySym* map =
+        XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
+    bool holds = false;
+    for (int i = 0; map != nullptr && i < (last - first + 1) * perKey; ++i) {
+        holds = holds || map[i] == AKeysym;
+    }
+    if (map != nullptr) {
+        XFree(map);
+    }
+    XCloseDisplay(display);
+    return holds;
 }
 
 int TForeignWindow::KeyPresses() {

@@ -9,8 +9,9 @@
 // receives, and it can take the keyboard focus behind a player's back.
 class TForeignWindow {
 public:
-    // Opens its own connection to DISPLAY and shows a window titled ATitle.
-    explicit TForeignWindow(const QString& ATitle);
+    // Opens its own connection to DISPLAY and shows a window titled ATitle; with AClaimedPid
+    // its _NET_WM_PID says that process owns it.
+    explicit TForeignWindow(const QString& ATitle, qint64 AClaimedPid = 0);
     ~TForeignWindow();
     TForeignWindow(const TForeignWindow&) = delete;
     TForeignWindow& operator=(const TForeignWindow&) = delete;
@@ -24,6 +25,9 @@ public:
     // Whether the thread acted; ends it.
     bool Acted();
     int KeyPresses();
+
+    // Whether any key of the server's key map produces AKeysym.
+    static bool KeyMapHolds(unsigned long AKeysym);
 
 private:
     struct TConnection;

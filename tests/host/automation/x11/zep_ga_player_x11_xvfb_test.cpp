@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -144,6 +145,10 @@ TEST_F(PlayerOnX11, PlonWritesItsReportWithUmlautsTyped) {
                                     "PAUSE ms=300; KEYS \"ctrl+q\"")
                          .arg(department, FDir.filePath(QStringLiteral("PLON_Bericht.txt"))));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    // Keys were bound for their text only: afterwards no X client reads it from the map.
+    EXPECT_FALSE(TForeignWindow::KeyMapHolds(0x20AC));
+    EXPECT_FALSE(TForeignWindow::KeyMapHolds(0x10020AC));
+    EXPECT_FALSE(TForeignWindow::KeyMapHolds(0xE4));
     EXPECT_EQ(Head(QStringLiteral("PLON_Bericht.txt"), 5),
               QStringLiteral("Programm: PLON\nVon: 01.03.2025\nBis: 31.03.2025\nAbteilung: %1\n"
                              "Summenzeile: ja")
@@ -252,13 +257,50 @@ TEST_F(PlayerOnX11, StolenFocusStopsTheRunBeforeAKeyIsSent) {
     EXPECT_FALSE(Runs(Pid(QStringLiteral("plon"))));
 }
 
-TEST_F(PlayerOnX11, TypesIntoAWindowItFindsWithoutStartingIt) {
-    TForeignWindow window(QStringLiteral("Anderes Programm"));
+TEST_F(PlayerOnX11, WithoutAStartOnlyAWindowOfTheDirectorysProgramGetsInput) {
+    // The program itself in the directory, not a start script: its process must run that file.
+    WriteDirectory(QStringLiteral("\"%1\"").arg(QStringLiteral(MD_PLON_SAMPLE)), QString());
+    {
+        TForeignWindow editor(QStringLiteral("notizen.txt – %1").arg(CPlonTitle));
+        const QString error =
+            Play(QStringLiteral("PLON.EXE"),
+                 QStringLiteral("WAIT \"%1\" ms=1000; TYPE \"geheim\"").arg(CPlonTitle));
+        EXPECT_TRUE(error.contains(QStringLiteral("gehört zu einem anderen Programm")))
+            << error.toStdString();
+        EXPECT_EQ(editor.KeyPresses(), 0);
+    }
+
+    QProcess plon;
+    plon.start(QStringLiteral(MD_PLON_SAMPLE), {});
+    ASSERT_TRUE(plon.waitForStarted());
+    // A window that claims to be PLON's, in front of PLON's own.
+    QThread::msleep(1500);
+    TForeignWindow forged(CPlonTitle, plon.processId());
     const QString error =
         Play(QStringLiteral("PLON.EXE"),
-             QStringLiteral("WAIT \"Anderes Programm\"; TYPE \"ab\"; KEYS \"Tab\""));
+             QStringLiteral("WAIT \"%1\" ms=20000; TYPE \"ab\"; KEYS \"ctrl+q\"").arg(CPlonTitle));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    EXPECT_EQ(window.KeyPresses(), 3);
+    EXPECT_EQ(forged.KeyPresses(), 0);
+    EXPECT_TRUE(plon.waitForFinished(10000)) << "ctrl+q did not reach PLON";
+}
+
+TEST_F(PlayerOnX11, AServerThatCannotNameAWindowsOwnerGetsNoRun) {
+    QProcess server;
+    server.start(
+        QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+         QStringLiteral("tcp"), QStringLiteral("-extension"), QStringLiteral("X-Resource")});
+    ASSERT_TRUE(server.waitForReadyRead(10000)) << "Xvfb did not start";
+    const QByteArray display = ":" + server.readLine().trimmed();
+    const QByteArray previous = qgetenv("DISPLAY");
+    qputenv("DISPLAY", display);
+    const QString error = Play(QStringLiteral("PLON.EXE"), CPlonStart);
+    qputenv("DISPLAY", previous);
+    server.terminate();
+    server.waitForFinished(5000);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Schritt 1 von 2"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("Erweiterung X-Resource"))) << error.toStdString();
+    EXPECT_EQ(Pid(QStringLiteral("plon")), 0) << "PLON was started";
 }
 
 TEST_F(PlayerOnX11, ClicksOnlyWhereTheTargetWindowIsShown) {
