@@ -1,6 +1,5 @@
 #include "x11_late_mapper.h"
 
-#include <QByteArray>
 #include <map>
 
 // After the Qt headers: Xlib's macros must not reach them.
