@@ -78,8 +78,8 @@ void TZEP_MD_GUI_Controller_Impl::Select_Mandorel(const QString& AMD_Name,
 }
 
 void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
-    if (FSelected_Mandorel != nullptr) {
-        FProcessor->Execute_Mandorel(*FSelected_Mandorel);
+    if (FSelected_Mandorel != nullptr && !FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
+        RaiseNichtGespielt();
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");

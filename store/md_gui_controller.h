@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "md_file_dialog_intf.h"
 #include "md_gui_controller_intf.h"
 
 class TZEP_GA_Player;
@@ -50,6 +51,11 @@ public:
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) override;
 
+    // The dialogs of export and import; without them both end as if the user cancelled.
+    void SetFileDialog(std::unique_ptr<IZEP_MD_FileDialog> AFileDialog) {
+        FFileDialog = std::move(AFileDialog);
+    }
+
     bool Mandorel_AutoExecute_Neccessary();
     void Mandorel_AutoExecute();
     TZEP_MD_AutoExecuteErgebnis AutoExecuteErgebnis() const { return FAutoExecuteErgebnis; }
@@ -59,6 +65,8 @@ public:
 private:
     void RequestTermination();
     void RunAutoExecute(const QString& AProgramm, const QString& AName);
+    // Raises why the selected Mandorel was not played.
+    [[noreturn]] void RaiseNichtGespielt() const;
 
     std::unique_ptr<TZEP_MD_Processor> FProcessor;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
@@ -67,6 +75,7 @@ private:
 
     QStringList FArguments;
     std::unique_ptr<TZEP_MD_Progress> FProgress;
+    std::unique_ptr<IZEP_MD_FileDialog> FFileDialog;
     TZEP_MD_AutoExecuteErgebnis FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGelaufen;
     bool FTerminationRequested = false;
 };

@@ -81,21 +81,29 @@ void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const
                 .arg(AName, AProgramm, VKOInfo().FehlerInfo(std::current_exception()).Text));
         throw;
     }
-    if (!FProcessor->Fehlende_Vorlage().isEmpty()) {
-        const QString katalog =
-            VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
-        // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
-        const QString grund = QFileInfo::exists(katalog)
-                                  ? QStringLiteral(
-                                        "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ "
-                                        "nicht enthält.")
-                                  : QStringLiteral(
-                                        "ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ "
-                                        "fehlt.");
-        throw EVKO_Error(
-            QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
-                .arg(AName, AProgramm) +
-            grund.arg(FProcessor->Fehlende_Vorlage(), QDir::toNativeSeparators(katalog)));
-    }
     FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Gespielt;
+}
+
+void TZEP_MD_GUI_Controller_Impl::RaiseNichtGespielt() const {
+    const QString name = FSelected_Mandorel->Name_Anzeige();
+    const QString programm = FSelected_Mandorel->Programm();
+    const QString vorlage = FProcessor->Fehlende_Vorlage();
+    if (vorlage.isEmpty()) {
+        throw EVKO_Error(
+            QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ein "
+                           "Platzhalter seiner Schritte konnte nicht ersetzt werden.")
+                .arg(name, programm));
+    }
+    const QString katalog =
+        VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
+    // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
+    const QString grund =
+        QFileInfo::exists(katalog)
+            ? QStringLiteral(
+                  "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ nicht "
+                  "enthält.")
+            : QStringLiteral("ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ fehlt.");
+    throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
+                         .arg(name, programm) +
+                     grund.arg(vorlage, QDir::toNativeSeparators(katalog)));
 }
