@@ -381,6 +381,7 @@ QComboBox* TZEP_MD_ReportDetail_Frm::vtReportSequenceCreateEditor(QWidget* APare
     FBisher_Template_Kenn = row->text(CZelle_Kennung);
     FEditing_NodeInd = ARow;
     auto* chooser = new QComboBox(AParent);
+    FChooser = chooser;
     chooser->setObjectName(QStringLiteral("cmbSequenceStep"));
     chooser->setAccessibleName(QStringLiteral("Schritt wählen"));
     ReportSequence_CreateEdit_Combo(chooser, ARow);
@@ -423,7 +424,19 @@ void TZEP_MD_ReportDetail_Frm::ReportSequence_CreateEdit_Combo(QComboBox* ACombo
     RethrowRegistered("TZEP_MD_ReportDetail_Frm.ReportSequence_CreateEdit_Combo");
 }
 
+// A choice ends the chooser, also one that changes nothing.
 void TZEP_MD_ReportDetail_Frm::SequenceStep_Selected(QComboBox* ACombo) try {
+    TakeStep(ACombo);
+    if (ACombo == FChooser) {
+        FChooser = nullptr;
+        FDelegate->CloseChooser(ACombo);
+        vtReportSequence->setFocus();
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_ReportDetail_Frm.SequenceStep_Selected");
+}
+
+void TZEP_MD_ReportDetail_Frm::TakeStep(QComboBox* ACombo) {
     const QString kennung = ACombo->currentData().toString();
     const TZEP_MD_Template* vorlage = nullptr;
     if (ACombo->currentIndex() <= 0 || kennung.isEmpty() ||
@@ -456,11 +469,6 @@ void TZEP_MD_ReportDetail_Frm::SequenceStep_Selected(QComboBox* ACombo) try {
     Controller().Listeners().SendNotification_TemplateChanged(vorlage->Kennung());
     LayoutColumns();
     FEditing_NodeInd = -1;
-    FDelegate->CloseChooser(ACombo);
-    vtReportSequence->setCurrentItem(row, CZelle_Name);
-    vtReportSequence->setFocus();
-} catch (...) {
-    RethrowRegistered("TZEP_MD_ReportDetail_Frm.SequenceStep_Selected");
 }
 
 void TZEP_MD_ReportDetail_Frm::vtReportSequenceSelectionChanged() try {

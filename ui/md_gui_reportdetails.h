@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 
 #include "md_gui_frame_base.h"
 #include "md_gui_listener.h"
@@ -62,6 +63,7 @@ private:
     void ReportSequence_CreateEdit_Combo(QComboBox* ACombo, int ARow);
     void vtReportSequenceSelectionChanged();
     void SequenceStep_Selected(QComboBox* ACombo);
+    void TakeStep(QComboBox* ACombo);
 
     QComboBox* cmbReportProgramm = nullptr;
     QLineEdit* edtReportName = nullptr;
@@ -69,6 +71,7 @@ private:
     QLineEdit* edtReportGrund = nullptr;
     QTreeWidget* vtReportSequence = nullptr;
     TStepChooserDelegate* FDelegate = nullptr;
+    QPointer<QComboBox> FChooser;
 
     // Stored actions that are not template steps; their rows refer to them by index, so that
     // Buchen writes them back unchanged.
