@@ -1,3 +1,5 @@
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include "md_gui_reportliste.h"
 #include "md_main_fixture.h"
 #include "md_processor.h"
+#include "vko_database.h"
 #include "vko_simplemask.h"
 
 namespace {
@@ -42,6 +45,21 @@ TEST_F(MainWindowTest, FirstStartShowsEveryViewLockedInBrowseMode) {
                 Shown(QStringLiteral("btnDelete")));
     EXPECT_FALSE(Shown(QStringLiteral("btnBuchen")) || Shown(QStringLiteral("btnAbort")) ||
                  Shown(QStringLiteral("btnClone")));
+
+    // Every control is reached by the keyboard and named for screen readers.
+    QList<QWidget*> controls;
+    for (QWidget* w : FWindow->findChildren<QWidget*>()) {
+        if (w->isVisible() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                               qobject_cast<QComboBox*>(w) || qobject_cast<QTreeWidget*>(w))) {
+            controls.append(w);
+        }
+    }
+    EXPECT_GE(controls.size(), 12);
+    for (QWidget* w : controls) {
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty())
+            << w->objectName().toStdString();
+        EXPECT_TRUE((w->focusPolicy() & Qt::TabFocus) != 0) << w->objectName().toStdString();
+    }
 
     // Groups by the program directory's name, or the code it does not know.
     EXPECT_EQ(ListRows(),
@@ -318,4 +336,24 @@ TEST_F(MainWindowTest, ExportImportRoundTripAndFilesThatAreNoMandorel) {
     EXPECT_EQ(StoredNames(), QStringList{QStringLiteral("Monatsliste: PLON_START,PLON_BERICHT")});
     EXPECT_EQ(FDateien->Titel.first(), QStringLiteral("Exportdatei wählen"));
     EXPECT_EQ(FDateien->Titel.last(), QStringLiteral("Datei für den Import wählen"));
+}
+
+TEST_F(MainWindowTest, AStoreThatCannotBeWrittenShowsAMessageAndKeepsTheWindow) {
+    Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    Open();
+    SelectInList(QStringLiteral("Monatsliste"));
+    {
+        // Another process holds the database's write lock longer than a write waits.
+        TVKO_Database sperre(TVKO_Database::DefaultPath());
+        sperre.Execute("BEGIN EXCLUSIVE", QStringLiteral("Sperren"));
+        FPresenter->Answers = {CVKO_Antwort_Ja};
+        Click(QStringLiteral("btnDelete"));
+        sperre.Execute("ROLLBACK", QStringLiteral("Freigeben"));
+    }
+    ASSERT_EQ(FPresenter->Fehler.size(), 1);
+    EXPECT_TRUE(
+        FPresenter->Fehler.first().Chain.contains(QStringLiteral("TZEP_MD_Main.btnDeleteClick")));
+    EXPECT_TRUE(FWindow->isVisible());
+    EXPECT_TRUE(Shown(QStringLiteral("btnNew")));
+    EXPECT_EQ(StoredNames(), QStringList{QStringLiteral("Monatsliste: PLON_START")});
 }
