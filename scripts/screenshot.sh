@@ -31,19 +31,28 @@ capture() {
   echo "docs/$1"
 }
 
-# The first button of the panel is "Neu"; the panel starts below the 41-pixel header.
+# The first button of the panel is "Neu"; the panel starts below the 41-pixel header. After
+# "Neu" the program box has the focus; Return in the step list opens the step chooser of the
+# add row, and a letter picks the step.
 xdotool mousemove --window "$window" 51 80 click 1
 sleep 0.5
-xdotool key --delay 50 Tab
+xdotool key Tab
 xdotool type --delay 20 "Monatsliste"
 xdotool key Tab
-xdotool type --delay 20 "Einsatzstunden des Vormonats"
+xdotool type --delay 20 "Einsatzstunden je Abteilung"
 xdotool key Tab
-xdotool type --delay 20 "Abrechnung der Zuschläge"
-xdotool key Tab Return
+xdotool type --delay 20 "Abrechnung der Schichten"
+xdotool key --delay 80 Tab Return P Return
+for step in Z S B; do
+  sleep 0.3
+  xdotool key --delay 80 Down Return "$step" Return
+done
 sleep 0.5
-xdotool key Down Return
+capture mandorel-neu.png
+
+# "Buchen" heads the panel in edit mode.
+xdotool mousemove --window "$window" 51 80 click 1
 sleep 0.5
-capture first-mandorel-edit.png
+capture mandorel-gebucht.png
 
 kill "$pid"
