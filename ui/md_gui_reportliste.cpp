@@ -70,7 +70,6 @@ void TZEP_MD_Reportliste_Frm::Notification_ReportListeChanged() try { LoadReport
 void TZEP_MD_Reportliste_Frm::LoadReporte() try {
     // Rebuilding is no choice of the user: the controller's selection stays as it is.
     const QSignalBlocker blocker(vrMandorele);
-    vrMandorele->setUpdatesEnabled(false);
     vrMandorele->clear();
     QHash<QString, QString> anzeigeNamen;
     QHash<QString, QTreeWidgetItem*> gruppen;
@@ -96,9 +95,7 @@ void TZEP_MD_Reportliste_Frm::LoadReporte() try {
     });
     vrMandorele->addTopLevelItems(neueGruppen);
     vrMandorele->expandAll();
-    vrMandorele->setUpdatesEnabled(true);
 } catch (...) {
-    vrMandorele->setUpdatesEnabled(true);
     RethrowRegistered("TZEP_MD_Reportliste_Frm.LoadReporte");
 }
 
