@@ -85,7 +85,7 @@ void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const
 }
 
 void TZEP_MD_GUI_Controller_Impl::RaiseNichtGespielt() const {
-    const QString name = FSelected_Mandorel->Name_Anzeige();
+    const QString name = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     const QString vorlage = FProcessor->Fehlende_Vorlage();
     if (vorlage.isEmpty()) {
