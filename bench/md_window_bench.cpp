@@ -200,12 +200,14 @@ long ResidentKiB() {
 // Measured in a process of its own, so that the filling leaves nothing in its heap.
 int MeasureMemory() {
     const qint64 blobBytes = BlobBytes();
+    const long leer = ResidentKiB();
     TZEP_MD_GUI_Controller_Impl controller(std::make_unique<TSilentPlayer>(), {});
     TZEP_MD_Main window;
     window.SetController(controller);
     window.Initialize();
     ShowAndWait(window);
     const long resident = ResidentKiB();
+    std::printf("empty application %ld KiB; ", leer);
     std::printf(
         "%lld blob bytes stored: resident %ld KiB with the window shown = %.2f times "
         "the blob bytes\n",

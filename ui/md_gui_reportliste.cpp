@@ -3,21 +3,15 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QSignalBlocker>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "md_gui_controller_intf.h"
+#include "md_gui_reportliste_model.h"
 #include "md_mandorel.h"
 #include "md_run_guarded.h"
 #include "vko_info.h"
 #include "zep_menu_file.h"
-
-namespace {
-
-constexpr int CSpalte_Anzeigename = 0;
-constexpr int CSpalte_Programm = 1;
-
-}  // namespace
 
 TZEP_MD_Reportliste_Frm::TZEP_MD_Reportliste_Frm(TZEP_MD_GUI_Controller& AController,
                                                  QWidget* AOwner) try
@@ -25,18 +19,19 @@ TZEP_MD_Reportliste_Frm::TZEP_MD_Reportliste_Frm(TZEP_MD_GUI_Controller& AContro
     setObjectName(QStringLiteral("TZEP_MD_Reportliste_Frm"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    vrMandorele = new QTreeWidget(this);
+    FReportListe = new TZEP_MD_ReportListeModel(this);
+    vrMandorele = new QTreeView(this);
     vrMandorele->setObjectName(QStringLiteral("vrMandorele"));
     vrMandorele->setAccessibleName(View_Caption());
-    vrMandorele->setColumnCount(2);
-    vrMandorele->setHeaderLabels({QStringLiteral("Anzeigename"), QStringLiteral("Programm")});
-    vrMandorele->setColumnHidden(CSpalte_Programm, true);
+    vrMandorele->setModel(FReportListe);
+    vrMandorele->setColumnHidden(TZEP_MD_ReportListeModel::CSpalte_Programm, true);
     vrMandorele->setSelectionMode(QAbstractItemView::SingleSelection);
+    vrMandorele->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vrMandorele->setUniformRowHeights(true);
     vrMandorele->header()->setSectionsClickable(true);
     vrMandorele->header()->setStretchLastSection(true);
     layout->addWidget(vrMandorele);
-    connect(vrMandorele, &QTreeWidget::itemSelectionChanged, this, [this] {
+    connect(vrMandorele->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         RunGuarded("TZEP_MD_Reportliste_Frm.vrMandoreleSelectionChanged",
                    [this] { vrMandoreleSelectionChanged(); });
     });
@@ -68,12 +63,9 @@ void TZEP_MD_Reportliste_Frm::Notification_ReportListeChanged() try { LoadReport
 }
 
 void TZEP_MD_Reportliste_Frm::LoadReporte() try {
-    // Rebuilding is no choice of the user: the controller's selection stays as it is.
-    const QSignalBlocker blocker(vrMandorele);
-    vrMandorele->clear();
     QHash<QString, QString> anzeigeNamen;
-    QHash<QString, QTreeWidgetItem*> gruppen;
-    QList<QTreeWidgetItem*> neueGruppen;
+    QHash<QString, std::size_t> gruppenIndex;
+    std::vector<TZEP_MD_ReportListeModel::TGruppe> gruppen;
     const TZEP_MenuFile& menuFile = Controller().MenuFile();
     Controller().Enum_Mandorele([&](TZEP_MD_Mandorel& AMandorel) {
         try {
@@ -83,32 +75,38 @@ void TZEP_MD_Reportliste_Frm::LoadReporte() try {
                 QString anzeige = menuFile.ProgrammName_ByExeName(programm.toUpper());
                 bekannt = anzeigeNamen.insert(programm, anzeige.isEmpty() ? programm : anzeige);
             }
-            QTreeWidgetItem*& gruppe = gruppen[*bekannt];
-            if (gruppe == nullptr) {
-                gruppe = new QTreeWidgetItem(QStringList{*bekannt, programm});
-                neueGruppen.append(gruppe);
+            auto gruppe = gruppenIndex.constFind(*bekannt);
+            if (gruppe == gruppenIndex.cend()) {
+                gruppe = gruppenIndex.insert(*bekannt, gruppen.size());
+                gruppen.push_back({{*bekannt, programm}, {}});
             }
-            gruppe->addChild(new QTreeWidgetItem(QStringList{AMandorel.Name_Anzeige(), programm}));
+            gruppen[*gruppe].Kinder.push_back({AMandorel.Name_Anzeige(), programm});
         } catch (...) {
             RethrowRegistered("TZEP_MD_Reportliste_Frm.LoadReporte_Callback");
         }
     });
-    vrMandorele->addTopLevelItems(neueGruppen);
+    // Rebuilding is no choice of the user: the controller's selection stays as it is.
+    const QSignalBlocker blocker(vrMandorele->selectionModel());
+    FReportListe->SetGruppen(std::move(gruppen));
+    vrMandorele->setColumnHidden(TZEP_MD_ReportListeModel::CSpalte_Programm, true);
     vrMandorele->expandAll();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Reportliste_Frm.LoadReporte");
 }
 
 void TZEP_MD_Reportliste_Frm::vrMandoreleSelectionChanged() try {
-    const QList<QTreeWidgetItem*> auswahl = vrMandorele->selectedItems();
+    const QModelIndexList auswahl = vrMandorele->selectionModel()->selectedIndexes();
     if (auswahl.isEmpty()) {
         Controller().Select_Mandorel(QString(), QString());
         return;
     }
-    const QTreeWidgetItem* zeile = auswahl.first();
-    if (zeile->parent() != nullptr) {
-        Controller().Select_Mandorel(zeile->text(CSpalte_Anzeigename),
-                                     zeile->text(CSpalte_Programm));
+    bool istGruppe = false;
+    const TZEP_MD_ReportListeModel::TZeile& zeile = FReportListe->Zeile(auswahl.first(), istGruppe);
+    if (!istGruppe) {
+        // Copies: the selection reloads nothing, yet the row must not be read afterwards.
+        const QString name = zeile.Anzeigename;
+        const QString programm = zeile.Programm;
+        Controller().Select_Mandorel(name, programm);
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Reportliste_Frm.vrMandoreleSelectionChanged");

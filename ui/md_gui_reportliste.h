@@ -3,8 +3,9 @@
 #include "md_gui_frame_base.h"
 #include "md_gui_listener.h"
 
-class QTreeWidget;
+class QTreeView;
 class TZEP_MD_Mandorel;
+class TZEP_MD_ReportListeModel;
 
 // "Liste aller Mandorele": every stored Mandorel, grouped by the display name of its program.
 // Choosing one selects it for the other views and the buttons.
@@ -26,5 +27,6 @@ private:
     void LoadReporte();
     void vrMandoreleSelectionChanged();
 
-    QTreeWidget* vrMandorele = nullptr;
+    QTreeView* vrMandorele = nullptr;
+    TZEP_MD_ReportListeModel* FReportListe = nullptr;
 };

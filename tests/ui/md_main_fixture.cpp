@@ -73,21 +73,23 @@ void MainWindowTest::Type(const QString& AEdit, const QString& AText) {
 }
 
 void MainWindowTest::SelectInList(const QString& AName) {
-    auto* list = Find<QTreeWidget>(QStringLiteral("vrMandorele"));
-    const QList<QTreeWidgetItem*> rows = list->findItems(AName, Qt::MatchRecursive);
+    auto* list = Find<QTreeView>(QStringLiteral("vrMandorele"));
+    const QModelIndexList rows =
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, AName, 1,
+                             Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_FALSE(rows.isEmpty()) << AName.toStdString();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(rows.first()).center());
+                      list->visualRect(rows.first()).center());
 }
 
 QStringList MainWindowTest::ListRows() const {
     QStringList rows;
-    auto* list = Find<QTreeWidget>(QStringLiteral("vrMandorele"));
-    for (int g = 0; g < list->topLevelItemCount(); ++g) {
-        const QTreeWidgetItem* gruppe = list->topLevelItem(g);
-        rows.append(gruppe->text(0));
-        for (int c = 0; c < gruppe->childCount(); ++c) {
-            rows.append(QStringLiteral("  ") + gruppe->child(c)->text(0));
+    const QAbstractItemModel* model = Find<QTreeView>(QStringLiteral("vrMandorele"))->model();
+    for (int g = 0; g < model->rowCount(); ++g) {
+        const QModelIndex gruppe = model->index(g, 0);
+        rows.append(gruppe.data().toString());
+        for (int c = 0; c < model->rowCount(gruppe); ++c) {
+            rows.append(QStringLiteral("  ") + model->index(c, 0, gruppe).data().toString());
         }
     }
     return rows;

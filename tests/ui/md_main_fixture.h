@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <QStringList>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <memory>
 

@@ -50,7 +50,7 @@ TEST_F(MainWindowTest, FirstStartShowsEveryViewLockedInBrowseMode) {
     QList<QWidget*> controls;
     for (QWidget* w : FWindow->findChildren<QWidget*>()) {
         if (w->isVisible() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                               qobject_cast<QComboBox*>(w) || qobject_cast<QTreeWidget*>(w))) {
+                               qobject_cast<QComboBox*>(w) || qobject_cast<QTreeView*>(w))) {
             controls.append(w);
         }
     }
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, ANewMandorelIsBuiltStepByStepAndBooked) {
     Open();
     Click(QStringLiteral("btnNew"));
     EXPECT_TRUE(Shown(QStringLiteral("btnBuchen")));
-    EXPECT_FALSE(Find<QTreeWidget>(QStringLiteral("vrMandorele"))->isEnabled());
+    EXPECT_FALSE(Find<QTreeView>(QStringLiteral("vrMandorele"))->isEnabled());
     Type(QStringLiteral("edtReportName"), QStringLiteral("Monatsliste der Einsaetze"));
     EXPECT_EQ(Find<QLineEdit>(QStringLiteral("edtReportName"))->text().size(), 20);
     Type(QStringLiteral("edtReportBeschreibung"), QString(300, QLatin1Char('b')));

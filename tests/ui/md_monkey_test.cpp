@@ -73,9 +73,9 @@ TEST_F(MainWindowTest, MonkeyKeepsTheWindowAndTheStoreWhole) {
                 break;
             }
             case 1: {
-                const QList<QTreeWidget*> trees = Usable<QTreeWidget>(*FWindow);
+                const QList<QTreeView*> trees = Usable<QTreeView>(*FWindow);
                 if (!trees.isEmpty()) {
-                    QTreeWidget* tree = trees.at(zufall.bounded(trees.size()));
+                    QTreeView* tree = trees.at(zufall.bounded(trees.size()));
                     const QPoint punkt(zufall.bounded(qMax(1, tree->viewport()->width())),
                                        zufall.bounded(qMax(1, tree->viewport()->height() / 4)));
                     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, punkt);
