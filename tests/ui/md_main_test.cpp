@@ -109,6 +109,13 @@ TEST_F(MainWindowTest, ANewMandorelIsBuiltStepByStepAndBooked) {
     EXPECT_EQ(StepRows(),
               (QStringList{QStringLiteral("PLON_START"), QStringLiteral("PLON_ZEITRAUM"),
                            QStringLiteral("PLON_BERICHT"), QStringLiteral("+")}));
+    const QTreeWidget* steps = Find<QTreeWidget>(QStringLiteral("vtReportSequence"));
+    EXPECT_EQ(steps->topLevelItem(0)->data(0, Qt::AccessibleTextRole),
+              QStringLiteral("Schritt löschen"));
+    EXPECT_EQ(steps->topLevelItem(0)->data(1, Qt::AccessibleTextRole),
+              QStringLiteral("Schritt ändern"));
+    EXPECT_EQ(steps->topLevelItem(3)->data(0, Qt::AccessibleTextRole),
+              QStringLiteral("Schritt hinzufügen"));
     // The same step again asks nothing; another one for step 2 asks 1007 and drops step 3.
     ChooseStep(1, QStringLiteral("Zeitraum eingeben"));
     EXPECT_EQ(Meldungen(), QList<int>{1005});
