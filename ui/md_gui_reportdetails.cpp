@@ -335,9 +335,10 @@ void TZEP_MD_ReportDetail_Frm::Toggle_RO_RW(bool ARO) try {
     edtReportName->setEnabled(edtReportName->isEnabled() && neu);
     cmbReportProgramm->setEnabled(cmbReportProgramm->isEnabled() && neu);
     const int letzte = vtReportSequence->topLevelItemCount() - 1;
-    if (!ARO) {
+    const bool hatAddRow = letzte >= 0 && IsAddRow(vtReportSequence->topLevelItem(letzte));
+    if (!ARO && !hatAddRow) {
         AddAddRow();
-    } else if (letzte >= 0 && IsAddRow(vtReportSequence->topLevelItem(letzte))) {
+    } else if (ARO && hatAddRow) {
         delete vtReportSequence->takeTopLevelItem(letzte);
     }
     FInPlaceEdit = !ARO;
