@@ -5,10 +5,11 @@
 #include <cstdlib>
 
 #include "md_commandline.h"
+#include "md_file_dialog.h"
 #include "md_gui_controller.h"
 #include "md_gui_run_progress.h"
+#include "md_main.h"
 #include "md_messagebox_presenter.h"
-#include "md_startwindow.h"
 #include "vko_info.h"
 #include "vko_programm.h"
 #include "zep_ga_player.h"
@@ -83,7 +84,7 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     }
 
     std::unique_ptr<TZEP_MD_GUI_Controller_Impl> controller;
-    std::unique_ptr<TZEP_MD_StartWindow> window;
+    std::unique_ptr<TZEP_MD_Main> window;
     bool startFailed = false;
     try {
         VKOProgramm().Init(QStringLiteral("MANDOREL"), 3, 0, 0, true);
@@ -93,7 +94,10 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
         if (controller->Mandorel_AutoExecute_Neccessary()) {
             controller->Mandorel_AutoExecute();
         } else {
-            window = std::make_unique<TZEP_MD_StartWindow>();
+            controller->SetFileDialog(std::make_unique<TZEP_MD_QFileDialog>());
+            window = std::make_unique<TZEP_MD_Main>();
+            window->SetController(*controller);
+            window->Initialize();
             window->show();
         }
     } catch (...) {

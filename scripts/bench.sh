@@ -22,3 +22,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env HOME="$home" XDG_CONFIG_HOME= XDG_DA
   hyperfine --warmup 3 --runs 20 -N \
   "build/bench/engine/quandrix -RUN -PROG:PLON -REPORT:LAUF" \
   "build/bench/bench/md_bare_window"
+
+echo "== Main window: start and list rebuild with 10000 stored, memory with 100000 stored"
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench 10000
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --memory 100000

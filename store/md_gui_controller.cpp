@@ -1,34 +1,11 @@
 #include "md_gui_controller.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "md_glyph_imagelist.h"
 #include "md_helper.h"
 #include "md_processor.h"
-#include "vko_folder.h"
 #include "vko_info.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
-
-namespace {
-
-QString MissingTemplateText(const TZEP_MD_Mandorel& AMandorel, const QString& AVorlage) {
-    const QString katalog =
-        VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
-    // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
-    const QString grund =
-        QFileInfo::exists(katalog)
-            ? QStringLiteral(
-                  "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ nicht "
-                  "enthält.")
-            : QStringLiteral("ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ fehlt.");
-    return QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
-               .arg(AMandorel.Name_Key(), AMandorel.Programm()) +
-           grund.arg(AVorlage, QDir::toNativeSeparators(katalog));
-}
-
-}  // namespace
 
 TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(
     std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments,
@@ -103,7 +80,7 @@ void TZEP_MD_GUI_Controller_Impl::Select_Mandorel(const QString& AMD_Name,
 
 void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
     if (FSelected_Mandorel != nullptr && !FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
-        throw EVKO_Error(MissingTemplateText(*FSelected_Mandorel, FProcessor->Fehlende_Vorlage()));
+        RaiseNichtGespielt();
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "md_file_dialog_intf.h"
 #include "md_gui_controller_intf.h"
 #include "md_progress_window.h"
 
@@ -52,6 +53,11 @@ public:
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) override;
 
+    // The dialogs of export and import; without them both end as if the user cancelled.
+    void SetFileDialog(std::unique_ptr<IZEP_MD_FileDialog> AFileDialog) {
+        FFileDialog = std::move(AFileDialog);
+    }
+
     bool Mandorel_AutoExecute_Neccessary();
     void Mandorel_AutoExecute();
     TZEP_MD_AutoExecuteErgebnis AutoExecuteErgebnis() const { return FAutoExecuteErgebnis; }
@@ -61,6 +67,8 @@ public:
 private:
     void RequestTermination();
     void RunAutoExecute(const QString& AProgramm, const QString& AName);
+    // Raises why the selected Mandorel was not played.
+    [[noreturn]] void RaiseNichtGespielt() const;
 
     std::unique_ptr<TZEP_MD_Processor> FProcessor;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
@@ -69,6 +77,7 @@ private:
 
     QStringList FArguments;
     std::unique_ptr<IZEP_MD_ProgressWindow> FProgress;
+    std::unique_ptr<IZEP_MD_FileDialog> FFileDialog;
     TZEP_MD_AutoExecuteErgebnis FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGelaufen;
     bool FTerminationRequested = false;
 };

@@ -1,4 +1,6 @@
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <functional>
 #include <utility>
@@ -6,6 +8,7 @@
 #include "md_commandline.h"
 #include "md_gui_controller.h"
 #include "md_processor.h"
+#include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_programm.h"
 
@@ -78,4 +81,28 @@ void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const
         throw;
     }
     FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::Gespielt;
+}
+
+void TZEP_MD_GUI_Controller_Impl::RaiseNichtGespielt() const {
+    const QString name = FSelected_Mandorel->Name_Key();
+    const QString programm = FSelected_Mandorel->Programm();
+    const QString vorlage = FProcessor->Fehlende_Vorlage();
+    if (vorlage.isEmpty()) {
+        throw EVKO_Error(
+            QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ein "
+                           "Platzhalter seiner Schritte konnte nicht ersetzt werden.")
+                .arg(name, programm));
+    }
+    const QString katalog =
+        VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Templates.ini"), false);
+    // A catalogue that is missing altogether is a set-up fault, not a fault of the step.
+    const QString grund =
+        QFileInfo::exists(katalog)
+            ? QStringLiteral(
+                  "ein Schritt nennt die Vorlage „%1“, die der Katalog „%2“ nicht "
+                  "enthält.")
+            : QStringLiteral("ein Schritt nennt die Vorlage „%1“, aber der Katalog „%2“ fehlt.");
+    throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht ausgeführt: ")
+                         .arg(name, programm) +
+                     grund.arg(vorlage, QDir::toNativeSeparators(katalog)));
 }

@@ -21,6 +21,12 @@ QIcon TZEP_RessGlyphImageList::Icon(TGlyph AGlyph) const {
             return style->standardIcon(QStyle::SP_FileDialogInfoView);
         case TGlyph::Planung:
             return style->standardIcon(QStyle::SP_BrowserReload);
+        case TGlyph::Bearbeiten:
+            return style->standardIcon(QStyle::SP_FileDialogContentsView);
+        case TGlyph::Sperren:
+            return style->standardIcon(QStyle::SP_DialogNoButton);
+        case TGlyph::Entsperren:
+            return style->standardIcon(QStyle::SP_DialogYesButton);
     }
     return {};
 }

@@ -15,6 +15,9 @@ public:
         Loeschen,
         Platzhalter,
         Planung,
+        Bearbeiten,
+        Sperren,
+        Entsperren,
     };
 
     explicit TZEP_RessGlyphImageList(int ASizeType) : FSizeType(ASizeType) {}

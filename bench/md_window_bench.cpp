@@ -1,0 +1,241 @@
+// Figures of the main window, printed for the closing notes; never a pass/fail test. Runs on
+// the display of the run (scripts/bench.sh starts it under xvfb-run).
+//   md_window_bench [count, default 10000]     start and list rebuild against a bare window
+//   md_window_bench --memory [count, 100000]   resident memory with the window shown
+// 1. Interactive start until the list is filled and shown, against a bare QMainWindow with
+//    five docks and a QTreeWidget holding the same names (best of 5, alternating, warm).
+// 2. The list rebuild after a commit against one Load_Reports and the bare tree fill.
+// 3. Resident memory of the shown window against the blob bytes of the stored Mandorele.
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QWindow>
+#include <cstdio>
+#include <functional>
+
+#include "md_gui_controller.h"
+#include "md_gui_reportliste.h"
+#include "md_main.h"
+#include "md_processor.h"
+#include "vko_folder.h"
+#include "zep_dbfile.h"
+#include "zep_ga_player.h"
+
+namespace {
+
+class TSilentPlayer : public TZEP_GA_Player {
+public:
+    void PlaySequence(const TZEP_GA_Sequence&) override {}
+};
+
+void Fill(int ACount) {
+    TZEP_DBFile file;
+    for (int i = 0; i < ACount; ++i) {
+        auto mandorel =
+            TZEP_MD_Mandorel::CreateNew(QStringLiteral("Monatsliste Filiale %1").arg(i),
+                                        i % 3 ? QStringLiteral("PLON") : QStringLiteral("KUDRE"));
+        for (const char* vorlage : {"PLON_START", "PLON_ZEITRAUM", "PLON_ABTEILUNG", "PLON_SUMMEN",
+                                    "PLON_ZEITRAUM", "PLON_BERICHT"}) {
+            mandorel->Sequence().Append(
+                TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QString::fromLatin1(vorlage)});
+        }
+        mandorel->SetAuswertungs_Beschreibung(
+            QStringLiteral("Monatliche Übersicht der Einsätze je Abteilung mit Summen der "
+                           "Stunden, Zuschläge und Fehlzeiten für die Filialleitung %1.")
+                .arg(i));
+        mandorel->SetAuswertungs_Grund(QStringLiteral("Monatsabschluss und Abstimmung."));
+        mandorel->TokenValues().insert(QStringLiteral("#VON#"),
+                                       QStringLiteral("#MONAT_NAECHSTER_ANFANG#"));
+        mandorel->TokenValues().insert(QStringLiteral("#AUSGABEDATEI#"),
+                                       QStringLiteral("/srv/berichte/plon/monatsliste.txt"));
+        file.Reset();
+        file.SetKeyWert(TZEP_DBFile::CProgramKey, mandorel->Programm());
+        file.SetWert(TZEP_DBFile::CDisplayName, mandorel->Name_Anzeige());
+        file.SetWert(TZEP_DBFile::CCreatedBy, TIntPair{1, 0});
+        file.SetWert(TZEP_DBFile::CChangedBy, TIntPair{1, 0});
+        mandorel->SaveToStream(file.StartStreamBuchung(TZEP_DBOperation::wrdonInsert, false));
+        file.EndStreamBuchung();
+    }
+}
+
+qint64 BlobBytes() {
+    const QByteArray path =
+        VKO_FilePath(TVKOFolder::Daten, QStringLiteral("quandrix.db")).toLocal8Bit();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "SELECT SUM(LENGTH(DATEN)) FROM MD_MANDORELE", -1, &statement, nullptr);
+    sqlite3_step(statement);
+    const qint64 bytes = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return bytes;
+}
+
+double Ms(const std::function<void()>& AWork) {
+    QElapsedTimer timer;
+    timer.start();
+    AWork();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+void ShowAndWait(QWidget& AWindow) {
+    AWindow.show();
+    while (AWindow.windowHandle() == nullptr || !AWindow.windowHandle()->isExposed()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    QApplication::processEvents();
+}
+
+void FillTree(QTreeWidget& ATree, const QStringList& ANames) {
+    ATree.clear();
+    auto* gruppe = new QTreeWidgetItem(QStringList{QStringLiteral("Personaleinsatzplanung")});
+    for (const QString& name : ANames) {
+        gruppe->addChild(new QTreeWidgetItem(QStringList{name, QStringLiteral("PLON")}));
+    }
+    ATree.addTopLevelItem(gruppe);
+    ATree.expandAll();
+}
+
+double BareStart(const QStringList& ANames) {
+    return Ms([&] {
+        QMainWindow window;
+        window.resize(767, 765);
+        auto* tree = new QTreeWidget;
+        tree->setColumnCount(2);
+        for (int i = 0; i < 5; ++i) {
+            auto* dock = new QDockWidget(QStringLiteral("Ansicht %1").arg(i), &window);
+            dock->setObjectName(QStringLiteral("dock%1").arg(i));
+            dock->setWidget(i == 0 ? static_cast<QWidget*>(tree) : new QWidget);
+            window.addDockWidget(i == 0 ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea, dock);
+        }
+        FillTree(*tree, ANames);
+        ShowAndWait(window);
+    });
+}
+
+double OurStart() {
+    return Ms([&] {
+        TZEP_MD_GUI_Controller_Impl controller(std::make_unique<TSilentPlayer>(), {});
+        TZEP_MD_Main window;
+        window.SetController(controller);
+        window.Initialize();
+        ShowAndWait(window);
+    });
+}
+
+int Start(int ACount) {
+    Fill(ACount);
+    QStringList names;
+    for (int i = 0; i < ACount; ++i) {
+        names.append(QStringLiteral("Monatsliste Filiale %1").arg(i));
+    }
+    OurStart();
+    BareStart(names);
+    double ours = 1e300;
+    double bare = 1e300;
+    for (int i = 0; i < 5; ++i) {
+        ours = std::min(ours, OurStart());
+        bare = std::min(bare, BareStart(names));
+    }
+    std::printf("%d stored: interactive start %.1f ms, bare window %.1f ms = %.2f times\n", ACount,
+                ours, bare, ours / bare);
+
+    TZEP_MD_GUI_Controller_Impl controller(std::make_unique<TSilentPlayer>(), {});
+    TZEP_MD_Main window;
+    window.SetController(controller);
+    window.Initialize();
+    ShowAndWait(window);
+    auto* liste = window.findChild<TZEP_MD_Reportliste_Frm*>();
+    TZEP_MD_Processor store(std::make_unique<TSilentPlayer>());
+    QTreeWidget bareTree;
+    bareTree.setColumnCount(2);
+    bareTree.show();
+    double rebuild = 1e300;
+    double bareRebuild = 1e300;
+    for (int i = 0; i < 5; ++i) {
+        rebuild = std::min(rebuild, Ms([&] {
+                               liste->Notification_ReportListeChanged();
+                               QApplication::processEvents();
+                           }));
+        bareRebuild = std::min(bareRebuild, Ms([&] {
+                                   store.Load_Reports();
+                                   FillTree(bareTree, names);
+                                   QApplication::processEvents();
+                               }));
+    }
+    double load = 1e300;
+    double fill = 1e300;
+    for (int i = 0; i < 5; ++i) {
+        load = std::min(load, Ms([&] { store.Load_Reports(); }));
+        fill = std::min(fill, Ms([&] {
+                            FillTree(bareTree, names);
+                            QApplication::processEvents();
+                        }));
+    }
+    std::printf("of which Load_Reports %.1f ms, bare fill %.1f ms\n", load, fill);
+    std::printf("%d stored: list rebuild %.1f ms, Load_Reports + bare fill %.1f ms = %.2f times\n",
+                ACount, rebuild, bareRebuild, rebuild / bareRebuild);
+    return 0;
+}
+
+long ResidentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toLong();
+        }
+    }
+    return 0;
+}
+
+// Measured in a process of its own, so that the filling leaves nothing in its heap.
+int MeasureMemory() {
+    const qint64 blobBytes = BlobBytes();
+    const long leer = ResidentKiB();
+    TZEP_MD_GUI_Controller_Impl controller(std::make_unique<TSilentPlayer>(), {});
+    TZEP_MD_Main window;
+    window.SetController(controller);
+    window.Initialize();
+    ShowAndWait(window);
+    const long resident = ResidentKiB();
+    std::printf("empty application %ld KiB; ", leer);
+    std::printf(
+        "%lld blob bytes stored: resident %ld KiB with the window shown = %.2f times "
+        "the blob bytes\n",
+        static_cast<long long>(blobBytes), resident, resident * 1024.0 / double(blobBytes));
+    return 0;
+}
+
+int Memory(int ACount) {
+    Fill(ACount);
+    std::printf("%d stored: ", ACount);
+    std::fflush(stdout);
+    return QProcess::execute(QCoreApplication::applicationFilePath(),
+                             {QStringLiteral("--measure-memory")});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QTemporaryDir home;
+    if (argc > 1 && QByteArray(argv[1]) == "--measure-memory") {
+        return MeasureMemory();
+    }
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    if (argc > 1 && QByteArray(argv[1]) == "--memory") {
+        return Memory(argc > 2 ? QByteArray(argv[2]).toInt() : 100000);
+    }
+    return Start(argc > 1 ? QByteArray(argv[1]).toInt() : 10000);
+}

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Takes the README's pictures of the real window on a virtual display (Xvfb):
+#   screenshot.sh [build folder]    (default build/release; writes docs/*.png)
+# It starts Mandorel in a temporary home with the sample catalogue and one Mandorel,
+# drives it with X11 input only and captures the window with scrot.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${1:-build/release}"
+if [ -z "${MD_SCREENSHOT_INNER:-}" ]; then
+  bash scripts/install-deps.sh
+  [ -x "$build/engine/quandrix" ] || bash scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_TESTS=OFF >/dev/null
+  export MD_SCREENSHOT_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build"
+fi
+
+home="$(mktemp -d)"
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
+export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
+bash scripts/install-samples.sh "$build" >/dev/null
+
+"$build/engine/quandrix" &
+pid=$!
+window="$(xdotool search --sync --onlyvisible --name '^Mandorel')"
+xdotool windowmove --sync "$window" 0 0
+sleep 1
+
+capture() {
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  scrot -o -a "0,0,$WIDTH,$HEIGHT" "docs/$1"
+  echo "docs/$1"
+}
+
+# The first button of the panel is "Neu"; the panel starts below the 41-pixel header. After
+# "Neu" the program box has the focus; Return in the step list opens the step chooser of the
+# add row, and a letter picks the step.
+xdotool mousemove --window "$window" 51 80 click 1
+sleep 0.5
+xdotool key Tab
+xdotool type --delay 20 "Monatsliste"
+xdotool key Tab
+xdotool type --delay 20 "Einsatzstunden je Abteilung"
+xdotool key Tab
+xdotool type --delay 20 "Abrechnung der Schichten"
+xdotool key --delay 80 Tab Return P Return
+for step in Z S B; do
+  sleep 0.3
+  xdotool key --delay 80 Down Return "$step" Return
+done
+sleep 0.5
+capture mandorel-neu.png
+
+# "Buchen" heads the panel in edit mode.
+xdotool mousemove --window "$window" 51 80 click 1
+sleep 0.5
+capture mandorel-gebucht.png
+
+kill "$pid"

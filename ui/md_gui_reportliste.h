@@ -1,0 +1,32 @@
+#pragma once
+
+#include "md_gui_frame_base.h"
+#include "md_gui_listener.h"
+
+class QTreeView;
+class TZEP_MD_Mandorel;
+class TZEP_MD_ReportListeModel;
+
+// "Liste aller Mandorele": every stored Mandorel, grouped by the display name of its program.
+// Choosing one selects it for the other views and the buttons.
+class TZEP_MD_Reportliste_Frm : public TZEP_MD_FrameOf<TZEP_MD_Reportliste_Frm>,
+                                public IZEP_MD_ReportListeChanged {
+public:
+    explicit TZEP_MD_Reportliste_Frm(TZEP_MD_GUI_Controller& AController,
+                                     QWidget* AOwner = nullptr);
+
+    static QString View_Caption();
+    static QUuid Docking_Key();
+
+    void Initialize() override;
+    // The list is usable exactly when the other views are read-only.
+    void Toggle_RO_RW(bool ARO) override;
+    void Notification_ReportListeChanged() override;
+
+private:
+    void LoadReporte();
+    void vrMandoreleSelectionChanged();
+
+    QTreeView* vrMandorele = nullptr;
+    TZEP_MD_ReportListeModel* FReportListe = nullptr;
+};
