@@ -3,9 +3,11 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QThread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -139,9 +141,7 @@ TVKO_Database::TVKO_Database(const QString& APath) try : FPath(APath) {
         throw EVKO_Error(SchreibgeschuetztText(FPath));
     }
 
-    TVKO_Statement journal(*this, "PRAGMA journal_mode=WAL");
-    journal.Step();
-    const QString mode = journal.Text(0);
+    const QString mode = SwitchToWal();
     if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         throw EVKO_Error(QStringLiteral("Die Datenbank „%1“ lässt sich nicht im WAL-Modus führen "
                                         "(sie bleibt im Modus „%2“); liegt sie auf einem "
@@ -158,6 +158,25 @@ TVKO_Database::TVKO_Database(const QString& APath) try : FPath(APath) {
 }
 
 TVKO_Database::~TVKO_Database() = default;
+
+QString TVKO_Database::SwitchToWal() {
+    // Several processes may switch a new file at once. SQLite answers the losers at once
+    // instead of letting them wait (waiting could deadlock), so the switch is tried again
+    // until the busy timeout has passed.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        TVKO_Statement journal(*this, "PRAGMA journal_mode=WAL");
+        const int result = journal.StepResult();
+        if (result == SQLITE_ROW) {
+            return journal.Text(0);
+        }
+        if ((result & 0xff) != SQLITE_BUSY || waited.elapsed() >= FBusyTimeoutMs) {
+            Raise(result, QStringLiteral("Öffnen"));
+        }
+        QThread::msleep(5);
+    }
+}
 
 void TVKO_Database::SetBusyTimeout(int AMilliseconds) try {
     FBusyTimeoutMs = AMilliseconds;

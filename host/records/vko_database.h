@@ -45,6 +45,8 @@ public:
 
 private:
     bool HasColumn(const char* ATable, const char* AColumn);
+    // Puts the database into WAL mode and answers the journal mode it then has.
+    QString SwitchToWal();
 
     struct TClose {
         void operator()(sqlite3* AHandle) const noexcept;

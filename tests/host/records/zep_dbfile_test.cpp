@@ -380,8 +380,10 @@ private:
         try {
             AChild(ANumber);
             return 0;
-        } catch (const EVKO_Error& error) {
-            std::fprintf(stderr, "Lauf %d: %s\n", ANumber, error.what());
+        } catch (const EVKO_Error&) {
+            std::fprintf(
+                stderr, "Lauf %d: %s\n", ANumber,
+                qPrintable(VKOInfo().FehlerInfo(std::current_exception()).ToDisplayText()));
             return 1;
         } catch (...) {
             return 2;
