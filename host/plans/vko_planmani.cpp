@@ -35,8 +35,9 @@ bool ZeileVon(const TIntTrio& APlanId, qint64& AZeile) {
 }
 
 QString Flags(const TPlanSatz& APlansatz) {
-    return QString{APlansatz.Flag1, APlansatz.Flag2, APlansatz.Flag3, APlansatz.Flag4,
-                   APlansatz.Flag5};
+    const QChar flags[] = {APlansatz.Flag1, APlansatz.Flag2, APlansatz.Flag3, APlansatz.Flag4,
+                           APlansatz.Flag5};
+    return QString(flags, 5);
 }
 
 void SetFlags(const QString& AFlags, TPlanSatz& APlansatz) {

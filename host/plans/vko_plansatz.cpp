@@ -171,9 +171,10 @@ QDateTime NaechsteAusfuehrung(const TPlanSatz& APlansatz, const QDateTime& AAb) 
         if (!TagPasst(APlansatz, tag)) {
             continue;
         }
-        // A time that the change to daylight saving time skips runs as much later.
+        // A time that the change to daylight saving time skips does not occur on that day,
+        // as the system scheduler's calendar has it.
         const QDateTime zeitpunkt(tag, APlansatz.Uhrzeit);
-        if (zeitpunkt > AAb) {
+        if (zeitpunkt.isValid() && zeitpunkt.time() == APlansatz.Uhrzeit && zeitpunkt > AAb) {
             return zeitpunkt;
         }
     }

@@ -49,8 +49,9 @@ TEST_F(ControllerPlanTest, SavesTheProgramCallAndLoadsOnlyThisMandorelsRecords) 
     TZEP_PfadKommandoArgumenteList kommandos;
     ASSERT_TRUE(Laden(id, gelesen, kommandos));
     EXPECT_EQ(gelesen.JobText, QStringLiteral("Mandorel;PLON;MONATSLISTE"));
-    EXPECT_EQ(QString({gelesen.Flag1, gelesen.Flag2, gelesen.Flag3, gelesen.Flag4, gelesen.Flag5}),
-              QStringLiteral("NJNNN"));
+    const QChar flags[] = {gelesen.Flag1, gelesen.Flag2, gelesen.Flag3, gelesen.Flag4,
+                           gelesen.Flag5};
+    EXPECT_EQ(QString(flags, 5), QStringLiteral("NJNNN"));
     EXPECT_EQ(gelesen.PlanerId, VKOInfo().VKOInfoPlanerID());
     ASSERT_EQ(kommandos.size(), 1);
     EXPECT_EQ(kommandos[0].Art, 1);
