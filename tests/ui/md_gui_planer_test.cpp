@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -119,7 +120,10 @@ TEST_F(PlanerViewTest, OnlyTheFirstIdIsShownAnUnknownOneClearsTheFormAVetoWrites
     // The unknown first id clears the form instead of keeping Monatsliste's timetable.
     SelectInList(QStringLiteral("Wochenliste"));
     EXPECT_FALSE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isChecked());
-    EXPECT_EQ(FWindow->findChild<TZEP_MD_Planer_Frm*>()->PlanId(), unbekannt);
+    const auto* planer = dynamic_cast<const TZEP_MD_Planer_Frm*>(
+        FWindow->findChild<QWidget*>(QStringLiteral("TZEP_MD_Planer_Frm")));
+    ASSERT_NE(planer, nullptr);
+    EXPECT_EQ(planer->PlanId(), unbekannt);
     Click(QStringLiteral("btnEdit"));
     Click(QStringLiteral("btnBuchen"));
     const QList<TIntTrio> wochenIds = PlanIdsOf(QStringLiteral("WOCHENLISTE"));
