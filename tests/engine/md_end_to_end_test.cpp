@@ -176,7 +176,7 @@ QStringList ExecStartWorte(const QString& AService) {
     const QString zeile =
         AService.section(QStringLiteral("ExecStart="), 1).section(QLatin1Char('\n'), 0, 0);
     QStringList worte;
-    static const QRegularExpression CWort(QStringLiteral(R"("((?:[^"\\]|\\.)*)")"));
+    static const QRegularExpression CWort(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     for (const QRegularExpressionMatch& treffer : CWort.globalMatch(zeile)) {
         QString wort = treffer.captured(1);
         wort.replace(QStringLiteral("\\\""), QStringLiteral("\""))
