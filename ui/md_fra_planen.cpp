@@ -156,6 +156,10 @@ TfraPlanen::TfraPlanen(QWidget* AOwner) : QWidget(AOwner) {
         connect(feld, &QDateTimeEdit::dateTimeChanged, this, aktualisieren);
     }
     connect(cmbMonatsWochentag, &QComboBox::currentIndexChanged, this, aktualisieren);
+    connect(chkEigenerBildschirm, &QCheckBox::clicked, this, [this] {
+        RunGuarded("TfraPlanen.chkEigenerBildschirmClick",
+                   [this] { FEigenerBildschirmGewaehlt = true; });
+    });
     connect(pgcPlanArt, &QTabWidget::currentChanged, this, aktualisieren);
     Init();
 }
@@ -201,6 +205,7 @@ void TfraPlanen::PlanSatz2Maske(const TPlanSatz& APlansatz) {
     chkLetzterTag->setChecked(APlansatz.LetzterTag.isValid());
     dteLetzterTag->setDate(APlansatz.LetzterTag.isValid() ? APlansatz.LetzterTag : jetzt.date());
     chkEigenerBildschirm->setChecked(APlansatz.EigenerBildschirm);
+    FEigenerBildschirmGewaehlt = false;
     for (QWidget* feld : felder) {
         feld->blockSignals(false);
     }
@@ -238,10 +243,6 @@ void TfraPlanen::Maske2PlanSatz(TPlanSatz& APlansatz) const {
 void TfraPlanen::SetHinweis(const QString& AText) {
     lblHinweis->setText(AText);
     lblHinweis->setVisible(!AText.isEmpty());
-}
-
-void TfraPlanen::SetEigenerBildschirm(bool AEigenerBildschirm) {
-    chkEigenerBildschirm->setChecked(AEigenerBildschirm);
 }
 
 QString TfraPlanen::NaechsteText(const TPlanSatz& APlansatz, const QDateTime& AAb) {

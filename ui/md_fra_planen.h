@@ -28,7 +28,8 @@ public:
 
     // Shows why the plan needs the user's display, or nothing for an empty text.
     void SetHinweis(const QString& AText);
-    void SetEigenerBildschirm(bool AEigenerBildschirm);
+    // True once the user chose "Eigener Bildschirm" himself since the record was put in.
+    bool EigenerBildschirmGewaehlt() const { return FEigenerBildschirmGewaehlt; }
 
     // "Nächste Ausführung: Mo 01.02.2027 06:30", or "keine".
     static QString NaechsteText(const TPlanSatz& APlansatz, const QDateTime& AAb);
@@ -56,4 +57,5 @@ private:
     QCheckBox* chkEigenerBildschirm;
     QLabel* lblHinweis;
     QLabel* lblNaechste;
+    bool FEigenerBildschirmGewaehlt = false;
 };

@@ -86,6 +86,11 @@ bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
     Clear_Plansatz(plansatz);
     plansatz.PlanId = FPlanId;
     fraPlaner->Maske2PlanSatz(plansatz);
+    // A new schedule follows the steps as they are now: the first step may have been chosen
+    // since the form was filled.
+    if (!FPlanId.Defined() && !fraPlaner->EigenerBildschirmGewaehlt()) {
+        plansatz.EigenerBildschirm = StartetProgramm();
+    }
     const TIntTrio id = Controller().Save_Plan(plansatz);
     TZEP_MD_Mandorel* mandorel = Controller().Selected_Mandorel();
     if (!id.Defined() || mandorel == nullptr) {

@@ -17,7 +17,7 @@ CREATE TABLE IF NOT EXISTS MD_PLAENE (
     ZEITPLAN TEXT NOT NULL
 );
 CREATE TABLE IF NOT EXISTS MD_PLAN_KOMMANDOS (
-    PLAN_ID INTEGER NOT NULL REFERENCES MD_PLAENE (ID) ON DELETE CASCADE,
+    PLAN_ID INTEGER NOT NULL ,
     POSITION INTEGER NOT NULL,
     ART INTEGER NOT NULL,
     TEXT1 TEXT NOT NULL,
@@ -71,15 +71,18 @@ TPlanManiDM::TPlanManiDM() try : TPlanManiDM(TVKO_Database::DefaultPath()) {
     RethrowRegistered("TPlanManiDM.Create");
 }
 
-TPlanManiDM::TPlanManiDM(const QString& ADatabasePath) try
-    : FDatabase(std::make_unique<TVKO_Database>(ADatabasePath)) {
-    FDatabase->EnsureSchema("MD_PLAENE", CSchema);
-    FDatabase->Execute("PRAGMA foreign_keys = ON", QStringLiteral("Öffnen"));
-} catch (...) {
-    RethrowRegistered("TPlanManiDM.Create");
-}
+TPlanManiDM::TPlanManiDM(const QString& ADatabasePath) : FPath(ADatabasePath) {}
 
 TPlanManiDM::~TPlanManiDM() = default;
+
+TVKO_Database& TPlanManiDM::Database() {
+    if (!FDatabase) {
+        auto database = std::make_unique<TVKO_Database>(FPath);
+        database->EnsureSchema("MD_PLAENE", CSchema);
+        FDatabase = std::move(database);
+    }
+    return *FDatabase;
+}
 
 bool TPlanManiDM::PlanLaden(const TIntTrio& APlanId, TPlanSatz& APlansatz,
                             TZEP_PfadKommandoArgumenteList& AKommandos) try {
@@ -87,7 +90,7 @@ bool TPlanManiDM::PlanLaden(const TIntTrio& APlanId, TPlanSatz& APlansatz,
     if (!ZeileVon(APlanId, zeile)) {
         return false;
     }
-    TVKO_Statement lesen(*FDatabase,
+    TVKO_Statement lesen(Database(),
                          "SELECT R_ID, PLANER_ID, JOBTEXT, FLAGS, PAAR, ZEITPLAN FROM MD_PLAENE "
                          "WHERE ID = ?1");
     lesen.Bind(1, zeile);
@@ -104,7 +107,7 @@ bool TPlanManiDM::PlanLaden(const TIntTrio& APlanId, TPlanSatz& APlansatz,
     Text2Zeitplan(lesen.Text(5), satz);
     lesen.Reset();
 
-    TVKO_Statement kommandos(*FDatabase,
+    TVKO_Statement kommandos(Database(),
                              "SELECT ART, TEXT1, TEXT2, PROGRAMM, ARGUMENTE FROM "
                              "MD_PLAN_KOMMANDOS WHERE PLAN_ID = ?1 ORDER BY POSITION");
     kommandos.Bind(1, zeile);
@@ -123,16 +126,16 @@ bool TPlanManiDM::PlanLaden(const TIntTrio& APlanId, TPlanSatz& APlansatz,
 
 bool TPlanManiDM::PlanSpeichern(TPlanSatz& APlansatz,
                                 const TZEP_PfadKommandoArgumenteList& AKommandos, bool, bool) try {
-    TVKO_Transaction transaktion(*FDatabase);
+    TVKO_Transaction transaktion(Database());
     qint64 zeile = 0;
     bool vorhanden = false;
     if (ZeileVon(APlansatz.PlanId, zeile)) {
-        TVKO_Statement pruefen(*FDatabase, "SELECT 1 FROM MD_PLAENE WHERE ID = ?1");
+        TVKO_Statement pruefen(Database(), "SELECT 1 FROM MD_PLAENE WHERE ID = ?1");
         pruefen.Bind(1, zeile);
         vorhanden = pruefen.Step();
     }
     TVKO_Statement schreiben(
-        *FDatabase, vorhanden ? "UPDATE MD_PLAENE SET R_ID = ?2, PLANER_ID = ?3, JOBTEXT = ?4, "
+        Database(), vorhanden ? "UPDATE MD_PLAENE SET R_ID = ?2, PLANER_ID = ?3, JOBTEXT = ?4, "
                                 "FLAGS = ?5, PAAR = ?6, ZEITPLAN = ?7 WHERE ID = ?1"
                               : "INSERT INTO MD_PLAENE (R_ID, PLANER_ID, JOBTEXT, FLAGS, PAAR, "
                                 "ZEITPLAN) VALUES (?2, ?3, ?4, ?5, ?6, ?7)");
@@ -147,12 +150,12 @@ bool TPlanManiDM::PlanSpeichern(TPlanSatz& APlansatz,
     schreiben.Bind(7, Zeitplan2Text(APlansatz));
     schreiben.Step();
     if (!vorhanden) {
-        zeile = FDatabase->LastInsertId();
+        zeile = Database().LastInsertId();
     }
-    TVKO_Statement leeren(*FDatabase, "DELETE FROM MD_PLAN_KOMMANDOS WHERE PLAN_ID = ?1");
+    TVKO_Statement leeren(Database(), "DELETE FROM MD_PLAN_KOMMANDOS WHERE PLAN_ID = ?1");
     leeren.Bind(1, zeile);
     leeren.Step();
-    TVKO_Statement kommando(*FDatabase,
+    TVKO_Statement kommando(Database(),
                             "INSERT INTO MD_PLAN_KOMMANDOS (PLAN_ID, POSITION, ART, TEXT1, TEXT2, "
                             "PROGRAMM, ARGUMENTE) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     for (qsizetype i = 0; i < AKommandos.size(); ++i) {
@@ -179,14 +182,14 @@ bool TPlanManiDM::PlanLoeschen(const TIntTrio& APlanId) try {
     if (!ZeileVon(APlanId, zeile)) {
         return false;
     }
-    TVKO_Transaction transaktion(*FDatabase);
-    TVKO_Statement kommandos(*FDatabase, "DELETE FROM MD_PLAN_KOMMANDOS WHERE PLAN_ID = ?1");
+    TVKO_Transaction transaktion(Database());
+    TVKO_Statement kommandos(Database(), "DELETE FROM MD_PLAN_KOMMANDOS WHERE PLAN_ID = ?1");
     kommandos.Bind(1, zeile);
     kommandos.Step();
-    TVKO_Statement loeschen(*FDatabase, "DELETE FROM MD_PLAENE WHERE ID = ?1");
+    TVKO_Statement loeschen(Database(), "DELETE FROM MD_PLAENE WHERE ID = ?1");
     loeschen.Bind(1, zeile);
     loeschen.Step();
-    const bool geloescht = FDatabase->Changes() > 0;
+    const bool geloescht = Database().Changes() > 0;
     transaktion.Commit();
     return geloescht;
 } catch (...) {
@@ -194,14 +197,14 @@ bool TPlanManiDM::PlanLoeschen(const TIntTrio& APlanId) try {
 }
 
 QList<TIntTrio> TPlanManiDM::PlanIds_ByJobText(const QString& AJobText) try {
-    return Ids(*FDatabase, "SELECT ID FROM MD_PLAENE WHERE JOBTEXT = ?1 COLLATE NOCASE ORDER BY ID",
+    return Ids(Database(), "SELECT ID FROM MD_PLAENE WHERE JOBTEXT = ?1 COLLATE NOCASE ORDER BY ID",
                AJobText);
 } catch (...) {
     RethrowRegistered("TPlanManiDM.PlanIds_ByJobText");
 }
 
 QList<TIntTrio> TPlanManiDM::PlanIds() try {
-    return Ids(*FDatabase, "SELECT ID FROM MD_PLAENE ORDER BY ID");
+    return Ids(Database(), "SELECT ID FROM MD_PLAENE ORDER BY ID");
 } catch (...) {
     RethrowRegistered("TPlanManiDM.PlanIds");
 }

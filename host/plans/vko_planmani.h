@@ -10,6 +10,8 @@ class TVKO_Database;
 
 // The plan store: plan records and their program calls, in tables of the database that also
 // holds the record file. A new record gets the id (row, 0, 0); an id is never given twice.
+// The database is opened at the first operation, so that an unattended run, which plans
+// nothing, never touches the plan tables, and a damaged file is not written to.
 class TPlanManiDM {
 public:
     // Opens the database in the data folder.
@@ -37,5 +39,8 @@ public:
     QList<TIntTrio> PlanIds();
 
 private:
+    TVKO_Database& Database();
+
+    QString FPath;
     std::unique_ptr<TVKO_Database> FDatabase;
 };

@@ -140,4 +140,14 @@ TEST_F(PlanerViewTest, OnlyTheFirstIdIsShownAnUnknownOneClearsTheFormAVetoWrites
     Click(QStringLiteral("btnBuchen"));
     EXPECT_EQ(Meldungen(), QList<int>{1005});
     EXPECT_EQ(TPlanManiDM().PlanIds().size(), vorher);
+
+    // Completed, its first step starts the program: its new plan runs on a screen of its own.
+    Type(QStringLiteral("edtReportBeschreibung"), QStringLiteral("b"));
+    Type(QStringLiteral("edtReportGrund"), QStringLiteral("g"));
+    ChooseStep(0, QStringLiteral("PLON starten"));
+    Click(QStringLiteral("btnBuchen"));
+    const QList<TIntTrio> neuIds = PlanIdsOf(QStringLiteral("NEU"));
+    ASSERT_EQ(neuIds.size(), 1);
+    EXPECT_TRUE(Gelesen(neuIds[0]).EigenerBildschirm);
+    EXPECT_TRUE(Gelesen(neuIds[0]).Aktiv);
 }
