@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFile>
 
-TRecordingSystemctl::TRecordingSystemctl(bool AErreichbar) : FOldPath(qgetenv("PATH")) {
+TRecordingSystemctl::TRecordingSystemctl(bool AErreichbar, const QString& AUmgebung)
+    : FOldPath(qgetenv("PATH")) {
     const QString log = FDir.filePath(QStringLiteral("calls.log"));
     QFile skript(FDir.filePath(QStringLiteral("bin/systemctl")));
     QDir(FDir.path()).mkpath(QStringLiteral("bin"));
@@ -13,12 +14,14 @@ TRecordingSystemctl::TRecordingSystemctl(bool AErreichbar) : FOldPath(qgetenv("P
                                 "echo \"$*\" >> '%1'\n"
                                 "if [ \"$1\" = show-environment ]; then\n"
                                 "  %2\n"
-                                "  echo LANG=C.UTF-8\n"
+                                "  printf '%3\\n'\n"
                                 "fi\n"
                                 "exit 0\n")
-                     .arg(log, AErreichbar
-                                   ? QStringLiteral(":")
-                                   : QStringLiteral("echo 'Failed to connect to bus' >&2; exit 1"))
+                     .arg(log,
+                          AErreichbar
+                              ? QStringLiteral(":")
+                              : QStringLiteral("echo 'Failed to connect to bus' >&2; exit 1"),
+                          AUmgebung)
                      .toUtf8());
     skript.close();
     skript.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -6,10 +6,12 @@
 #include <QTemporaryDir>
 
 // A systemctl placed first on PATH for its lifetime that records its calls, one line each.
-// With AErreichbar false it answers like a machine without a user service manager.
+// With AErreichbar false it answers like a machine without a user service manager;
+// AUmgebung is the manager's environment that show-environment prints.
 class TRecordingSystemctl {
 public:
-    explicit TRecordingSystemctl(bool AErreichbar = true);
+    explicit TRecordingSystemctl(bool AErreichbar = true,
+                                 const QString& AUmgebung = QStringLiteral("LANG=C.UTF-8"));
     ~TRecordingSystemctl();
     TRecordingSystemctl(const TRecordingSystemctl&) = delete;
     TRecordingSystemctl& operator=(const TRecordingSystemctl&) = delete;

@@ -259,6 +259,37 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
         EXPECT_EQ(exit, 0) << text.toStdString();
     }
 
+    // The display: from the session when the manager lacks one, else the manager's own.
+    const QByteArray alteAnzeige = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":7");
+    ruhend.EigenerBildschirm = false;
+    const TZEP_PfadKommandoArgumenteRec& kommando = CKommando.first();
+    {
+        TRecordingSystemctl ohneAnzeige;
+        timer.Synchronisieren(store);
+        EXPECT_TRUE(Lesen(serviceDatei).contains(QStringLiteral("\"/usr/bin/xvfb-run\"")));
+    }
+    EXPECT_TRUE(timer.ServiceText(ruhend, kommando, QProcessEnvironment::systemEnvironment())
+                    .contains(QStringLiteral("Environment=\"DISPLAY=:7\"\n")));
+    ruhend.Aktiv = true;
+    store.PlanSpeichern(ruhend, CKommando, false, false);
+    const QString ruhendDatei = ordner + QLatin1Char('/') +
+                                TVKO_SystemdTimer::UnitName(ruhend.PlanId) +
+                                QStringLiteral(".service");
+    {
+        TRecordingSystemctl ohneAnzeige;
+        timer.Synchronisieren(store);
+        EXPECT_TRUE(Lesen(ruhendDatei).contains(QStringLiteral("Environment=\"DISPLAY=:7\"")));
+    }
+    {
+        TRecordingSystemctl mitAnzeige(true, QStringLiteral("LANG=C\\nDISPLAY=:0"));
+        timer.Synchronisieren(store);
+        EXPECT_FALSE(Lesen(ruhendDatei).contains(QStringLiteral("Environment=")));
+    }
+    qputenv("DISPLAY", alteAnzeige);
+    ruhend.Aktiv = false;
+    store.PlanSpeichern(ruhend, CKommando, false, false);
+
     // Deactivated, and a machine without a service manager: nothing is touched then.
     aktiv.Aktiv = false;
     store.PlanSpeichern(aktiv, CKommando, false, false);
