@@ -31,8 +31,13 @@ QString UnitWort(const QString& AWort) {
 // A text written into a unit file as one line.
 QString EineZeile(const QString& AText) {
     QString text = AText;
-    text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return text.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' '))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '));
+}
+
+// A description: one line, no specifiers.
+QString Beschreibung(const QString& AText) {
+    return EineZeile(AText).replace(QLatin1Char('%'), QStringLiteral("%%"));
 }
 
 bool SchreibeWennAnders(const QString& APfad, const QString& AText) {
@@ -69,7 +74,7 @@ QString TVKO_SystemdTimer::UnitName(const TIntTrio& APlanId) {
 
 QString TVKO_SystemdTimer::TimerText(const TPlanSatz& APlansatz, const QDateTime& AAb) const {
     QString text = QStringLiteral("[Unit]\nDescription=Quandrix %1\n\n[Timer]\n")
-                       .arg(EineZeile(APlansatz.JobText));
+                       .arg(Beschreibung(APlansatz.JobText));
     for (const QString& kalender : VKO_OnCalendar(APlansatz, AAb)) {
         text += QStringLiteral("OnCalendar=") + kalender + QLatin1Char('\n');
     }
@@ -84,7 +89,7 @@ QString TVKO_SystemdTimer::ServiceText(const TPlanSatz& APlansatz,
                                        const TZEP_PfadKommandoArgumenteRec& AKommando,
                                        const QProcessEnvironment& ADisplay) const {
     QString text = QStringLiteral("[Unit]\nDescription=Quandrix %1\n\n[Service]\nType=oneshot\n")
-                       .arg(EineZeile(APlansatz.JobText));
+                       .arg(Beschreibung(APlansatz.JobText));
     QStringList worte;
     if (APlansatz.EigenerBildschirm) {
         // A private display that lives only for this run: no locked screen, logged-out user or
@@ -132,13 +137,20 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
         TZEP_PfadKommandoArgumenteRec Kommando;
     };
     QMap<QString, TGeplant> geplant;
+    // A record that cannot be read keeps its units as they are; the others go on.
+    QStringList unlesbar;
     const QDateTime jetzt = vko_Now();
     for (const TIntTrio& id : APlanMani.PlanIds()) {
         TPlanSatz satz;
         TZEP_PfadKommandoArgumenteList kommandos;
-        if (APlanMani.PlanLaden(id, satz, kommandos) && !kommandos.isEmpty() &&
-            !VKO_OnCalendar(satz, jetzt).isEmpty()) {
-            geplant.insert(UnitName(id), TGeplant{satz, kommandos.first()});
+        try {
+            if (APlanMani.PlanLaden(id, satz, kommandos) && !kommandos.isEmpty() &&
+                !VKO_OnCalendar(satz, jetzt).isEmpty()) {
+                geplant.insert(UnitName(id), TGeplant{satz, kommandos.first()});
+            }
+        } catch (const EVKO_Error& AFehler) {
+            unlesbar.append(UnitName(id));
+            VKOInfo().WriteTextWithStamp(AFehler.Text());
         }
     }
     QString umgebung;
@@ -167,7 +179,7 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
     for (const QString& datei :
          ordner.entryList({CPraefix + QStringLiteral("*.timer")}, QDir::Files)) {
         const QString name = datei.chopped(6);
-        if (!soll.contains(name)) {
+        if (!soll.contains(name) && !unlesbar.contains(name)) {
             weg.append(name);
         }
     }
@@ -206,7 +218,14 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
 }
 
 TVKO_SyncErgebnis PostMessage_ReloadJobs(TPlanManiDM& APlanMani, const TIntTrio&) try {
-    const TVKO_SyncErgebnis ergebnis = TVKO_SystemdTimer().Synchronisieren(APlanMani);
+    TVKO_SyncErgebnis ergebnis = TVKO_SyncErgebnis::NichtErreichbar;
+    try {
+        ergebnis = TVKO_SystemdTimer().Synchronisieren(APlanMani);
+    } catch (...) {
+        // The plan record is saved; the next synchronisation activates it. The log names why
+        // this one failed.
+        VKOInfo().WriteTextWithStamp(VKOInfo().FehlerInfo(std::current_exception()).Text);
+    }
     if (ergebnis == TVKO_SyncErgebnis::NichtErreichbar) {
         VKOInfo().WriteTextWithStamp(VKOInfo().MeldungText(MD_Koord(1016)));
     }

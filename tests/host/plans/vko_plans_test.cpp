@@ -307,4 +307,14 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     EXPECT_TRUE(QFile::exists(ordner + QLatin1Char('/') +
                               TVKO_SystemdTimer::UnitName(ruhend.PlanId) +
                               QStringLiteral(".timer")));
+
+    // A damaged record keeps its units; the synchronisation of the others goes on.
+    {
+        TVKO_Database db(home.DataFolder() + QStringLiteral("/quandrix.db"));
+        db.Execute("UPDATE MD_PLAENE SET ZEITPLAN = 'ART=9'", QStringLiteral("Test"));
+    }
+    EXPECT_EQ(timer.Synchronisieren(store), TVKO_SyncErgebnis::Abgeglichen);
+    EXPECT_TRUE(QFile::exists(ordner + QLatin1Char('/') +
+                              TVKO_SystemdTimer::UnitName(ruhend.PlanId) +
+                              QStringLiteral(".timer")));
 }
