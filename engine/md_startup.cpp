@@ -99,6 +99,12 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
             window->SetController(*controller);
             window->Initialize();
             window->show();
+            // Repairs any drift between the timers and the plan store; the window stays.
+            try {
+                controller->SyncPlans();
+            } catch (...) {
+                VKOProgramm().ShowException(std::current_exception(), false);
+            }
         }
     } catch (...) {
         startFailed = true;

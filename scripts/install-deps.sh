@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth x11-utils openbox fonts-dejavu-core hyperfine xdotool scrot
+  systemd
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "md_helper.h"
 #include "md_processor.h"
 #include "vko_info.h"
+#include "vko_planmani.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
 
@@ -27,12 +28,14 @@ TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(
         VKOInfo().RegisterException("TZEP_MD_GUI_Controller.Create", std::current_exception(),
                                     false);
     }
+    FPlanMani = std::make_unique<TPlanManiDM>();
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller.Create");
 }
 
 TZEP_MD_GUI_Controller_Impl::~TZEP_MD_GUI_Controller_Impl() {
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { ReportChanges_Abort(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FPlanMani.reset(); });
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FProgress.reset(); });
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FMenuFile.reset(); });
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FImages.reset(); });
@@ -105,6 +108,9 @@ void TZEP_MD_GUI_Controller_Impl::DeleteSelectedReport() try {
     FSelected_Mandorel = nullptr;
     FListener->SendNotification_ReportListeChanged();
     FListener->SendNotification_ReportChanged();
+    // A deleted Mandorel must not be started any more, nor leave its timetable to a later one
+    // of the same name.
+    RemovePlans(programm, nameKey);
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.DeleteSelectedReport");
 }

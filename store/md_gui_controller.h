@@ -7,6 +7,7 @@
 #include "md_gui_controller_intf.h"
 #include "md_progress_window.h"
 
+class TPlanManiDM;
 class TZEP_GA_Player;
 class TZEP_MD_Processor;
 
@@ -58,6 +59,9 @@ public:
         FFileDialog = std::move(AFileDialog);
     }
 
+    // Makes the system scheduler's timers follow the plan store; the window does it at start.
+    void SyncPlans();
+
     bool Mandorel_AutoExecute_Neccessary();
     void Mandorel_AutoExecute();
     TZEP_MD_AutoExecuteErgebnis AutoExecuteErgebnis() const { return FAutoExecuteErgebnis; }
@@ -69,10 +73,13 @@ private:
     void RunAutoExecute(const QString& AProgramm, const QString& AName);
     // Raises why the selected Mandorel was not played.
     [[noreturn]] void RaiseNichtGespielt() const;
+    // Removes the plan records of a deleted Mandorel, and so their timers.
+    void RemovePlans(const QString& AProgramm, const QString& ANameKey);
 
     std::unique_ptr<TZEP_MD_Processor> FProcessor;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
     std::unique_ptr<TZEP_MD_Tokenlist> FTokenList;
+    std::unique_ptr<TPlanManiDM> FPlanMani;
     std::unique_ptr<TZEP_MD_Mandorel> FNewMandorel;
 
     QStringList FArguments;
@@ -80,4 +87,6 @@ private:
     std::unique_ptr<IZEP_MD_FileDialog> FFileDialog;
     TZEP_MD_AutoExecuteErgebnis FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGelaufen;
     bool FTerminationRequested = false;
+    // The notice that plans wait for the system scheduler is shown once per window.
+    bool FPlanungHinweisGezeigt = false;
 };

@@ -14,6 +14,7 @@
 #include "md_glyph_imagelist.h"
 #include "md_gui_controller_intf.h"
 #include "md_gui_frame_base.h"
+#include "md_gui_planer.h"
 #include "md_gui_reportdetails.h"
 #include "md_gui_reportliste.h"
 #include "md_gui_run_progress.h"
@@ -34,6 +35,7 @@ TZEP_MD_Frame* CreateView(TZEP_MD_GUI_Controller& AController) {
 const TViewFactory CViews[] = {
     &CreateView<TZEP_MD_Reportliste_Frm>,
     &CreateView<TZEP_MD_ReportDetail_Frm>,
+    &CreateView<TZEP_MD_Planer_Frm>,
 };
 
 const QString CLayoutKey = QStringLiteral("DOCKINGLAYOUT");

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 15> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 16> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -38,6 +38,10 @@ constexpr std::array<std::pair<int, const char*>, 15> CMandorelTexte{{
      "Der Mandorel „%1“ für das Programm %2 wurde inzwischen an anderer Stelle geändert oder "
      "gelöscht. Ihre Änderungen sind nicht gebucht und bleiben offen; „Abbrechen“ zeigt den "
      "gespeicherten Stand."},
+    {1016,
+     "Der Zeitplan ist gespeichert, aber nicht aktiv: Die Zeitsteuerung des Systems (systemd "
+     "für Benutzer) ist nicht erreichbar. Die Planung wird aktiv, sobald sie erreichbar ist und "
+     "das Programm wieder gestartet wird."},
 }};
 
 }  // namespace

@@ -12,11 +12,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include "md_mandorel.h"
 #include "md_process_support.h"
 #include "md_processor.h"
 #include "md_test_support.h"
+#include "vko_systemd_timer.h"
 #include "x11_late_mapper.h"
 
 // After the Qt headers: Xlib's macros must not reach them.
@@ -167,6 +169,77 @@ TEST_F(EndToEnd, AScheduledMonthlyListWritesTheReportForNextMonth) {
     EXPECT_EQ(lines[2], QStringLiteral("Bis: ") + Datum(naechster.addMonths(1).addDays(-1)));
     EXPECT_EQ(lines[3], QStringLiteral("Abteilung: Verkauf Süd – ÄÖÜ"));
     EXPECT_EQ(lines[4], QStringLiteral("Summenzeile: ja"));
+}
+
+// The words of an ExecStart= line as systemd reads them.
+QStringList ExecStartWorte(const QString& AService) {
+    const QString zeile =
+        AService.section(QStringLiteral("ExecStart="), 1).section(QLatin1Char('\n'), 0, 0);
+    QStringList worte;
+    static const QRegularExpression CWort(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    for (const QRegularExpressionMatch& treffer : CWort.globalMatch(zeile)) {
+        QString wort = treffer.captured(1);
+        wort.replace(QStringLiteral("\\\""), QStringLiteral("\""))
+            .replace(QStringLiteral("\\\\"), QStringLiteral("\\"))
+            .replace(QStringLiteral("%%"), QStringLiteral("%"))
+            .replace(QStringLiteral("$$"), QStringLiteral("$"));
+        worte.append(wort);
+    }
+    return worte;
+}
+
+// A planned run on its own screen: the generated service line plays the sample Mandorel on a
+// private display while the user's display is held by a window that grabs the keyboard.
+TEST_F(EndToEnd, APlanOnItsOwnScreenRunsBesideAGrabbedDesktop) {
+    const QString bericht = FHome.Path() + QStringLiteral("/Geplant.txt");
+    Store(QStringLiteral("Geplant"), QStringLiteral("PLON"),
+          {QStringLiteral("PLON_START"), QStringLiteral("PLON_ZEITRAUM"),
+           QStringLiteral("PLON_BERICHT")},
+          {{QStringLiteral("#VON#"), QStringLiteral("01.02.2027")},
+           {QStringLiteral("#BIS#"), QStringLiteral("28.02.2027")},
+           {QStringLiteral("#AUSGABEDATEI#"), bericht}});
+    TPlanSatz satz;
+    satz.Aktiv = true;
+    satz.Art = TPlanArt::Taeglich;
+    satz.EigenerBildschirm = true;
+    satz.JobText = QStringLiteral("Mandorel;PLON;GEPLANT");
+    const QString service = TVKO_SystemdTimer(FHome.Path(), QStringLiteral(MD_QUANDRIX))
+                                .ServiceText(satz,
+                                             TZEP_PfadKommandoArgumenteRec{
+                                                 1,
+                                                 {},
+                                                 {},
+                                                 QStringLiteral("quandrix.exe"),
+                                                 QStringLiteral("-RUN -PROG:PLON -REPORT:GEPLANT")},
+                                             {});
+    const QStringList worte = ExecStartWorte(service);
+    ASSERT_GE(worte.size(), 2) << service.toStdString();
+
+    Display* desktop = XOpenDisplay(nullptr);
+    ASSERT_NE(desktop, nullptr);
+    const Window fenster =
+        XCreateSimpleWindow(desktop, DefaultRootWindow(desktop), 0, 0, 400, 300, 0, 0, 0);
+    XMapRaised(desktop, fenster);
+    XSync(desktop, False);
+    ASSERT_EQ(XGrabKeyboard(desktop, DefaultRootWindow(desktop), True, GrabModeAsync, GrabModeAsync,
+                            CurrentTime),
+              GrabSuccess);
+    XSync(desktop, False);
+
+    QProcess prozess;
+    prozess.setProcessEnvironment(Environment());
+    QElapsedTimer timer;
+    timer.start();
+    prozess.start(worte.first(), worte.mid(1));
+    const TRun run = Finish(prozess, timer);
+    XUngrabKeyboard(desktop, CurrentTime);
+    XDestroyWindow(desktop, fenster);
+    XCloseDisplay(desktop);
+
+    ASSERT_EQ(run.ExitCode, 0) << run.StandardError.toStdString() << FHome.ReadLog().toStdString();
+    const QStringList zeilen = Report(QStringLiteral("Geplant.txt")).split(QLatin1Char('\n'));
+    ASSERT_GE(zeilen.size(), 3) << bericht.toStdString();
+    EXPECT_EQ(zeilen[1], QStringLiteral("Von: 01.02.2027"));
 }
 
 TEST_F(EndToEnd, AMaskedPasswordIsTypedButNeverWrittenAnywhere) {

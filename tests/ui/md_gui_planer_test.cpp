@@ -1,0 +1,153 @@
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+#include "md_gui_planer.h"
+#include "md_main_fixture.h"
+#include "md_processor.h"
+#include "md_recording_systemctl.h"
+#include "vko_planmani.h"
+
+namespace {
+
+// The stored plan ids of a Mandorel, read by a store of its own.
+QList<TIntTrio> PlanIdsOf(const QString& ANameKey) {
+    auto processor = std::make_unique<TZEP_MD_Processor>(nullptr);
+    processor->Load_Reports();
+    const TZEP_MD_Mandorel* mandorel = processor->Mandorel_ByName(ANameKey, QStringLiteral("PLON"));
+    return mandorel ? mandorel->PlanIds() : QList<TIntTrio>{};
+}
+
+TPlanSatz Gelesen(const TIntTrio& AId) {
+    TPlanSatz satz;
+    TZEP_PfadKommandoArgumenteList kommandos;
+    EXPECT_TRUE(TPlanManiDM().PlanLaden(AId, satz, kommandos));
+    return satz;
+}
+
+}  // namespace
+
+class PlanerViewTest : public MainWindowTest {
+protected:
+    void Check(const QString& ABox, bool AChecked) {
+        QCheckBox* box = Find<QCheckBox>(ABox);
+        if (box->isChecked() != AChecked) {
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        }
+    }
+    QString Naechste() const { return Find<QLabel>(QStringLiteral("lblNaechste"))->text(); }
+
+    TFixedClock FClock{QDateTime(QDate(2027, 1, 28), QTime(12, 0))};
+    TRecordingSystemctl FSystemctl;
+};
+
+TEST_F(PlanerViewTest, TheFirstBuchenPlansAndTheNextKeepsTheId) {
+    Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    Open();
+    EXPECT_EQ(FWindow->findChildren<QDockWidget*>().last()->windowTitle(),
+              QStringLiteral("Geplante Ausführungen"));
+    SelectInList(QStringLiteral("Monatsliste"));
+    // A never planned Mandorel: nothing planned, and no control usable while browsing.
+    EXPECT_FALSE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isEnabled());
+    EXPECT_FALSE(Find<QSpinBox>(QStringLiteral("spnAlleNTage"))->isEnabled());
+    EXPECT_EQ(Find<QTabWidget>(QStringLiteral("pgcPlanArt"))->currentWidget()->objectName(),
+              QStringLiteral("tshTaeglich"));
+    EXPECT_TRUE(Find<QCheckBox>(QStringLiteral("chkEigenerBildschirm"))->isChecked());
+    EXPECT_EQ(Naechste(), QStringLiteral("Nächste Ausführung: keine"));
+
+    // Booked untouched: a record that plans nothing, no timer.
+    Click(QStringLiteral("btnEdit"));
+    Click(QStringLiteral("btnBuchen"));
+    const QList<TIntTrio> ids = PlanIdsOf(QStringLiteral("MONATSLISTE"));
+    ASSERT_EQ(ids.size(), 1);
+    EXPECT_FALSE(Plansatz_Geplant(Gelesen(ids[0])));
+    EXPECT_FALSE(FSystemctl.Take().join(QLatin1Char('|')).contains(QStringLiteral("enable")));
+
+    // Planned weekly on Mondays at 06:30, booked again under the same id.
+    Click(QStringLiteral("btnEdit"));
+    Check(QStringLiteral("chkAktiv"), true);
+    Find<QTabWidget>(QStringLiteral("pgcPlanArt"))->setCurrentIndex(1);
+    Check(QStringLiteral("chkWochentag1"), true);
+    EXPECT_EQ(Naechste(), QStringLiteral("Nächste Ausführung: Mo 01.02.2027 06:00"));
+    Click(QStringLiteral("btnBuchen"));
+    EXPECT_EQ(PlanIdsOf(QStringLiteral("MONATSLISTE")), ids);
+    const TPlanSatz satz = Gelesen(ids[0]);
+    EXPECT_TRUE(satz.Aktiv);
+    EXPECT_EQ(satz.Art, TPlanArt::Woechentlich);
+    EXPECT_EQ(satz.Wochentage, 1);
+    EXPECT_TRUE(FSystemctl.Take().contains(
+        QStringLiteral("enable --now quandrix-plan-%1.timer").arg(ids[0].I1)));
+    SelectInList(QStringLiteral("Monatsliste"));
+    EXPECT_TRUE(Find<QCheckBox>(QStringLiteral("chkWochentag1"))->isChecked());
+    EXPECT_TRUE(Meldungen().isEmpty());
+}
+
+TEST_F(PlanerViewTest, OnlyTheFirstIdIsShownAnUnknownOneClearsTheFormAVetoWritesNothing) {
+    Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    Store(QStringLiteral("Wochenliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    const TIntTrio unbekannt{999, 0, 0};
+    {
+        // Wochenliste comes with a plan id this plan store does not know.
+        auto processor = std::make_unique<TZEP_MD_Processor>(nullptr);
+        processor->Load_Reports();
+        processor->Modify_Mandorel_Start(QStringLiteral("WOCHENLISTE"), QStringLiteral("PLON"))
+            ->PlanIds()
+            .append(unbekannt);
+        ASSERT_TRUE(processor->Modify_Mandorel_Commit());
+        processor->Save_Reports();
+    }
+    Open();
+    SelectInList(QStringLiteral("Monatsliste"));
+    Click(QStringLiteral("btnEdit"));
+    Check(QStringLiteral("chkAktiv"), true);
+    Click(QStringLiteral("btnBuchen"));
+    const TIntTrio erste = PlanIdsOf(QStringLiteral("MONATSLISTE")).value(0);
+    ASSERT_TRUE(erste.Defined());
+
+    // A second id stays untouched; the first is shown and saved.
+    Click(QStringLiteral("btnEdit"));
+    const TIntTrio zweite{4711, 0, 0};
+    FController->Selected_Mandorel()->PlanIds().append(zweite);
+    Click(QStringLiteral("btnBuchen"));
+    EXPECT_EQ(PlanIdsOf(QStringLiteral("MONATSLISTE")), (QList<TIntTrio>{erste, zweite}));
+    EXPECT_TRUE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isChecked());
+
+    // The unknown first id clears the form instead of keeping Monatsliste's timetable.
+    SelectInList(QStringLiteral("Wochenliste"));
+    EXPECT_FALSE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isChecked());
+    const auto* planer = dynamic_cast<const TZEP_MD_Planer_Frm*>(
+        FWindow->findChild<QWidget*>(QStringLiteral("TZEP_MD_Planer_Frm")));
+    ASSERT_NE(planer, nullptr);
+    EXPECT_EQ(planer->PlanId(), unbekannt);
+    Click(QStringLiteral("btnEdit"));
+    Click(QStringLiteral("btnBuchen"));
+    const QList<TIntTrio> wochenIds = PlanIdsOf(QStringLiteral("WOCHENLISTE"));
+    ASSERT_EQ(wochenIds.size(), 1);  // the record saved for it took the unknown id's place
+    EXPECT_NE(wochenIds[0], unbekannt);
+    EXPECT_FALSE(Gelesen(wochenIds[0]).Aktiv);
+    EXPECT_TRUE(Gelesen(erste).Aktiv);
+
+    // The detail view refuses: no plan record is written.
+    const qsizetype vorher = TPlanManiDM().PlanIds().size();
+    Click(QStringLiteral("btnNew"));
+    Type(QStringLiteral("edtReportName"), QStringLiteral("Neu"));
+    Check(QStringLiteral("chkAktiv"), true);
+    Click(QStringLiteral("btnBuchen"));
+    EXPECT_EQ(Meldungen(), QList<int>{1005});
+    EXPECT_EQ(TPlanManiDM().PlanIds().size(), vorher);
+
+    // Completed, its first step starts the program: its new plan runs on a screen of its own.
+    Type(QStringLiteral("edtReportBeschreibung"), QStringLiteral("b"));
+    Type(QStringLiteral("edtReportGrund"), QStringLiteral("g"));
+    ChooseStep(0, QStringLiteral("PLON starten"));
+    Click(QStringLiteral("btnBuchen"));
+    const QList<TIntTrio> neuIds = PlanIdsOf(QStringLiteral("NEU"));
+    ASSERT_EQ(neuIds.size(), 1);
+    EXPECT_TRUE(Gelesen(neuIds[0]).EigenerBildschirm);
+    EXPECT_TRUE(Gelesen(neuIds[0]).Aktiv);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+
+#include "vko_plansatz.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QDateTimeEdit;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QTimeEdit;
+
+// The planning form: the timetable of one plan record, a page per kind (daily, weekly,
+// monthly, once), the switch "aktiv", optional first and last day, and the next run it plans.
+class TfraPlanen : public QWidget {
+public:
+    explicit TfraPlanen(QWidget* AOwner = nullptr);
+
+    // Resets the form to a record that plans nothing.
+    void Init();
+    void PlanSatz2Maske(const TPlanSatz& APlansatz);
+    // Writes the timetable into APlansatz; every other field stays as it is.
+    void Maske2PlanSatz(TPlanSatz& APlansatz) const;
+
+    // Shows why the plan needs the user's display, or nothing for an empty text.
+    void SetHinweis(const QString& AText);
+    // True once the user chose "Eigener Bildschirm" himself since the record was put in.
+    bool EigenerBildschirmGewaehlt() const { return FEigenerBildschirmGewaehlt; }
+
+    // "Nächste Ausführung: Mo 01.02.2027 06:30", or "keine".
+    static QString NaechsteText(const TPlanSatz& APlansatz, const QDateTime& AAb);
+
+private:
+    void UpdateNaechste();
+
+    QCheckBox* chkAktiv;
+    QTabWidget* pgcPlanArt;
+    QRadioButton* rbAlleNTage;
+    QSpinBox* spnAlleNTage;
+    QRadioButton* rbNurWerktage;
+    QCheckBox* chkWochentag[7];
+    QRadioButton* rbMonatsTag;
+    QSpinBox* spnMonatsTag;
+    QRadioButton* rbLetzterTag;
+    QRadioButton* rbErsterWochentag;
+    QComboBox* cmbMonatsWochentag;
+    QTimeEdit* tmeUhrzeit;
+    QDateTimeEdit* dteEinmalig;
+    QCheckBox* chkErsterTag;
+    QDateEdit* dteErsterTag;
+    QCheckBox* chkLetzterTag;
+    QDateEdit* dteLetzterTag;
+    QCheckBox* chkEigenerBildschirm;
+    QLabel* lblHinweis;
+    QLabel* lblNaechste;
+    bool FEigenerBildschirmGewaehlt = false;
+};

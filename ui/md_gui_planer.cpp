@@ -1,0 +1,136 @@
+#include "md_gui_planer.h"
+
+#include <QVBoxLayout>
+
+#include "md_fra_planen.h"
+#include "md_gui_controller_intf.h"
+#include "vko_info.h"
+
+namespace {
+
+const QString CHinweisDesktop = QStringLiteral(
+    "Dieser Mandorel wartet auf ein Programm, das bereits läuft. Er braucht deshalb Ihren "
+    "Bildschirm: Zur geplanten Zeit müssen Sie angemeldet sein.");
+
+}  // namespace
+
+TZEP_MD_Planer_Frm::TZEP_MD_Planer_Frm(TZEP_MD_GUI_Controller& AController, QWidget* AOwner) try
+    : TZEP_MD_FrameOf
+    <TZEP_MD_Planer_Frm>(AController, AOwner) {
+        setObjectName(QStringLiteral("TZEP_MD_Planer_Frm"));
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        fraPlaner = new TfraPlanen(this);
+        layout->addWidget(fraPlaner);
+    }
+catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Planer_Frm.Create");
+}
+
+QString TZEP_MD_Planer_Frm::View_Caption() {
+    return QStringLiteral("Geplante Ausführungen");
+}
+
+QUuid TZEP_MD_Planer_Frm::Docking_Key() {
+    return QUuid(QStringLiteral("{C5EFE987-2BD9-4A71-A42A-0CDA75135AC6}"));
+}
+
+void TZEP_MD_Planer_Frm::Initialize() try {
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Planer_Frm.Initialize");
+}
+
+void TZEP_MD_Planer_Frm::Toggle_RO_RW(bool ARO) try {
+    TZEP_MD_Frame::Toggle_RO_RW(ARO);
+    // Every control of the form, spin boxes and date fields as well.
+    for (QWidget* control : fraPlaner->findChildren<QWidget*>()) {
+        control->setEnabled(!ARO);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Planer_Frm.Toggle_RO_RW");
+}
+
+void TZEP_MD_Planer_Frm::ClearForm() {
+    fraPlaner->Init();
+    TPlanSatz leer;
+    Clear_Plansatz(leer);
+    leer.EigenerBildschirm = StartetProgramm();
+    fraPlaner->PlanSatz2Maske(leer);
+}
+
+void TZEP_MD_Planer_Frm::Notification_ReportChanged() try {
+    const TZEP_MD_Mandorel* mandorel = Controller().Selected_Mandorel();
+    if (mandorel != nullptr && !mandorel->PlanIds().isEmpty()) {
+        const TIntTrio erste = mandorel->PlanIds().first();
+        // A record the store does not know must not leave the previous Mandorel's timetable
+        // in the form, where the next Buchen would copy it.
+        ClearForm();
+        Controller().Load_Plan(
+            erste, [this](const TPlanSatz& APlansatz) { fraPlaner->PlanSatz2Maske(APlansatz); });
+        FPlanId = erste;
+    } else {
+        ClearForm();
+        FPlanId.Clear();
+    }
+    fraPlaner->SetHinweis(mandorel != nullptr && !mandorel->Sequence().Actions().isEmpty() &&
+                                  !StartetProgramm()
+                              ? CHinweisDesktop
+                              : QString());
+    Toggle_RO_RW(true);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Planer_Frm.Notification_ReportChanged");
+}
+
+bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
+    TPlanSatz plansatz;
+    Clear_Plansatz(plansatz);
+    plansatz.PlanId = FPlanId;
+    fraPlaner->Maske2PlanSatz(plansatz);
+    // A new schedule follows the steps as they are now: the first step may have been chosen
+    // since the form was filled.
+    if (!FPlanId.Defined() && !fraPlaner->EigenerBildschirmGewaehlt()) {
+        plansatz.EigenerBildschirm = StartetProgramm();
+    }
+    const TIntTrio id = Controller().Save_Plan(plansatz);
+    TZEP_MD_Mandorel* mandorel = Controller().Selected_Mandorel();
+    if (!id.Defined() || mandorel == nullptr) {
+        return true;
+    }
+    QList<TIntTrio>& ids = mandorel->PlanIds();
+    // The store gave a new id for the one shown (unknown here, or another Mandorel's): the new
+    // one takes its place, so that the next selection shows what was saved.
+    const qsizetype alt = FPlanId.Defined() && id != FPlanId ? ids.indexOf(FPlanId) : -1;
+    if (ids.contains(id)) {
+        if (alt >= 0) {
+            ids.removeAt(alt);
+        }
+    } else if (alt >= 0) {
+        ids[alt] = id;
+    } else {
+        ids.append(id);
+    }
+    return true;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Planer_Frm.Notification_BeforeBuchen");
+}
+
+bool TZEP_MD_Planer_Frm::StartetProgramm() const {
+    const TZEP_MD_Mandorel* mandorel = Controller().Selected_Mandorel();
+    if (mandorel == nullptr || mandorel->Sequence().Count() == 0) {
+        return false;
+    }
+    const TZEP_GA_SingleAction erster = mandorel->Sequence().Action(0);
+    if (erster.Kind == TZEP_GA_ActionKind::StartProgram) {
+        return true;
+    }
+    const TZEP_MD_Template* vorlage = nullptr;
+    if (erster.Kind != TZEP_GA_ActionKind::Template ||
+        !Controller().Template_ByKennung(erster.Text, vorlage)) {
+        return false;
+    }
+    if (!vorlage->TargetProgramFile().isEmpty()) {
+        return true;
+    }
+    const QList<TZEP_GA_SingleAction> aktionen = vorlage->Actions();
+    return !aktionen.isEmpty() && aktionen.first().Kind == TZEP_GA_ActionKind::StartProgram;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "md_gui_frame_base.h"
+#include "md_gui_listener.h"
+#include "vko_inttrio.h"
+
+class TfraPlanen;
+
+// "Geplante Ausführungen": the timetable of the selected Mandorel's first plan record, saved
+// through the controller whenever a Buchen is prepared.
+class TZEP_MD_Planer_Frm : public TZEP_MD_FrameOf<TZEP_MD_Planer_Frm>,
+                           public IZEP_MD_Buchen,
+                           public IZEP_MD_SelectedReportChanged {
+public:
+    explicit TZEP_MD_Planer_Frm(TZEP_MD_GUI_Controller& AController, QWidget* AOwner = nullptr);
+
+    static QString View_Caption();
+    static QUuid Docking_Key();
+
+    void Initialize() override;
+    void Toggle_RO_RW(bool ARO) override;
+    bool Notification_BeforeBuchen() override;
+    void Notification_ReportChanged() override;
+
+    const TIntTrio& PlanId() const { return FPlanId; }
+
+private:
+    // True when the Mandorel's first step starts its program, so that it can run on a
+    // display of its own.
+    bool StartetProgramm() const;
+    void ClearForm();
+
+    TfraPlanen* fraPlaner;
+    TIntTrio FPlanId;
+};
