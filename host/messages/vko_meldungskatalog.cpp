@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 15> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 17> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -38,6 +38,12 @@ constexpr std::array<std::pair<int, const char*>, 15> CMandorelTexte{{
      "Der Mandorel „%1“ für das Programm %2 wurde inzwischen an anderer Stelle geändert oder "
      "gelöscht. Ihre Änderungen sind nicht gebucht und bleiben offen; „Abbrechen“ zeigt den "
      "gespeicherten Stand."},
+    {1016,
+     "Die Wertevorratsdatei %1 ist in Zeile %2 fehlerhaft: %3. Die betroffenen Platzhalter "
+     "erhalten ein einfaches Eingabefeld."},
+    {1017,
+     "Die Wertevorratsdatei kann nicht verwendet werden: %1 Alle Platzhalter erhalten ein "
+     "einfaches Eingabefeld."},
 }};
 
 }  // namespace
