@@ -31,8 +31,9 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     vtDynTokens->setSelectionBehavior(QAbstractItemView::SelectRows);
     vtDynTokens->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtDynTokens->header()->setStretchLastSection(false);
-    vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::Stretch);
-    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
+    // The key gives way when the view is narrow, so that the take-over image stays in sight.
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::ResizeToContents);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::Stretch);
     vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::ResizeToContents);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
