@@ -1,6 +1,7 @@
 #include "md_gui_dyntokenauswahl.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +39,7 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(vtDynTokens);
+    vtDynTokens->installEventFilter(this);
     connect(vtDynTokens, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* ARow) {
         RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeDblClick",
                    [&] { Uebernehmen(ARow); });
@@ -87,6 +89,19 @@ void TZEP_MD_DynToken_Auswahl_Frm::Toggle_RO_RW(bool ARO) try {
     vtDynTokens->setEnabled(!ARO);
 } catch (...) {
     RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.Toggle_RO_RW");
+}
+
+// Return takes the current row over, so that the keyboard alone can do it.
+bool TZEP_MD_DynToken_Auswahl_Frm::eventFilter(QObject* AWatched, QEvent* AEvent) {
+    if (AWatched == vtDynTokens && AEvent->type() == QEvent::KeyPress) {
+        const int taste = static_cast<QKeyEvent*>(AEvent)->key();
+        if (taste == Qt::Key_Return || taste == Qt::Key_Enter) {
+            RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensKeyDown",
+                       [this] { Uebernehmen(vtDynTokens->currentItem()); });
+            return true;
+        }
+    }
+    return TZEP_MD_Frame::eventFilter(AWatched, AEvent);
 }
 
 void TZEP_MD_DynToken_Auswahl_Frm::Uebernehmen(const QTreeWidgetItem* ARow) {

@@ -5,8 +5,9 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// "Platzhalter": every dynamic placeholder with its display name. A double click on a row or a
-// click on its take-over image hands the placeholder to the step parameters; only in edit mode.
+// "Platzhalter": every dynamic placeholder with its display name. A double click on a row, a
+// click on its take-over image or Return hands the placeholder to the step parameters; only in
+// edit mode.
 class TZEP_MD_DynToken_Auswahl_Frm : public TZEP_MD_FrameOf<TZEP_MD_DynToken_Auswahl_Frm> {
 public:
     explicit TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controller& AController,
@@ -17,6 +18,9 @@ public:
 
     void Initialize() override;
     void Toggle_RO_RW(bool ARO) override;
+
+protected:
+    bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
 
 private:
     void DynToken_EnumCallback(const QString& ATokenKennung, const QString& ATokenBezeichnung);

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -208,7 +209,10 @@ TEST_F(TokenPanelTest, APlaceholderIsAppendedToTheLastPlainEditAndOnlyInEditMode
     Enter(Panels(QStringLiteral("#GRUPPE#")).at(0)->InputComp());
     TakeOver(QStringLiteral("#MONAT_NAECHSTER_ANFANG#"));
     TakeOver(QStringLiteral("#MONAT_NAECHSTER_ANFANG#"), true);
-    const QString erwartet = QStringLiteral("ab #MONAT_NAECHSTER_ANFANG##MONAT_NAECHSTER_ANFANG#");
+    liste->setFocus();
+    QTest::keyClick(liste, Qt::Key_Return);
+    const QString erwartet = QStringLiteral(
+        "ab #MONAT_NAECHSTER_ANFANG##MONAT_NAECHSTER_ANFANG##MONAT_NAECHSTER_ANFANG#");
     EXPECT_EQ(von->text(), erwartet);
     EXPECT_EQ(Wert(QStringLiteral("#VON#")), erwartet);
 
@@ -243,4 +247,17 @@ TEST_F(TokenPanelTest, ADamagedValueSetFileNamesFileAndLineAndItsTokensGetPlainE
     EXPECT_EQ(Wert(QStringLiteral("#LAYOUT#")), QStringLiteral("bleibt"));
     EXPECT_NE(qobject_cast<QComboBox*>(Panels(QStringLiteral("#GRUPPE#")).at(0)->InputComp()),
               nullptr);
+}
+
+TEST_F(TokenPanelTest, AValueSetFileOthersMayChangeIsNotUsedAndSaysWhy) {
+    const QString datei = FHome.SettingsFolder() + QStringLiteral("/MD_Wertevorrat.ini");
+    QFile::setPermissions(datei, QFile::ReadOwner | QFile::WriteOwner | QFile::WriteOther);
+    OpenForEdit({{QStringLiteral("#GRUPPE#"), QStringLiteral("Altkunden")}});
+    ASSERT_EQ(Meldungen(), QList<int>{1017});
+    EXPECT_TRUE(FPresenter->Meldungen.at(0).Text.contains(datei))
+        << FPresenter->Meldungen.at(0).Text.toStdString();
+    ShowStep(1);
+    auto* gruppe = qobject_cast<QLineEdit*>(Panels(QStringLiteral("#GRUPPE#")).at(0)->InputComp());
+    ASSERT_NE(gruppe, nullptr);
+    EXPECT_EQ(gruppe->text(), QStringLiteral("Altkunden"));
 }
