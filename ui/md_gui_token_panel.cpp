@@ -111,7 +111,7 @@ void TZEP_MD_Token_Panel::Detach() {
 }
 
 QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& ARegistry,
-                                          const QString& AValue, bool AMaskieren) {
+                                          const QString& AValue, bool AMaskieren) try {
     const TZEP_MD_Wertevorrat_TokenEditFunc entry = ARegistry.GetRegisteredWertevorrat(FTokenName);
     switch (entry.EditorClass) {
         case TZEP_MD_EditorKind::MandantenCheckCombo: {
@@ -170,12 +170,14 @@ QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& AR
         edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     }
     return edit;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Token_Panel.CreateInput");
 }
 
 // A stored value the list does not offer stays as an entry of its own, so that passing through
 // the choice box writes it back unchanged.
 QWidget* TZEP_MD_Token_Panel::Wertevorrat_2_ComboBox(const QStringList& AWerte,
-                                                     const QString& AValue) {
+                                                     const QString& AValue) try {
     auto* combo = new QComboBox(this);
     combo->setObjectName(QStringLiteral("cmbToken"));
     for (const QString& wert : AWerte) {
@@ -193,6 +195,8 @@ QWidget* TZEP_MD_Token_Panel::Wertevorrat_2_ComboBox(const QStringList& AWerte,
     }
     combo->setCurrentIndex(index);
     return combo;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Token_Panel.Wertevorrat_2_ComboBox");
 }
 
 QString TZEP_MD_Token_Panel::TokenValue_Get() const try {
@@ -245,7 +249,7 @@ void TZEP_MD_Token_Panel::SetHintLabel_Width(int AWidth) try {
     RethrowRegistered("TZEP_MD_Token_Panel.SetHintLabel_Width");
 }
 
-void TZEP_MD_Token_Panel::Komponenten_ausrichten() {
+void TZEP_MD_Token_Panel::Komponenten_ausrichten() try {
     const int w = FHintLabel->width();
     const int labelHeight = FHintLabel->heightForWidth(w);
     FHintLabel->setGeometry(6, 7, w, labelHeight);
@@ -253,6 +257,8 @@ void TZEP_MD_Token_Panel::Komponenten_ausrichten() {
     FInputComp->setGeometry(w + 9, FInputTop, std::max(0, width() - 12 - w), inputHeight);
     // The input is never cut off, also when the label is a single short line.
     setFixedHeight(std::max(labelHeight + 14, FInputTop + inputHeight + 3));
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Token_Panel.Komponenten_ausrichten");
 }
 
 bool TZEP_MD_Token_Panel::eventFilter(QObject* AWatched, QEvent* AEvent) {

@@ -103,7 +103,7 @@ void TZEP_MD_Wertevorrat_Registry::LoadFromBytes(const QByteArray& ABytes,
 }
 
 void TZEP_MD_Wertevorrat_Registry::ReadLine(const QString& ASection, const QString& ALine,
-                                            int AZeile, const QString& ADatei) {
+                                            int AZeile, const QString& ADatei) try {
     const qsizetype equals = ALine.indexOf(QLatin1Char('='));
     const QString key = Trim(ALine.left(equals));
     const QString value = Trim(ALine.mid(equals + 1));
@@ -144,6 +144,8 @@ void TZEP_MD_Wertevorrat_Registry::ReadLine(const QString& ASection, const QStri
         }
     }
     fehler(QStringLiteral("unbekannte Eingabeart „%1“").arg(value));
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Wertevorrat_Registry.ReadLine");
 }
 
 TZEP_MD_Wertevorrat_TokenEditFunc TZEP_MD_Wertevorrat_Registry::GetRegisteredWertevorrat(
