@@ -26,3 +26,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env HOME="$home" XDG_CONFIG_HOME= XDG_DA
 echo "== Main window: start and list rebuild with 10000 stored, memory with 100000 stored"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench 10000
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --memory 100000
+
+echo "== Step parameters: rebuilding 50 token panels against 50 bare label and edit rows"
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_token_panels_bench 20

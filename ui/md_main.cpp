@@ -13,11 +13,13 @@
 
 #include "md_glyph_imagelist.h"
 #include "md_gui_controller_intf.h"
+#include "md_gui_dyntokenauswahl.h"
 #include "md_gui_frame_base.h"
 #include "md_gui_planer.h"
 #include "md_gui_reportdetails.h"
 #include "md_gui_reportliste.h"
 #include "md_gui_run_progress.h"
+#include "md_gui_templatedetails.h"
 #include "md_run_guarded.h"
 #include "vko_info.h"
 #include "vko_simplemask.h"
@@ -35,6 +37,8 @@ TZEP_MD_Frame* CreateView(TZEP_MD_GUI_Controller& AController) {
 const TViewFactory CViews[] = {
     &CreateView<TZEP_MD_Reportliste_Frm>,
     &CreateView<TZEP_MD_ReportDetail_Frm>,
+    &CreateView<TZEP_MD_TemplateDetails_Frm>,
+    &CreateView<TZEP_MD_DynToken_Auswahl_Frm>,
     &CreateView<TZEP_MD_Planer_Frm>,
 };
 

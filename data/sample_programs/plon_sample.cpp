@@ -1,5 +1,5 @@
 // PLON, the suite's staff planning, as far as the sample catalogue drives it: a period, a
-// department and an output file in, a staffing report out.
+// department, a client, the recipients and an output file in, a staffing report out.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     QLineEdit* von = form.AddField(QStringLiteral("&Von:"));
     QLineEdit* bis = form.AddField(QStringLiteral("B&is:"));
     QLineEdit* abteilung = form.AddField(QStringLiteral("&Abteilung:"));
+    QLineEdit* mandant = form.AddField(QStringLiteral("&Mandant:"));
+    QLineEdit* empfaenger = form.AddField(QStringLiteral("Empfänge&r:"));
     QLineEdit* ausgabe = form.AddOutputField(QStringLiteral("PLON_Bericht.txt"));
     auto* summenzeile = new QCheckBox(QStringLiteral("mit &Summenzeile"), &form.Window());
     form.AddRow(summenzeile);
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
         if (summenzeile->isChecked()) {
             lines.append(QStringLiteral("Summe Schichtstunden: %1").arg(workdays * 2 * 8));
         }
+        lines.append(QStringLiteral("Mandant: %1").arg(mandant->text().trimmed()));
+        lines.append(QStringLiteral("Empfänger: %1").arg(empfaenger->text().trimmed()));
         form.WriteReport(ausgabe, lines);
     });
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 16> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 18> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -42,6 +42,12 @@ constexpr std::array<std::pair<int, const char*>, 16> CMandorelTexte{{
      "Der Zeitplan ist gespeichert, aber nicht aktiv: Die Zeitsteuerung des Systems (systemd "
      "für Benutzer) ist nicht erreichbar. Die Planung wird aktiv, sobald sie erreichbar ist und "
      "das Programm wieder gestartet wird."},
+    {1017,
+     "Die Wertevorratsdatei %1 ist in Zeile %2 fehlerhaft: %3. Die betroffenen Platzhalter "
+     "erhalten ein einfaches Eingabefeld."},
+    {1018,
+     "Die Wertevorratsdatei kann nicht verwendet werden: %1 Alle Platzhalter erhalten ein "
+     "einfaches Eingabefeld."},
 }};
 
 }  // namespace

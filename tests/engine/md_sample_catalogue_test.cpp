@@ -51,8 +51,9 @@ TEST_F(MDSampleCatalogue, HoldsExactlyTheTemplatesOfBothSamplePrograms) {
               (QStringList{QStringLiteral("KUDRE_ANMELDUNG"), QStringLiteral("KUDRE_GRUPPE"),
                            QStringLiteral("KUDRE_LISTE"), QStringLiteral("KUDRE_START"),
                            QStringLiteral("KUDRE_STICHTAG"), QStringLiteral("PLON_ABTEILUNG"),
-                           QStringLiteral("PLON_BERICHT"), QStringLiteral("PLON_START"),
-                           QStringLiteral("PLON_SUMMEN"), QStringLiteral("PLON_ZEITRAUM")}));
+                           QStringLiteral("PLON_BERICHT"), QStringLiteral("PLON_MANDANT"),
+                           QStringLiteral("PLON_START"), QStringLiteral("PLON_SUMMEN"),
+                           QStringLiteral("PLON_VERSAND"), QStringLiteral("PLON_ZEITRAUM")}));
     EXPECT_EQ(Kennungen(FListe, true, QStringLiteral("plon")),
               QStringList{QStringLiteral("PLON_START")});
     EXPECT_EQ(Kennungen(FListe, true, QStringLiteral("KUDRE")),
@@ -101,7 +102,7 @@ TEST_F(MDSampleCatalogue, EveryTokenHasADisplayNameAndOnlyTheKennwortIsMasked) {
             }
         },
         false, {});
-    EXPECT_EQ(benutzt.size(), 7);
+    EXPECT_EQ(benutzt.size(), 9);
     for (const QString& kennung : benutzt) {
         const auto data = tokens.AnzeigeData_4_Kennung(kennung);
         EXPECT_NE(data.AnzeigeName, kennung) << kennung.toStdString();

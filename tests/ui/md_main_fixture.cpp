@@ -97,6 +97,8 @@ QStringList MainWindowTest::ListRows() const {
 
 void MainWindowTest::ClickCell(int ARow, int AColumn) {
     auto* steps = Find<QTreeWidget>(QStringLiteral("vtReportSequence"));
+    // Five stacked views leave the step list little room: the row is brought into sight first.
+    steps->scrollTo(steps->model()->index(ARow, AColumn));
     const QRect cell = steps->visualRect(steps->model()->index(ARow, AColumn));
     QTest::mouseClick(steps->viewport(), Qt::LeftButton, {}, cell.center());
 }

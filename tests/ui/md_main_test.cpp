@@ -31,7 +31,7 @@ TEST_F(MainWindowTest, FirstStartShowsEveryViewLockedInBrowseMode) {
     Open();
 
     const QList<QDockWidget*> docks = FWindow->findChildren<QDockWidget*>();
-    ASSERT_EQ(docks.size(), 3);
+    ASSERT_EQ(docks.size(), 5);
     EXPECT_EQ(docks.at(0)->objectName(),
               TZEP_MD_Reportliste_Frm::Docking_Key().toString().toUpper());
     EXPECT_EQ(docks.at(0)->windowTitle(), TZEP_MD_Reportliste_Frm::View_Caption());

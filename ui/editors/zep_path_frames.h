@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+// A path in an edit with a button beside it that opens the file dialog.
+class TZEP_PathDialogFrame : public QWidget {
+    Q_OBJECT
+
+public:
+    QLineEdit* Edit() const { return FEdit; }
+    QString Text() const;
+    void SetText(const QString& AText);
+
+protected:
+    explicit TZEP_PathDialogFrame(QWidget* AParent);
+    // The path the user chose, or empty text for Cancel.
+    virtual QString Choose(const QString& AStart) = 0;
+
+private:
+    void btnWaehlenClick();
+
+    QLineEdit* FEdit;
+    QToolButton* FButton;
+};
+
+// A folder, such as where a report is written.
+class TZEP_OpenDialogFrame : public TZEP_PathDialogFrame {
+    Q_OBJECT
+
+public:
+    explicit TZEP_OpenDialogFrame(QWidget* AParent = nullptr);
+
+protected:
+    QString Choose(const QString& AStart) override;
+};
+
+// A file, such as the one a report is written to; it need not exist yet.
+class TZEP_FileOpenDialogFrame : public TZEP_PathDialogFrame {
+    Q_OBJECT
+
+public:
+    explicit TZEP_FileOpenDialogFrame(QWidget* AParent = nullptr);
+
+protected:
+    QString Choose(const QString& AStart) override;
+};

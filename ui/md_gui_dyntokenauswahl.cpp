@@ -1,0 +1,112 @@
+#include "md_gui_dyntokenauswahl.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "md_glyph_imagelist.h"
+#include "md_gui_controller_intf.h"
+#include "md_run_guarded.h"
+#include "vko_info.h"
+
+namespace {
+
+constexpr int CZelle_Bezeichnung = 0;
+constexpr int CZelle_Kennung = 1;
+constexpr int CZelle_Uebernehmen = 2;
+
+}  // namespace
+
+TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controller& AController,
+                                                           QWidget* AOwner) try
+    : TZEP_MD_FrameOf(AController, AOwner), vtDynTokens(new QTreeWidget(this)) {
+    setObjectName(QStringLiteral("TZEP_MD_DynToken_Auswahl_Frm"));
+    vtDynTokens->setObjectName(QStringLiteral("vtDynTokens"));
+    vtDynTokens->setAccessibleName(View_Caption());
+    vtDynTokens->setColumnCount(3);
+    vtDynTokens->setHeaderLabels(
+        {QStringLiteral("Bezeichnung"), QStringLiteral("Kennung"), QStringLiteral("Übernehmen")});
+    vtDynTokens->setHeaderHidden(true);
+    vtDynTokens->setRootIsDecorated(false);
+    vtDynTokens->setSelectionBehavior(QAbstractItemView::SelectRows);
+    vtDynTokens->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    vtDynTokens->header()->setStretchLastSection(false);
+    // The key gives way when the view is narrow, so that the take-over image stays in sight.
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::ResizeToContents);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::Stretch);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::ResizeToContents);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(vtDynTokens);
+    vtDynTokens->installEventFilter(this);
+    connect(vtDynTokens, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* ARow) {
+        RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeDblClick",
+                   [&] { Uebernehmen(ARow); });
+    });
+    connect(vtDynTokens, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* ARow, int AColumn) {
+                RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeImageClick", [&] {
+                    if (AColumn == CZelle_Uebernehmen) {
+                        Uebernehmen(ARow);
+                    }
+                });
+            });
+} catch (...) {
+    RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.Create");
+}
+
+QString TZEP_MD_DynToken_Auswahl_Frm::View_Caption() {
+    return QStringLiteral("Platzhalter");
+}
+
+QUuid TZEP_MD_DynToken_Auswahl_Frm::Docking_Key() {
+    return QUuid(QStringLiteral("{FEE72A8D-6EC8-42E7-B365-0FFE265DBB40}"));
+}
+
+void TZEP_MD_DynToken_Auswahl_Frm::Initialize() try {
+    vtDynTokens->clear();
+    Controller().Enum_DynTokens([this](const QString& AKennung, const QString& ABezeichnung) {
+        DynToken_EnumCallback(AKennung, ABezeichnung);
+    });
+    vtDynTokens->sortItems(CZelle_Bezeichnung, Qt::AscendingOrder);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.Initialize");
+}
+
+void TZEP_MD_DynToken_Auswahl_Frm::DynToken_EnumCallback(const QString& ATokenKennung,
+                                                         const QString& ATokenBezeichnung) try {
+    auto* row = new QTreeWidgetItem(vtDynTokens, {ATokenBezeichnung, ATokenKennung, QString()});
+    row->setIcon(CZelle_Uebernehmen,
+                 Controller().Images().Icon(TZEP_RessGlyphImageList::TGlyph::Platzhalter));
+    row->setToolTip(CZelle_Uebernehmen, QStringLiteral("Übernehmen"));
+} catch (...) {
+    RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.DynToken_EnumCallback");
+}
+
+void TZEP_MD_DynToken_Auswahl_Frm::Toggle_RO_RW(bool ARO) try {
+    TZEP_MD_Frame::Toggle_RO_RW(ARO);
+    vtDynTokens->setEnabled(!ARO);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.Toggle_RO_RW");
+}
+
+// Return takes the current row over, so that the keyboard alone can do it.
+bool TZEP_MD_DynToken_Auswahl_Frm::eventFilter(QObject* AWatched, QEvent* AEvent) {
+    if (AWatched == vtDynTokens && AEvent->type() == QEvent::KeyPress) {
+        const int taste = static_cast<QKeyEvent*>(AEvent)->key();
+        if (taste == Qt::Key_Return || taste == Qt::Key_Enter) {
+            RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensKeyDown",
+                       [this] { Uebernehmen(vtDynTokens->currentItem()); });
+            return true;
+        }
+    }
+    return TZEP_MD_Frame::eventFilter(AWatched, AEvent);
+}
+
+void TZEP_MD_DynToken_Auswahl_Frm::Uebernehmen(const QTreeWidgetItem* ARow) {
+    // A disabled list takes nothing over, however the event reached it.
+    if (ARow != nullptr && vtDynTokens->isEnabled()) {
+        Controller().Listeners().SendNotification_DynTokenSelected(ARow->text(CZelle_Kennung));
+    }
+}

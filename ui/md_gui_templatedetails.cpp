@@ -1,0 +1,190 @@
+#include "md_gui_templatedetails.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "md_gui_controller_intf.h"
+#include "md_gui_token_panel.h"
+#include "md_mandorel.h"
+#include "md_run_guarded.h"
+#include "vko_info.h"
+#include "zep_path_frames.h"
+#include "zep_wertevorrat_registry.h"
+
+TZEP_MD_TemplateDetails_Frm::TZEP_MD_TemplateDetails_Frm(TZEP_MD_GUI_Controller& AController,
+                                                         QWidget* AOwner) try
+    : TZEP_MD_FrameOf(AController, AOwner),
+      scbTemplateReplacableTokens(new QScrollArea(this)),
+      FPanelBox(new QWidget),
+      FRegistry(std::make_unique<TZEP_MD_Wertevorrat_Registry>()) {
+    setObjectName(QStringLiteral("TZEP_MD_TemplateDetails_Frm"));
+    scbTemplateReplacableTokens->setObjectName(QStringLiteral("scbTemplateReplacableTokens"));
+    scbTemplateReplacableTokens->setWidgetResizable(true);
+    scbTemplateReplacableTokens->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scbTemplateReplacableTokens->setFrameShape(QFrame::NoFrame);
+    FPanelBox->setObjectName(QStringLiteral("pnlTokens"));
+    scbTemplateReplacableTokens->setWidget(FPanelBox);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scbTemplateReplacableTokens);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Create");
+}
+
+TZEP_MD_TemplateDetails_Frm::~TZEP_MD_TemplateDetails_Frm() {
+    ReleaseGuarded("TZEP_MD_TemplateDetails_Frm.Destroy", [this] { Clear_Anzeige(); });
+}
+
+QString TZEP_MD_TemplateDetails_Frm::View_Caption() {
+    return QStringLiteral("Parameter des Einzelschritts");
+}
+
+QUuid TZEP_MD_TemplateDetails_Frm::Docking_Key() {
+    return QUuid(QStringLiteral("{02D712A2-AC80-4671-AB85-8ACAF94614F3}"));
+}
+
+void TZEP_MD_TemplateDetails_Frm::Initialize() try {
+    FRegistry->LoadFromSettings();
+    for (const TZEP_MD_Wertevorrat_Fehler& fehler : FRegistry->Fehler()) {
+        if (fehler.Zeile == 0) {
+            VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1018), {fehler.Grund});
+        } else {
+            VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1017),
+                                  {fehler.Datei, QString::number(fehler.Zeile), fehler.Grund});
+        }
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Initialize");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Toggle_RO_RW(bool ARO) try {
+    TZEP_MD_Frame::Toggle_RO_RW(ARO);
+    FRO = ARO;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Toggle_RO_RW");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Notification_ReportChanged() try {
+    Clear_Anzeige();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_ReportChanged");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Notification_TemplateChanged(
+    const QString& ANewTemplate_Name) try {
+    scbTemplateReplacableTokens->hide();
+    // The box is shown again also when the rebuild fails.
+    struct TShow {
+        QWidget* Box;
+        ~TShow() { Box->show(); }
+    } show{scbTemplateReplacableTokens};
+    Clear_Anzeige();
+    QList<TZEP_MD_TokenInfo> tokens;
+    if (!Controller().Tokens4Template(ANewTemplate_Name, tokens)) {
+        return;
+    }
+    FMaxHintLabelWidth = 0;
+    for (const TZEP_MD_TokenInfo& token : tokens) {
+        auto* panel = new TZEP_MD_Token_Panel(
+            FPanelBox, *FRegistry,
+            {token.Kennung, token.AnzeigeName, false, token.WertMasked, token.Wert},
+            [this](const QString& AKennung, const QString& AWert) { EditExit(AKennung, AWert); },
+            [this](QWidget* AInput) { EditEnter(AInput); });
+        panel->show();
+        FPanels.append(panel);
+        FMaxHintLabelWidth = std::max(FMaxHintLabelWidth, panel->HintLabel_NaturalWidth());
+    }
+    Komponenten_der_Panels_ausrichten(true);
+    scbTemplateReplacableTokens->viewport()->installEventFilter(this);
+    Toggle_RO_RW(FRO);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_TemplateChanged");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Clear_Anzeige() try {
+    FLastFocusedEdit = nullptr;
+    scbTemplateReplacableTokens->viewport()->removeEventFilter(this);
+    // A panel that goes writes nothing: the Mandorel it belonged to may no longer be selected.
+    for (TZEP_MD_Token_Panel* panel : FPanels) {
+        panel->Detach();
+    }
+    while (!FPanels.isEmpty()) {
+        delete FPanels.takeLast();
+    }
+    FPanelBox->setMinimumHeight(0);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Clear_Anzeige");
+}
+
+void TZEP_MD_TemplateDetails_Frm::EditEnter(QWidget* AInput) try {
+    if (AInput->metaObject() == &QLineEdit::staticMetaObject) {
+        // Only a plain edit of the panel itself, not the edit inside an editor.
+        if (qobject_cast<TZEP_MD_Token_Panel*>(AInput->parentWidget()) != nullptr) {
+            FLastFocusedEdit = static_cast<QLineEdit*>(AInput);
+            return;
+        }
+    }
+    if (auto* frame = qobject_cast<TZEP_FileOpenDialogFrame*>(AInput->parentWidget())) {
+        if (AInput == frame->Edit()) {
+            FLastFocusedEdit = frame->Edit();
+        }
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.EditEnter");
+}
+
+void TZEP_MD_TemplateDetails_Frm::EditExit(const QString& ATokenKennung,
+                                           const QString& ATokenValue) try {
+    TZEP_MD_Mandorel* report = Controller().Selected_Mandorel();
+    if (report != nullptr) {
+        report->TokenValues().insert(ATokenKennung, ATokenValue);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.EditExit");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Notification_DynTokenSelected(
+    const QString& ADynToken_Kennung) try {
+    if (FLastFocusedEdit.isNull()) {
+        return;
+    }
+    FLastFocusedEdit->setText(FLastFocusedEdit->text() + ADynToken_Kennung);
+    for (TZEP_MD_Token_Panel* panel : FPanels) {
+        if (panel->isAncestorOf(FLastFocusedEdit)) {
+            panel->Exit();
+            return;
+        }
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_DynTokenSelected");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Komponenten_der_Panels_ausrichten(bool AZweimal) try {
+    if (FPanels.isEmpty()) {
+        return;
+    }
+    const int breite = scbTemplateReplacableTokens->viewport()->width();
+    const int w = std::min(FMaxHintLabelWidth, breite / 2);
+    for (int runde = 0; runde < (AZweimal ? 2 : 1); ++runde) {
+        int y = 0;
+        for (TZEP_MD_Token_Panel* panel : FPanels) {
+            panel->setGeometry(0, y, breite, panel->height());
+            panel->SetHintLabel_Width(w);
+            y += panel->height();
+        }
+        FPanelBox->setMinimumHeight(y);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Komponenten_der_Panels_ausrichten");
+}
+
+bool TZEP_MD_TemplateDetails_Frm::eventFilter(QObject* AWatched, QEvent* AEvent) {
+    if (AEvent->type() == QEvent::Resize && AWatched == scbTemplateReplacableTokens->viewport()) {
+        RunGuarded("TZEP_MD_TemplateDetails_Frm.ResizeDo",
+                   [this] { Komponenten_der_Panels_ausrichten(false); });
+    }
+    return TZEP_MD_Frame::eventFilter(AWatched, AEvent);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <memory>
+
+#include "md_gui_frame_base.h"
+#include "md_gui_listener.h"
+
+class QLineEdit;
+class QScrollArea;
+class TZEP_MD_Token_Panel;
+class TZEP_MD_Wertevorrat_Registry;
+
+// "Parameter des Einzelschritts": one token panel per token of the selected step. Values are
+// written into the selected Mandorel when an input is left; a placeholder taken over in the
+// picker is appended to the plain edit that had the focus last.
+class TZEP_MD_TemplateDetails_Frm : public TZEP_MD_FrameOf<TZEP_MD_TemplateDetails_Frm>,
+                                    public IZEP_MD_DynTokenSelected,
+                                    public IZEP_MD_SelectedTemplateChanged,
+                                    public IZEP_MD_SelectedReportChanged {
+public:
+    explicit TZEP_MD_TemplateDetails_Frm(TZEP_MD_GUI_Controller& AController,
+                                         QWidget* AOwner = nullptr);
+    ~TZEP_MD_TemplateDetails_Frm() override;
+
+    static QString View_Caption();
+    static QUuid Docking_Key();
+
+    // Reads the value sets; a file that cannot be used fully is reported and the tokens
+    // concerned get plain edits.
+    void Initialize() override;
+    void Toggle_RO_RW(bool ARO) override;
+    void Notification_DynTokenSelected(const QString& ADynToken_Kennung) override;
+    void Notification_TemplateChanged(const QString& ANewTemplate_Name) override;
+    void Notification_ReportChanged() override;
+
+protected:
+    bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
+
+private:
+    void Clear_Anzeige();
+    void EditEnter(QWidget* AInput);
+    void EditExit(const QString& ATokenKennung, const QString& ATokenValue);
+    void Komponenten_der_Panels_ausrichten(bool AZweimal);
+
+    QScrollArea* scbTemplateReplacableTokens;
+    QWidget* FPanelBox;
+    QList<TZEP_MD_Token_Panel*> FPanels;
+    std::unique_ptr<TZEP_MD_Wertevorrat_Registry> FRegistry;
+    QPointer<QLineEdit> FLastFocusedEdit;
+    bool FRO = true;
+    int FMaxHintLabelWidth = 0;
+};
