@@ -9,6 +9,7 @@
 
 class TZEP_GA_Player;
 class TZEP_MD_Processor;
+class TZEP_MD_RunRecorder;
 
 // How an unattended run ended; start-up turns it into the exit code.
 enum class TZEP_MD_AutoExecuteErgebnis {
@@ -52,6 +53,8 @@ public:
                         const QString& AProgramm) override;
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) override;
+    QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() override;
+    bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
 
     // The dialogs of export and import; without them both end as if the user cancelled.
     void SetFileDialog(std::unique_ptr<IZEP_MD_FileDialog> AFileDialog) {
@@ -69,11 +72,14 @@ private:
     void RunAutoExecute(const QString& AProgramm, const QString& AName);
     // Raises why the selected Mandorel was not played.
     [[noreturn]] void RaiseNichtGespielt() const;
+    void PlaySelectedReport();
+    void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler) noexcept;
 
     std::unique_ptr<TZEP_MD_Processor> FProcessor;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
     std::unique_ptr<TZEP_MD_Tokenlist> FTokenList;
     std::unique_ptr<TZEP_MD_Mandorel> FNewMandorel;
+    std::unique_ptr<TZEP_MD_RunRecorder> FRecorder;
 
     QStringList FArguments;
     std::unique_ptr<IZEP_MD_ProgressWindow> FProgress;

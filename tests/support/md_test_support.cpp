@@ -94,6 +94,9 @@ TScriptedPresenterScope::~TScriptedPresenterScope() {
 
 void TRecordingPlayer::PlaySequence(const TZEP_GA_Sequence& ASequence) {
     if (!FShared->FailWith.isEmpty()) {
+        if (FShared->FailAtStep > 0) {
+            throw EZEP_GA_SchrittFehler(FShared->FailWith, FShared->FailAtStep);
+        }
         throw EVKO_Error(FShared->FailWith);
     }
     FShared->Played.push_back(ASequence);

@@ -81,7 +81,8 @@ class TRecordingPlayer : public TZEP_GA_Player {
 public:
     struct TShared {
         std::vector<TZEP_GA_Sequence> Played;
-        QString FailWith;  // when set, PlaySequence raises an error with this text
+        QString FailWith;    // when set, PlaySequence raises an error with this text
+        int FailAtStep = 0;  // and when set, names this step of the sequence as the failing one
     };
 
     explicit TRecordingPlayer(std::shared_ptr<TShared> AShared) : FShared(std::move(AShared)) {}

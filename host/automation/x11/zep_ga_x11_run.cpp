@@ -8,6 +8,7 @@
 
 #include "vko_info.h"
 #include "zep_ga_arguments.h"
+#include "zep_ga_player.h"
 #include "zep_ga_x11_keys.h"
 #include "zep_menu_file.h"
 
@@ -80,10 +81,11 @@ TZEP_GA_X11Run::TProcesses TZEP_GA_X11Run::TakeStillRunning() {
 }
 
 void TZEP_GA_X11Run::FailStep(qsizetype AIndex, const QString& AText) const {
-    throw EVKO_Error(QStringLiteral("Schritt %1 von %2 (%3): %4")
-                         .arg(AIndex + 1)
-                         .arg(FSequence.Count())
-                         .arg(StepName(FSequence.Action(AIndex)), AText));
+    throw EZEP_GA_SchrittFehler(QStringLiteral("Schritt %1 von %2 (%3): %4")
+                                    .arg(AIndex + 1)
+                                    .arg(FSequence.Count())
+                                    .arg(StepName(FSequence.Action(AIndex)), AText),
+                                static_cast<int>(AIndex + 1));
 }
 
 void TZEP_GA_X11Run::CheckSteps() const {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <exception>
+#include <memory>
+
+#include "zep_run_history.h"
+
+// Writes one history entry per run. Whatever goes wrong while writing costs a log line and
+// nothing else: a run's result never depends on its history.
+class TZEP_MD_RunRecorder {
+public:
+    // Without a database path the history of the data folder is used.
+    explicit TZEP_MD_RunRecorder(QString ADatabasePath = QString());
+    ~TZEP_MD_RunRecorder();
+    TZEP_MD_RunRecorder(const TZEP_MD_RunRecorder&) = delete;
+    TZEP_MD_RunRecorder& operator=(const TZEP_MD_RunRecorder&) = delete;
+
+    // AFehler: the error that ended the run, or none. Fills result, exit code, end, failing
+    // step and message of AEntry from it.
+    void Record(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler) noexcept;
+    // The history itself, opened on first use; raises when it cannot be opened.
+    TZEP_RunHistory& History();
+
+private:
+    QString FDatabasePath;
+    std::unique_ptr<TZEP_RunHistory> FHistory;
+};
