@@ -8,6 +8,7 @@
 #include "vko_info.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
+#include "zep_run_history.h"
 
 TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(
     std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments,
@@ -96,8 +97,16 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
     } catch (...) {
         fehler = std::current_exception();
     }
+    TZEP_GA_Bildschirm bild;
+    if (fehler) {
+        try {
+            bild = FProcessor->TakeFehlerBildschirm();
+        } catch (...) {
+            bild = {};
+        }
+    }
     // Recorded outside the handler, and raises nothing: the run ends as it would without.
-    RecordRun(std::move(entry), fehler);
+    RecordRun(std::move(entry), fehler, bild);
     if (fehler) {
         std::rethrow_exception(fehler);
     }
@@ -111,8 +120,12 @@ void TZEP_MD_GUI_Controller_Impl::PlaySelectedReport() {
     }
 }
 
-void TZEP_MD_GUI_Controller_Impl::RecordRun(TZEP_RunEntry AEntry,
-                                            const std::exception_ptr& AFehler) noexcept {
+void TZEP_MD_GUI_Controller_Impl::SetBildWriter(std::unique_ptr<IZEP_BildWriter> AWriter) {
+    FRecorder->SetBildWriter(std::move(AWriter));
+}
+
+void TZEP_MD_GUI_Controller_Impl::RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
+                                            const TZEP_GA_Bildschirm& ABild) noexcept {
     try {
         if (FSelected_Mandorel != nullptr) {
             AEntry.TokenWerte = FProcessor->Token_Werte_Lauf(*FSelected_Mandorel);
@@ -121,7 +134,7 @@ void TZEP_MD_GUI_Controller_Impl::RecordRun(TZEP_RunEntry AEntry,
         // Without its values the entry still tells how the run went.
         AEntry.TokenWerte.clear();
     }
-    FRecorder->Record(std::move(AEntry), AFehler);
+    FRecorder->Record(std::move(AEntry), AFehler, ABild);
 }
 
 QList<TZEP_RunEntry> TZEP_MD_GUI_Controller_Impl::Ausfuehrungen_SelectedReport() try {

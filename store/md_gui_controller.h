@@ -56,6 +56,8 @@ public:
     QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() override;
     bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
 
+    // Writes the screen picture of a failed run; without it the history keeps none.
+    void SetBildWriter(std::unique_ptr<IZEP_BildWriter> AWriter);
     // The dialogs of export and import; without them both end as if the user cancelled.
     void SetFileDialog(std::unique_ptr<IZEP_MD_FileDialog> AFileDialog) {
         FFileDialog = std::move(AFileDialog);
@@ -73,7 +75,8 @@ private:
     // Raises why the selected Mandorel was not played.
     [[noreturn]] void RaiseNichtGespielt() const;
     void PlaySelectedReport();
-    void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler) noexcept;
+    void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
+                   const TZEP_GA_Bildschirm& ABild = {}) noexcept;
 
     std::unique_ptr<TZEP_MD_Processor> FProcessor;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;

@@ -12,6 +12,7 @@ class QDateTime;
 class TZEP_DBFile;
 enum class TZEP_DBOperation;
 class TZEP_GA_Player;
+struct TZEP_GA_Bildschirm;
 class TZEP_MD_TemplateList;
 class TZEP_MD_Tokenlist;
 class TVKO_InfoMeldungListe;
@@ -66,6 +67,8 @@ public:
     [[nodiscard]] bool Preview_Mandorel(const TZEP_MD_Mandorel& AMandorel, const QDateTime& ADatum,
                                         TZEP_GA_Sequence& AVorschau);
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
+    // The screen at the failure of the last run, as the player kept it, taken once.
+    TZEP_GA_Bildschirm TakeFehlerBildschirm();
     // The Mandorel's token values as a run of it now uses them, in token order; a masked value
     // is given as "***".
     QList<QPair<QString, QString>> Token_Werte_Lauf(const TZEP_MD_Mandorel& AMandorel);

@@ -93,3 +93,9 @@ QList<QPair<QString, QString>> TZEP_MD_Processor::Token_Werte_Lauf(
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Token_Werte_Lauf");
 }
+
+TZEP_GA_Bildschirm TZEP_MD_Processor::TakeFehlerBildschirm() try {
+    return FMandorel_Player->TakeFehlerBildschirm();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.TakeFehlerBildschirm");
+}

@@ -3,6 +3,7 @@
 #include "md_startup.h"
 #include "vko_clock.h"
 #include "vko_info.h"
+#include "vko_trusted_file.h"
 #include "zep_ga_player.h"
 
 namespace {
@@ -45,7 +46,8 @@ TZEP_RunHistory& TZEP_MD_RunRecorder::History() try {
     RethrowRegistered("TZEP_MD_RunRecorder.History");
 }
 
-void TZEP_MD_RunRecorder::Record(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler) noexcept {
+void TZEP_MD_RunRecorder::Record(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
+                                 const TZEP_GA_Bildschirm& ABild) noexcept {
     try {
         AEntry.Ende = vko_Now();
         if (AFehler) {
@@ -55,7 +57,13 @@ void TZEP_MD_RunRecorder::Record(TZEP_RunEntry AEntry, const std::exception_ptr&
         }
         AEntry.ExitCode = ExitCodeOf(AEntry.Ergebnis);
         AEntry.Meldung = VKOInfo().Redact(AEntry.Meldung);
-        History().Add(AEntry);
+        const qint64 id = History().Add(AEntry);
+        if (!ABild.IsEmpty() && FWriter) {
+            const QString ordner = History().BildOrdner();
+            VKO_MakePrivateFolder(ordner);
+            const QString path = ordner + QStringLiteral("/ausfuehrung-%1.png").arg(id);
+            History().SetBild(id, path, FWriter->WritePng(ABild, path));
+        }
     } catch (...) {
         try {
             VKOInfo().WriteTextWithStamp(

@@ -8,6 +8,15 @@
 #include <memory>
 
 class TVKO_Database;
+struct TZEP_GA_Bildschirm;
+
+// Writes a screen picture as a PNG file and answers its size in bytes. The history itself
+// knows no image format; the window's library does.
+class IZEP_BildWriter {
+public:
+    virtual ~IZEP_BildWriter() = default;
+    virtual qint64 WritePng(const TZEP_GA_Bildschirm& ABild, const QString& APath) = 0;
+};
 
 // How a run ended.
 enum class TZEP_RunErgebnis {

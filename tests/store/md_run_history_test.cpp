@@ -14,6 +14,15 @@ namespace {
 
 const QString CKennwort = QStringLiteral("Geh31m!");
 
+// Keeps the raw pixels; the format of the picture is the window library's business.
+class TRawWriter : public IZEP_BildWriter {
+public:
+    qint64 WritePng(const TZEP_GA_Bildschirm& ABild, const QString& APath) override {
+        WriteFileBytes(APath, ABild.Pixel);
+        return ABild.Pixel.size();
+    }
+};
+
 class RunHistoryTest : public TStoreTest {
 protected:
     RunHistoryTest() {
@@ -25,11 +34,13 @@ protected:
     }
 
     std::unique_ptr<TZEP_MD_GUI_Controller_Impl> Controller(const char* AReport) {
-        return std::make_unique<TZEP_MD_GUI_Controller_Impl>(
+        auto controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
             NewPlayer(),
             QStringList{QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
                         QStringLiteral("-REPORT:") + QString::fromUtf8(AReport)},
             std::make_unique<TRecordingProgress>(std::make_shared<TRecordingProgress::TShared>()));
+        controller->SetBildWriter(std::make_unique<TRawWriter>());
+        return controller;
     }
 
     // Runs unattended and answers the error text of a failed run.
@@ -69,6 +80,7 @@ TEST_F(RunHistoryTest, PlayedFailedAndNotFoundRunsEachLeaveTheirEntry) {
     FPlayed->FailWith = QStringLiteral("Das Fenster „PLON ") + CKennwort +
                         QStringLiteral("“ erschien nicht innerhalb von 5 s.");
     FPlayed->FailAtStep = 4;
+    FPlayed->FailScreen = TZEP_GA_Bildschirm{2, 1, QByteArray(8, '\x7f')};
     const QString fehler = AutoExecute("Monatsliste", TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen);
     EXPECT_TRUE(fehler.contains(QStringLiteral("erschien nicht"))) << fehler.toStdString();
 
@@ -90,7 +102,12 @@ TEST_F(RunHistoryTest, PlayedFailedAndNotFoundRunsEachLeaveTheirEntry) {
     EXPECT_EQ(fehlgeschlagen.ExitCode, 1);
     EXPECT_EQ(fehlgeschlagen.Schritt, 4);
     EXPECT_TRUE(fehlgeschlagen.Meldung.contains(QStringLiteral("erschien nicht")));
+    EXPECT_EQ(FileBytes(fehlgeschlagen.Bild), QByteArray(8, '\x7f'));
+    EXPECT_FALSE(fehlgeschlagen.Bild.contains(CKennwort));
+    EXPECT_TRUE(fehlgeschlagen.Bild.startsWith(FHome.DataFolder()));
+    EXPECT_TRUE(runs[0].Bild.isEmpty());
     const TZEP_RunEntry& gespielt = runs[2];
+    EXPECT_TRUE(gespielt.Bild.isEmpty());
     EXPECT_EQ(gespielt.ExitCode, 0);
     EXPECT_EQ(gespielt.Schritt, 0);
     EXPECT_EQ(gespielt.Start, QDateTime(QDate(2025, 1, 15), QTime(10, 30)));

@@ -63,6 +63,7 @@ void TZEP_GA_X11Run::Play() {
             }
             PlayStep(action);
         } catch (const EVKO_Error& error) {
+            KeepScreen();
             FailStep(i, error.Text());
         }
     }
@@ -78,6 +79,17 @@ TZEP_GA_X11Run::TProcesses TZEP_GA_X11Run::TakeStillRunning() {
     }
     FStarted.clear();
     return running;
+}
+
+// What the screen shows tells why a wait timed out; without a picture the error still stands.
+void TZEP_GA_X11Run::KeepScreen() noexcept {
+    try {
+        if (FSession != nullptr) {
+            FBild = FSession->Bildschirm();
+        }
+    } catch (...) {
+        FBild = {};
+    }
 }
 
 void TZEP_GA_X11Run::FailStep(qsizetype AIndex, const QString& AText) const {
