@@ -6,8 +6,8 @@
 #include "md_file_dialog_intf.h"
 #include "md_gui_controller_intf.h"
 #include "md_progress_window.h"
+#include "zep_ga_player.h"
 
-class TZEP_GA_Player;
 class TZEP_MD_Processor;
 class TZEP_MD_RunRecorder;
 

@@ -81,7 +81,7 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
     bildschirm.fill(Qt::darkBlue);
     ASSERT_TRUE(bildschirm.save(bild));
     history.SetBild(id, bild, QFileInfo(bild).size());
-    SelectInList(QStringLiteral("Kundenliste"));
+    FWindow->findChild<TZEP_MD_Ausfuehrungen_Frm*>()->LoadAusfuehrungen();
     EXPECT_EQ(HistoryRows().first(), QStringLiteral("fehlgeschlagen/öffnen"));
     emit list->itemActivated(list->topLevelItem(0), 0);
     auto* fenster = FWindow->findChild<QDialog*>(QStringLiteral("dlgBild"));
