@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -72,6 +73,8 @@ void TZEP_MD_Ausfuehrungen_Frm::Notification_ReportChanged() try {
 }
 
 void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
+    // The rows go while the list rebuilds; no row may be read meanwhile.
+    const QSignalBlocker blocker(vrAusfuehrungen);
     vrAusfuehrungen->clear();
     memDetails->clear();
     try {

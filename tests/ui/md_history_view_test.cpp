@@ -81,9 +81,11 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
     bildschirm.fill(Qt::darkBlue);
     ASSERT_TRUE(bildschirm.save(bild));
     history.SetBild(id, bild, QFileInfo(bild).size());
-    FWindow->findChild<TZEP_MD_Ausfuehrungen_Frm*>()->LoadAusfuehrungen();
+    static_cast<TZEP_MD_Ausfuehrungen_Frm*>(
+        Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm")))
+        ->LoadAusfuehrungen();
     EXPECT_EQ(HistoryRows().first(), QStringLiteral("fehlgeschlagen/öffnen"));
-    emit list->itemActivated(list->topLevelItem(0), 0);
+    Q_EMIT list->itemActivated(list->topLevelItem(0), 0);
     auto* fenster = FWindow->findChild<QDialog*>(QStringLiteral("dlgBild"));
     ASSERT_NE(fenster, nullptr);
     EXPECT_EQ(fenster->findChild<QLabel*>(QStringLiteral("lblBild"))->pixmap().size(),
