@@ -40,7 +40,12 @@ protected:
         katalog.replace(QStringLiteral("[TEMPLATES]"), QStringLiteral("[TEMPLATES]\nPLON_DATEN"));
         katalog += QStringLiteral("\n[PLON_DATEN]\nNAME=Alle Daten\nSEQUENCE=") +
                    aktionen.join(QStringLiteral("; ")) + QLatin1Char('\n');
-        FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), katalog.toUtf8());
+        // The byte-order mark tells the catalogue's reader that the file is UTF-8.
+        if (katalog.startsWith(QChar(0xFEFF))) {
+            katalog.remove(0, 1);
+        }
+        FHome.WriteSetting(QStringLiteral("MD_Templates.ini"),
+                           QByteArrayLiteral("\xEF\xBB\xBF") + katalog.toUtf8());
     }
 
     TTempHome FHome;
