@@ -93,6 +93,9 @@ void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
         zeile->setText(4, entry.Schritt > 0 ? QString::number(entry.Schritt) : QString());
         zeile->setText(5, entry.Bild.isEmpty() ? QString() : QStringLiteral("öffnen"));
     }
+    for (int spalte = 0; spalte < 5; ++spalte) {
+        vrAusfuehrungen->resizeColumnToContents(spalte);
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.LoadAusfuehrungen");
 }

@@ -74,6 +74,7 @@ void TZEP_MD_Vorschau::Berechnen() try {
         zeile->setText(0, QString::number(i + 1));
         zeile->setText(1, vorschau.Action(i).ToString());
     }
+    vrVorschau->resizeColumnToContents(0);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Vorschau.Berechnen");
 }
