@@ -52,15 +52,11 @@ void TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute() try {
     entry.Programm = programm.toUpper();
     entry.NameKey = Wert_2_Wert4KeyFeld(name);
     entry.Start = vko_Now();
-    try {
-        // The run needs no other Mandorel, so it reads only this one, however many are stored.
-        FProcessor->Load_Report(name, programm);
-        Select_Mandorel(name, programm);
-    } catch (...) {
-        const std::exception_ptr fehler = std::current_exception();
-        RecordRun(entry, fehler);
-        std::rethrow_exception(fehler);
-    }
+    // The run needs no other Mandorel, so it reads only this one, however many are stored. When
+    // that fails, the history, which lives in the same database, is not written either: a
+    // database that could not be read is left as it is.
+    FProcessor->Load_Report(name, programm);
+    Select_Mandorel(name, programm);
     if (FSelected_Mandorel == nullptr) {
         VKOInfo().WriteTextWithStamp(QStringLiteral("Could not find Mandorel ") + name +
                                      QStringLiteral(" for Program ") + programm);

@@ -31,11 +31,12 @@ TEST_F(MainWindowTest, FirstStartShowsEveryViewLockedInBrowseMode) {
     Open();
 
     const QList<QDockWidget*> docks = FWindow->findChildren<QDockWidget*>();
-    ASSERT_EQ(docks.size(), 2);
+    ASSERT_EQ(docks.size(), 3);
     EXPECT_EQ(docks.at(0)->objectName(),
               TZEP_MD_Reportliste_Frm::Docking_Key().toString().toUpper());
     EXPECT_EQ(docks.at(0)->windowTitle(), TZEP_MD_Reportliste_Frm::View_Caption());
     EXPECT_EQ(docks.at(1)->windowTitle(), TZEP_MD_ReportDetail_Frm::View_Caption());
+    EXPECT_EQ(docks.at(2)->windowTitle(), QStringLiteral("Ausführungen"));
     for (QDockWidget* dock : docks) {
         EXPECT_TRUE(dock->isVisible());
         EXPECT_EQ(dock->features(), QDockWidget::NoDockWidgetFeatures);
