@@ -1,6 +1,7 @@
 // Figures of the report store, printed for the closing notes; never a pass/fail test.
 //   md_store_bench [count, default 100000]
 //   md_store_bench --fill-for-run <count>   (fills the store of $HOME for scripts/bench.sh)
+//   md_store_bench --fill-sample            (stores the sample monthly list of PLON in $HOME)
 // 1. Load_Reports of <count> stored Mandorele of about 1 KiB against a raw scan of the same
 //    blobs through the SQLite C API, in the same run (best of 5, warm).
 // 2. A commit (Save_Reports of one change and Load_Reports) with 10,000 stored Mandorele
@@ -143,10 +144,36 @@ int FillForRun(int ACount) {
     return 0;
 }
 
+// The README's monthly list of the sample program PLON, writing its report into $HOME.
+int FillSample() {
+    auto processor = NewProcessor();
+    processor->Load_Reports();
+    auto liste = TZEP_MD_Mandorel::CreateNew(QStringLiteral("Monatsliste"), QStringLiteral("PLON"));
+    liste->Sequence().SetTargetProgramFile(QStringLiteral("PLON.EXE"));
+    for (const char* vorlage :
+         {"PLON_START", "PLON_ZEITRAUM", "PLON_ABTEILUNG", "PLON_SUMMEN", "PLON_BERICHT"}) {
+        liste->Sequence().Append(
+            TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QString::fromLatin1(vorlage)});
+    }
+    liste->TokenValues() = {{QStringLiteral("#VON#"), QStringLiteral("#MONAT_NAECHSTER_ANFANG#")},
+                            {QStringLiteral("#BIS#"), QStringLiteral("#MONAT_NAECHSTER_ENDE#")},
+                            {QStringLiteral("#ABTEILUNG#"), QStringLiteral("Verkauf")},
+                            {QStringLiteral("#AUSGABEDATEI#"),
+                             qEnvironmentVariable("HOME") + QStringLiteral("/liste.txt")}};
+    if (!processor->Add_Mandorel(liste, nullptr)) {
+        throw std::runtime_error("the sample Mandorel is stored already");
+    }
+    processor->Save_Reports();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--fill-sample") {
+        return FillSample();
+    }
     if (argc > 2 && QByteArray(argv[1]) == "--fill-for-run") {
         return FillForRun(QByteArray(argv[2]).toInt());
     }

@@ -2,7 +2,6 @@
 #include <array>
 
 #include "md_tokenlist.h"
-#include "vko_clock.h"
 #include "vko_datum.h"
 #include "vko_info.h"
 #include "vko_periode.h"
@@ -12,32 +11,34 @@ namespace {
 
 using namespace std::chrono;
 
-QString HeuteVorjahr() {
-    const year_month_day heute = VKO_Datum(vko_Now());
+QString HeuteVorjahr(const QDateTime& AJetzt) {
+    const year_month_day heute = VKO_Datum(AJetzt);
     // 29 February has no counterpart in the year before.
     const day tag = heute.month() == February && heute.day() == day{29} ? day{28} : heute.day();
     return VKO_DatumText(year_month_day{heute.year() - years{1}, heute.month(), tag});
 }
 
-QString MonatsGrenze(int AMonateVoraus, bool AEnde) {
-    const TVKO_Periode periode = TVKO_Periode::ConstructFromDate(vko_Now()).GetNext(AMonateVoraus);
+QString MonatsGrenze(const QDateTime& AJetzt, int AMonateVoraus, bool AEnde) {
+    const TVKO_Periode periode = TVKO_Periode::ConstructFromDate(AJetzt).GetNext(AMonateVoraus);
     return VKO_DatumText(AEnde ? periode.Monatsende() : periode.Monatsanfang());
 }
 
 struct TFesterToken {
     const char* Token;
     const char* Bezeichnung;  // UTF-8
-    QString (*Wert)();
+    QString (*Wert)(const QDateTime& AJetzt);
 };
 
 const std::array<TFesterToken, 5> CFesteTokens{{
     {"#HEUTE_VORJAHR#", "heute Vorjahr", &HeuteVorjahr},
-    {"#MONAT_NAECHSTER_ANFANG#", "nächster Monat, Anfang", [] { return MonatsGrenze(1, false); }},
-    {"#MONAT_NAECHSTER_ENDE#", "nächster Monat, Ende", [] { return MonatsGrenze(1, true); }},
+    {"#MONAT_NAECHSTER_ANFANG#", "nächster Monat, Anfang",
+     [](const QDateTime& AJetzt) { return MonatsGrenze(AJetzt, 1, false); }},
+    {"#MONAT_NAECHSTER_ENDE#", "nächster Monat, Ende",
+     [](const QDateTime& AJetzt) { return MonatsGrenze(AJetzt, 1, true); }},
     {"#MONAT_UEBERNAECHSTER_ANFANG#", "übernächster Monat, Anfang",
-     [] { return MonatsGrenze(2, false); }},
+     [](const QDateTime& AJetzt) { return MonatsGrenze(AJetzt, 2, false); }},
     {"#MONAT_UEBERNAECHSTER_ENDE#", "übernächster Monat, Ende",
-     [] { return MonatsGrenze(2, true); }},
+     [](const QDateTime& AJetzt) { return MonatsGrenze(AJetzt, 2, true); }},
 }};
 
 }  // namespace
@@ -70,7 +71,9 @@ void TZEP_MD_Tokenlist::Add_DynConversions() try {
             info.Beschreibung);
     }
     for (const TFesterToken& fest : CFesteTokens) {
-        add(QString::fromLatin1(fest.Token), fest.Wert, QString::fromUtf8(fest.Bezeichnung));
+        add(
+            QString::fromLatin1(fest.Token), [this, wert = fest.Wert] { return wert(Jetzt()); },
+            QString::fromUtf8(fest.Bezeichnung));
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Tokenlist.Add_DynConversions");

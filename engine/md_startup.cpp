@@ -10,6 +10,7 @@
 #include "md_gui_run_progress.h"
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
+#include "md_png_writer.h"
 #include "vko_info.h"
 #include "vko_programm.h"
 #include "zep_ga_player.h"
@@ -91,6 +92,7 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
         QApplication::setApplicationDisplayName(QStringLiteral("Mandorel"));
         controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
             APlayerFactory(), arguments, std::make_unique<TZEP_MD_Progress>());
+        controller->SetBildWriter(std::make_unique<TZEP_MD_PngWriter>());
         if (controller->Mandorel_AutoExecute_Neccessary()) {
             controller->Mandorel_AutoExecute();
         } else {

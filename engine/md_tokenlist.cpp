@@ -138,6 +138,25 @@ bool TZEP_MD_Tokenlist::IsToken(const QString& AKand) try {
     RethrowRegistered("TZEP_MD_Tokenlist.IsToken");
 }
 
+void TZEP_MD_Tokenlist::SetStichtag(const QDateTime& AStichtag) try {
+    FStichtag = AStichtag;
+    FZeitrechner->SetAktuellerZeitpunkt(AStichtag);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.SetStichtag");
+}
+
+QDateTime TZEP_MD_Tokenlist::Jetzt() const {
+    return FStichtag.isValid() ? FStichtag : vko_Now();
+}
+
+QString TZEP_MD_Tokenlist::Wert_4_Lauf(const QString& AToken) const try {
+    const QString wert = FStaticTokens.value(AToken);
+    const auto convert = FDynamicTokens.constFind(wert);
+    return convert != FDynamicTokens.cend() ? (*convert)() : wert;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.Wert_4_Lauf");
+}
+
 TZEP_MD_Tokenlist::TToken_AnzeigeData TZEP_MD_Tokenlist::AnzeigeData_4_Kennung(
     const QString& ATokenKennung) const try {
     return FStaticToken_Bezeichnungen.value(ATokenKennung,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <functional>
@@ -53,8 +54,14 @@ public:
     // arguments of a program are visible to every user of the machine.
     void Check_Programmstart(const TZEP_GA_SingleAction& AAction) const;
     static bool IsToken(const QString& AKand);
+    // The value a static token takes in this run: the date, when its value is a date
+    // placeholder as a whole.
+    QString Wert_4_Lauf(const QString& AToken) const;
     TToken_AnzeigeData AnzeigeData_4_Kennung(const QString& ATokenKennung) const;
     void Enum_DynToken(const TZEP_MD_DynToken_EnumCallback& AEnum_CB) const;
+    // Computes every date placeholder for this point in time instead of the clock's, as a
+    // run at that time would.
+    void SetStichtag(const QDateTime& AStichtag);
 
 private:
     // The first token of AText at or after AFrom.
@@ -64,10 +71,12 @@ private:
     bool IsMasked(const QString& AToken) const;
     void Load_TokenBezeichnungen();
     void Add_DynConversions();
+    QDateTime Jetzt() const;
 
     QHash<QString, TTokenConvert_Func> FDynamicTokens;
     QHash<QString, QString> FStaticTokens;
     QHash<QString, TToken_AnzeigeData> FStaticToken_Bezeichnungen;
     QHash<QString, QString> FDynamicToken_Bezeichnungen;
     std::unique_ptr<TVKO_ZRZP_Berechner> FZeitrechner;
+    QDateTime FStichtag;
 };

@@ -55,4 +55,18 @@ xdotool mousemove --window "$window" 51 80 click 1
 sleep 0.5
 capture mandorel-gebucht.png
 
+# The booked Mandorel stays selected. "Testlauf" follows "Löschen" and a separator in the
+# browse panel; the run drives the sample program and lands in "Ausführungen".
+xdotool mousemove --window "$window" 51 316 click 1
+sleep 8
+capture ausfuehrungen.png
+
+# "Vorschau" follows "Testlauf"; its window shows the run of today.
+xdotool mousemove --window "$window" 51 390 click 1
+vorschau="$(xdotool search --sync --onlyvisible --name '^Vorschau')"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$vorschau")"
+scrot -o -a "$X,$Y,$WIDTH,$HEIGHT" docs/vorschau.png
+echo docs/vorschau.png
+
 kill "$pid"

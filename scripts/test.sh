@@ -19,6 +19,8 @@ run_tests build/ci
 # it reparents, places and maps windows on its own, and later than a bare X server.
 (cd build/ci && xvfb-run -a -s "-screen 0 1280x1024x24" \
    bash ../../scripts/with-window-manager.sh ctest --output-on-failure --timeout 600 -L x11)
+# The Debian package of that build, installed, run once and removed again.
+bash scripts/package-test.sh build/ci
 
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_WERROR=ON \
   -DMD_SANITIZERS="address;undefined"

@@ -3,16 +3,20 @@
 #include "md_glyph_imagelist.h"
 #include "md_helper.h"
 #include "md_processor.h"
+#include "md_run_recorder.h"
+#include "vko_clock.h"
 #include "vko_info.h"
 #include "vko_planmani.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
+#include "zep_run_history.h"
 
 TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(
     std::unique_ptr<TZEP_GA_Player> APlayer, QStringList AArguments,
     std::unique_ptr<IZEP_MD_ProgressWindow> AProgress) try
     : FProcessor(std::make_unique<TZEP_MD_Processor>(std::move(APlayer))),
       FTemplates(std::make_unique<TZEP_MD_TemplateList>()),
+      FRecorder(std::make_unique<TZEP_MD_RunRecorder>()),
       FArguments(std::move(AArguments)),
       FProgress(std::move(AProgress)) {
     FTemplates->LoadTemplates();
@@ -42,6 +46,7 @@ TZEP_MD_GUI_Controller_Impl::~TZEP_MD_GUI_Controller_Impl() {
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FListener.reset(); });
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FTokenList.reset(); });
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FTemplates.reset(); });
+    ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FRecorder.reset(); });
     ReleaseGuarded("TZEP_MD_GUI_Controller_Impl.Destroy", [this] { FProcessor.reset(); });
     VKOInfo().FehlerTerminate();
 }
@@ -82,11 +87,81 @@ void TZEP_MD_GUI_Controller_Impl::Select_Mandorel(const QString& AMD_Name,
 }
 
 void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
-    if (FSelected_Mandorel != nullptr && !FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
-        RaiseNichtGespielt();
+    if (FSelected_Mandorel == nullptr) {
+        return;
+    }
+    TZEP_RunEntry entry;
+    entry.Programm = FSelected_Mandorel->Programm();
+    entry.NameKey = FSelected_Mandorel->Name_Key();
+    entry.Start = vko_Now();
+    std::exception_ptr fehler;
+    try {
+        PlaySelectedReport();
+    } catch (...) {
+        fehler = std::current_exception();
+    }
+    TZEP_GA_Bildschirm bild;
+    if (fehler) {
+        try {
+            bild = FProcessor->TakeFehlerBildschirm();
+        } catch (...) {
+            bild = {};
+        }
+    }
+    // Recorded outside the handler, and raises nothing: the run ends as it would without.
+    RecordRun(std::move(entry), fehler, bild);
+    if (fehler) {
+        std::rethrow_exception(fehler);
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");
+}
+
+void TZEP_MD_GUI_Controller_Impl::PlaySelectedReport() {
+    if (!FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
+        RaiseNichtGespielt();
+    }
+}
+
+void TZEP_MD_GUI_Controller_Impl::SetBildWriter(std::unique_ptr<IZEP_BildWriter> AWriter) {
+    FRecorder->SetBildWriter(std::move(AWriter));
+}
+
+void TZEP_MD_GUI_Controller_Impl::RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
+                                            const TZEP_GA_Bildschirm& ABild) noexcept {
+    try {
+        if (FSelected_Mandorel != nullptr) {
+            AEntry.TokenWerte = FProcessor->Token_Werte_Lauf(*FSelected_Mandorel);
+        }
+    } catch (...) {
+        // Without its values the entry still tells how the run went.
+        AEntry.TokenWerte.clear();
+    }
+    FRecorder->Record(std::move(AEntry), AFehler, ABild);
+}
+
+QList<TZEP_RunEntry> TZEP_MD_GUI_Controller_Impl::Ausfuehrungen_SelectedReport() try {
+    if (FSelected_Mandorel == nullptr || SelectedReport_IsNew()) {
+        return {};
+    }
+    return FRecorder->History().Entries(FSelected_Mandorel->Programm(),
+                                        FSelected_Mandorel->Name_Key());
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Ausfuehrungen_SelectedReport");
+}
+
+bool TZEP_MD_GUI_Controller_Impl::Vorschau_SelectedReport(const QDate& ADatum,
+                                                          TZEP_GA_Sequence& AVorschau) try {
+    if (FSelected_Mandorel == nullptr) {
+        return false;
+    }
+    if (!FProcessor->Preview_Mandorel(*FSelected_Mandorel, QDateTime(ADatum, vko_Now().time()),
+                                      AVorschau)) {
+        RaiseNichtGespielt();
+    }
+    return true;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Vorschau_SelectedReport");
 }
 
 void TZEP_MD_GUI_Controller_Impl::DeleteSelectedReport() try {

@@ -6,10 +6,12 @@
 #include "md_file_dialog_intf.h"
 #include "md_gui_controller_intf.h"
 #include "md_progress_window.h"
+#include "zep_ga_player.h"
 
 class TPlanManiDM;
 class TZEP_GA_Player;
 class TZEP_MD_Processor;
+class TZEP_MD_RunRecorder;
 
 // How an unattended run ended; start-up turns it into the exit code.
 enum class TZEP_MD_AutoExecuteErgebnis {
@@ -53,7 +55,11 @@ public:
                         const QString& AProgramm) override;
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) override;
+    QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() override;
+    bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
 
+    // Writes the screen picture of a failed run; without it the history keeps none.
+    void SetBildWriter(std::unique_ptr<IZEP_BildWriter> AWriter);
     // The dialogs of export and import; without them both end as if the user cancelled.
     void SetFileDialog(std::unique_ptr<IZEP_MD_FileDialog> AFileDialog) {
         FFileDialog = std::move(AFileDialog);
@@ -75,12 +81,16 @@ private:
     [[noreturn]] void RaiseNichtGespielt() const;
     // Removes the plan records of a deleted Mandorel, and so their timers.
     void RemovePlans(const QString& AProgramm, const QString& ANameKey);
+    void PlaySelectedReport();
+    void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
+                   const TZEP_GA_Bildschirm& ABild = {}) noexcept;
 
     std::unique_ptr<TZEP_MD_Processor> FProcessor;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
     std::unique_ptr<TZEP_MD_Tokenlist> FTokenList;
     std::unique_ptr<TPlanManiDM> FPlanMani;
     std::unique_ptr<TZEP_MD_Mandorel> FNewMandorel;
+    std::unique_ptr<TZEP_MD_RunRecorder> FRecorder;
 
     QStringList FArguments;
     std::unique_ptr<IZEP_MD_ProgressWindow> FProgress;

@@ -8,8 +8,10 @@
 #include "md_commandline.h"
 #include "md_gui_controller.h"
 #include "md_processor.h"
+#include "vko_clock.h"
 #include "vko_folder.h"
 #include "vko_info.h"
+#include "vko_keyfeld.h"
 #include "vko_programm.h"
 
 namespace {
@@ -46,13 +48,21 @@ void TZEP_MD_GUI_Controller_Impl::Mandorel_AutoExecute() try {
     const TZEP_MD_CommandLine commandLine(FArguments);
     const QString programm = commandLine.Programm();
     const QString name = commandLine.Report();
-    // The run needs no other Mandorel, so it reads only this one, however many are stored.
+    TZEP_RunEntry entry;
+    entry.Programm = programm.toUpper();
+    entry.NameKey = Wert_2_Wert4KeyFeld(name);
+    entry.Start = vko_Now();
+    // The run needs no other Mandorel, so it reads only this one, however many are stored. When
+    // that fails, the history, which lives in the same database, is not written either: a
+    // database that could not be read is left as it is.
     FProcessor->Load_Report(name, programm);
     Select_Mandorel(name, programm);
     if (FSelected_Mandorel == nullptr) {
         VKOInfo().WriteTextWithStamp(QStringLiteral("Could not find Mandorel ") + name +
                                      QStringLiteral(" for Program ") + programm);
         FAutoExecuteErgebnis = TZEP_MD_AutoExecuteErgebnis::NichtGefunden;
+        entry.Ergebnis = TZEP_RunErgebnis::NichtGefunden;
+        RecordRun(entry, nullptr);
         RequestTermination();
         return;
     }

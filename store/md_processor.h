@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <memory>
 #include <vector>
 
 #include "md_mandorel.h"
 
+class QDateTime;
 class TZEP_DBFile;
 enum class TZEP_DBOperation;
 class TZEP_GA_Player;
+struct TZEP_GA_Bildschirm;
 class TZEP_MD_TemplateList;
 class TZEP_MD_Tokenlist;
 class TVKO_InfoMeldungListe;
@@ -58,7 +62,16 @@ public:
     // played, when a step names a template the catalogue lacks (Fehlende_Vorlage names it).
     [[nodiscard]] bool Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel);
     [[nodiscard]] bool Execute_Mandorel(const QString& AName, const QString& AProgrammName);
+    // The sequence a run on ADatum would play, expanded as the run expands it, with every
+    // masked value as "***"; nothing is played. False as Execute_Mandorel.
+    [[nodiscard]] bool Preview_Mandorel(const TZEP_MD_Mandorel& AMandorel, const QDateTime& ADatum,
+                                        TZEP_GA_Sequence& AVorschau);
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
+    // The screen at the failure of the last run, as the player kept it, taken once.
+    TZEP_GA_Bildschirm TakeFehlerBildschirm();
+    // The Mandorel's token values as a run of it now uses them, in token order; a masked value
+    // is given as "***".
+    QList<QPair<QString, QString>> Token_Werte_Lauf(const TZEP_MD_Mandorel& AMandorel);
 
 private:
     void LoadCurrentRecord();
@@ -72,6 +85,9 @@ private:
     bool ReadRecord(const QString& AProgramm, const QString& ANameKey);
     void WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOperation AOperation);
     void RegisterSecrets(const TZEP_MD_Mandorel& AMandorel) const;
+    // Expands the steps with the values ATokens holds; false when a template is missing.
+    bool Expand_Mandorel(const TZEP_MD_Mandorel& AMandorel, const TZEP_MD_Tokenlist& ATokens,
+                         TZEP_GA_Sequence& ARun);
 
     std::vector<std::unique_ptr<TZEP_MD_Mandorel>> FMandorel_List;
     std::unique_ptr<TZEP_GA_Player> FMandorel_Player;

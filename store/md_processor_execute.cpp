@@ -1,4 +1,7 @@
 #include "md_processor.h"
+
+#include <QDateTime>
+
 #include "md_templates.h"
 #include "md_tokenlist.h"
 #include "vko_info.h"
@@ -13,29 +16,37 @@ void TZEP_MD_Processor::RegisterSecrets(const TZEP_MD_Mandorel& AMandorel) const
     }
 }
 
-bool TZEP_MD_Processor::Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel) try {
+bool TZEP_MD_Processor::Expand_Mandorel(const TZEP_MD_Mandorel& AMandorel,
+                                        const TZEP_MD_Tokenlist& ATokens, TZEP_GA_Sequence& ARun) {
     FFehlende_Vorlage.clear();
+    ARun.SetTargetProgramFile(AMandorel.Sequence().TargetProgramFile());
+    TZEP_MD_ExpandLimit limit(QStringLiteral("„%1“ für das Programm %2")
+                                  .arg(AMandorel.Name_Anzeige(), AMandorel.Programm()));
+    for (TZEP_GA_SingleAction action : AMandorel.Sequence().Actions()) {
+        if (action.Kind == TZEP_GA_ActionKind::Template) {
+            if (!FTemplates->Expand_Template(action.Text, ARun, ATokens, &limit)) {
+                FFehlende_Vorlage = action.Text;
+                return false;
+            }
+        } else {
+            if (!ATokens.ReplaceToken(action)) {
+                return false;
+            }
+            limit.Add(ARun, action);
+            ARun.Append(action);
+        }
+    }
+    return true;
+}
+
+bool TZEP_MD_Processor::Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel) try {
     VKO_KeepMemoryPrivate();
     FToken_List->Static_TokenConversions_Set(AMandorel.TokenValues());
     RegisterSecrets(AMandorel);
 
     TZEP_GA_Sequence run;
-    run.SetTargetProgramFile(AMandorel.Sequence().TargetProgramFile());
-    TZEP_MD_ExpandLimit limit(QStringLiteral("„%1“ für das Programm %2")
-                                  .arg(AMandorel.Name_Anzeige(), AMandorel.Programm()));
-    for (TZEP_GA_SingleAction action : AMandorel.Sequence().Actions()) {
-        if (action.Kind == TZEP_GA_ActionKind::Template) {
-            if (!FTemplates->Expand_Template(action.Text, run, *FToken_List, &limit)) {
-                FFehlende_Vorlage = action.Text;
-                return false;
-            }
-        } else {
-            if (!FToken_List->ReplaceToken(action)) {
-                return false;
-            }
-            limit.Add(run, action);
-            run.Append(action);
-        }
+    if (!Expand_Mandorel(AMandorel, *FToken_List, run)) {
+        return false;
     }
     FMandorel_Player->PlaySequence(run);
     return true;
@@ -43,9 +54,48 @@ bool TZEP_MD_Processor::Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel) try 
     RethrowRegistered("TZEP_MD_Processor.Execute_Mandorel");
 }
 
+bool TZEP_MD_Processor::Preview_Mandorel(const TZEP_MD_Mandorel& AMandorel, const QDateTime& ADatum,
+                                         TZEP_GA_Sequence& AVorschau) try {
+    TZEP_MD_Tokenlist tokens;
+    tokens.SetStichtag(ADatum);
+    TZEP_MD_TokenValues werte = AMandorel.TokenValues();
+    for (auto it = werte.begin(); it != werte.end(); ++it) {
+        if (tokens.AnzeigeData_4_Kennung(it.key()).AnzeigeMaskiert) {
+            *it = QStringLiteral("***");
+        }
+    }
+    tokens.Static_TokenConversions_Set(werte);
+    return Expand_Mandorel(AMandorel, tokens, AVorschau);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Preview_Mandorel");
+}
+
 bool TZEP_MD_Processor::Execute_Mandorel(const QString& AName, const QString& AProgrammName) try {
     const TZEP_MD_Mandorel* mandorel = Mandorel_ByName(AName, AProgrammName);
     return mandorel != nullptr && Execute_Mandorel(*mandorel);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Execute_Mandorel");
+}
+
+QList<QPair<QString, QString>> TZEP_MD_Processor::Token_Werte_Lauf(
+    const TZEP_MD_Mandorel& AMandorel) try {
+    FToken_List->Static_TokenConversions_Set(AMandorel.TokenValues());
+    QList<QPair<QString, QString>> werte;
+    for (auto it = AMandorel.TokenValues().cbegin(); it != AMandorel.TokenValues().cend(); ++it) {
+        if (!TZEP_MD_Tokenlist::IsToken(it.key())) {
+            continue;
+        }
+        werte.append({it.key(), FToken_List->AnzeigeData_4_Kennung(it.key()).AnzeigeMaskiert
+                                    ? QStringLiteral("***")
+                                    : FToken_List->Wert_4_Lauf(it.key())});
+    }
+    return werte;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Token_Werte_Lauf");
+}
+
+TZEP_GA_Bildschirm TZEP_MD_Processor::TakeFehlerBildschirm() try {
+    return FMandorel_Player->TakeFehlerBildschirm();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.TakeFehlerBildschirm");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "md_templates.h"
 #include "md_tokenlist.h"
 #include "vko_inttrio.h"
+#include "zep_run_history.h"
 
 struct TPlanSatz;
 class TZEP_RessGlyphImageList;
@@ -53,6 +55,16 @@ public:
                                 const QString& AProgramm) = 0;
     virtual void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                                      const QString& ATemplateKennung) = 0;
+    // The recorded runs of the selected Mandorel, newest first; none without a stored one.
+    [[nodiscard]] virtual QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() { return {}; }
+    // Fills AVorschau with what a run of the selected Mandorel in its current state would play
+    // on ADatum, masked values as "***"; plays nothing. False when none is selected.
+    [[nodiscard]] virtual bool Vorschau_SelectedReport(const QDate& ADatum,
+                                                       TZEP_GA_Sequence& AVorschau) {
+        static_cast<void>(ADatum);
+        static_cast<void>(AVorschau);
+        return false;
+    }
 
 protected:
     TZEP_MD_GUI_Controller();

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "md_glyph_imagelist.h"
+#include "md_gui_ausfuehrungen.h"
 #include "md_gui_controller_intf.h"
 #include "md_gui_dyntokenauswahl.h"
 #include "md_gui_frame_base.h"
@@ -20,6 +21,7 @@
 #include "md_gui_reportliste.h"
 #include "md_gui_run_progress.h"
 #include "md_gui_templatedetails.h"
+#include "md_gui_vorschau.h"
 #include "md_run_guarded.h"
 #include "vko_info.h"
 #include "vko_simplemask.h"
@@ -35,11 +37,9 @@ TZEP_MD_Frame* CreateView(TZEP_MD_GUI_Controller& AController) {
 
 // The docked views in the order in which they are created, docked and registered.
 const TViewFactory CViews[] = {
-    &CreateView<TZEP_MD_Reportliste_Frm>,
-    &CreateView<TZEP_MD_ReportDetail_Frm>,
-    &CreateView<TZEP_MD_TemplateDetails_Frm>,
-    &CreateView<TZEP_MD_DynToken_Auswahl_Frm>,
-    &CreateView<TZEP_MD_Planer_Frm>,
+    &CreateView<TZEP_MD_Reportliste_Frm>,     &CreateView<TZEP_MD_ReportDetail_Frm>,
+    &CreateView<TZEP_MD_TemplateDetails_Frm>, &CreateView<TZEP_MD_DynToken_Auswahl_Frm>,
+    &CreateView<TZEP_MD_Planer_Frm>,          &CreateView<TZEP_MD_Ausfuehrungen_Frm>,
 };
 
 const QString CLayoutKey = QStringLiteral("DOCKINGLAYOUT");
@@ -120,6 +120,8 @@ void TZEP_MD_Main::BuildPanel() {
     AddSeparator();
     btnTestlauf = AddButton("btnTestlauf", QStringLiteral("Testlauf"),
                             "TZEP_MD_Main.btnTestlaufClick", &TZEP_MD_Main::btnTestlaufClick);
+    btnVorschau = AddButton("btnVorschau", QStringLiteral("Vorschau"),
+                            "TZEP_MD_Main.btnVorschauClick", &TZEP_MD_Main::btnVorschauClick);
     AddSeparator();
     btnExport = AddButton("btnExport", QStringLiteral("Exportieren"), "TZEP_MD_Main.btnExportClick",
                           &TZEP_MD_Main::btnExportClick);
@@ -453,8 +455,26 @@ void TZEP_MD_Main::btnTestlaufClick() try {
         VKOInfo().ResetErrorSpezNoWrite();
         VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1010), {fehler});
     }
+    for (TZEP_MD_Frame* view : FViews) {
+        if (auto* ausfuehrungen = dynamic_cast<TZEP_MD_Ausfuehrungen_Frm*>(view)) {
+            ausfuehrungen->LoadAusfuehrungen();
+        }
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Main.btnTestlaufClick");
+}
+
+void TZEP_MD_Main::btnVorschauClick() try {
+    if (FController->Selected_Mandorel() == nullptr) {
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1014));
+        return;
+    }
+    if (FVorschau.isNull()) {
+        FVorschau = new TZEP_MD_Vorschau(*FController, this);
+    }
+    FVorschau->Zeigen();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Main.btnVorschauClick");
 }
 
 void TZEP_MD_Main::btnExportClick() try { FController->ExportSelectedReport(); } catch (...) {

@@ -17,6 +17,7 @@ class TSimpleMask;
 class TZEP_MD_Frame;
 class TZEP_MD_GUI_Controller;
 class TZEP_MD_Progress;
+class TZEP_MD_Vorschau;
 
 // Asked before every change of the layout lock; clearing AExecAllowed keeps the lock as it is.
 using TDVDlgConfirmExecEvent = std::function<void(QObject* ASender, bool& AExecAllowed)>;
@@ -71,6 +72,7 @@ private:
     void btnBuchenClick();
     void btnAbortClick();
     void btnTestlaufClick();
+    void btnVorschauClick();
     void btnExportClick();
     void btnImportClick();
     void btnZurueckClick();
@@ -94,10 +96,12 @@ private:
     QPushButton* btnBuchen = nullptr;
     QPushButton* btnAbort = nullptr;
     QPushButton* btnTestlauf = nullptr;
+    QPushButton* btnVorschau = nullptr;
     QPushButton* btnExport = nullptr;
     QPushButton* btnImport = nullptr;
     QPushButton* btnSetLocked = nullptr;
     QPushButton* btnZurueck = nullptr;
     QAction* acOptionSetLocked = nullptr;
     QPointer<TZEP_MD_Progress> FProgress;
+    QPointer<TZEP_MD_Vorschau> FVorschau;
 };

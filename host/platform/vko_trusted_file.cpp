@@ -72,6 +72,18 @@ void CheckFile(const struct stat& AStatus, const QString& AWas, const QString& A
     }
 }
 
+// A descriptor opened with O_PATH cannot change the rights itself; its link in /proc can.
+int TightenRights(int ADescriptor, mode_t AMode) {
+    if (::fchmod(ADescriptor, AMode) == 0) {
+        return 0;
+    }
+    if (errno != EBADF) {
+        return -1;
+    }
+    const QByteArray link = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(ADescriptor);
+    return ::chmod(link.constData(), AMode);
+}
+
 QString FolderOf(const QString& APath) {
     return QFileInfo(APath).absolutePath();
 }
@@ -176,7 +188,7 @@ void VKO_TrustOpenedFile(int ADescriptor, const QString& APath, const QString& A
     }
     CheckFile(status, AWas, APath);
     if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0 &&
-        ::fchmod(ADescriptor, status.st_mode & COwnerOnly) != 0) {
+        TightenRights(ADescriptor, status.st_mode & COwnerOnly) != 0) {
         RaiseErrno(AWas, APath, QStringLiteral("lässt sich nicht auf ihren Besitzer beschränken"),
                    errno);
     }

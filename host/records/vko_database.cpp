@@ -84,29 +84,49 @@ int OpenNoFollow(const QString& APath, int AFlags) {
     RaiseErrno(APath, AErrno, QStringLiteral("Öffnen"));
 }
 
+// A descriptor that only names the file: closing it keeps the POSIX locks that a connection
+// of this process holds on the same file. Closing an ordinary descriptor would drop them, and
+// other processes could then write the database at the same time as this one.
+int OpenPath(const QString& APath) {
+    return ::open(QFile::encodeName(APath).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Checks a file of the database where it exists; false when there is none.
+bool TrustIfPresent(const QString& APath, const QString& AWas) {
+    const int descriptor = OpenPath(APath);
+    if (descriptor < 0 && errno == ENOENT) {
+        return false;
+    }
+    if (descriptor < 0) {
+        RaiseOpen(APath, errno);
+    }
+    const TDescriptor closing{descriptor};
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISLNK(status.st_mode)) {
+        RaiseOpen(APath, ELOOP);
+    }
+    VKO_TrustOpenedFile(descriptor, APath, AWas);
+    return true;
+}
+
 // Creates the file with owner-only rights before SQLite sees it (SQLite would create it with
 // the umask's rights). The file and its WAL companions are checked before their rights are
 // tightened, so that a file that is refused keeps its rights; a read-only file stays read-only.
 void PrepareFile(const QString& APath) {
     VKO_CheckTrustedFolder(QFileInfo(APath).absolutePath());
     for (const char* suffix : {"-wal", "-shm"}) {
-        const QString companion = APath + QLatin1String(suffix);
-        const int descriptor = OpenNoFollow(companion, O_RDONLY);
-        if (descriptor < 0 && errno == ENOENT) {
-            continue;
-        }
-        if (descriptor < 0) {
-            RaiseOpen(companion, errno);
-        }
-        const TDescriptor closing{descriptor};
-        VKO_TrustOpenedFile(descriptor, companion, QStringLiteral("Die Datenbankdatei"));
+        TrustIfPresent(APath + QLatin1String(suffix), QStringLiteral("Die Datenbankdatei"));
     }
-    const int descriptor = OpenNoFollow(APath, O_RDONLY | O_CREAT);
-    if (descriptor < 0) {
+    // A file that did not exist is held by no connection of this process.
+    const int created = OpenNoFollow(APath, O_RDONLY | O_CREAT | O_EXCL);
+    if (created >= 0) {
+        ::close(created);
+    } else if (errno != EEXIST) {
         RaiseOpen(APath, errno);
     }
-    const TDescriptor closing{descriptor};
-    VKO_TrustOpenedFile(descriptor, APath, QStringLiteral("Die Datenbank"));
+    if (!TrustIfPresent(APath, QStringLiteral("Die Datenbank"))) {
+        RaiseOpen(APath, ENOENT);
+    }
 }
 
 }  // namespace

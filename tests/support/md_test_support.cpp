@@ -92,8 +92,16 @@ TScriptedPresenterScope::~TScriptedPresenterScope() {
     VKOInfo().SetPresenter(std::move(FPrevious));
 }
 
+TZEP_GA_Bildschirm TRecordingPlayer::TakeFehlerBildschirm() {
+    return std::exchange(FFailed, false) ? FShared->FailScreen : TZEP_GA_Bildschirm{};
+}
+
 void TRecordingPlayer::PlaySequence(const TZEP_GA_Sequence& ASequence) {
-    if (!FShared->FailWith.isEmpty()) {
+    FFailed = !FShared->FailWith.isEmpty();
+    if (FFailed) {
+        if (FShared->FailAtStep > 0) {
+            throw EZEP_GA_SchrittFehler(FShared->FailWith, FShared->FailAtStep);
+        }
         throw EVKO_Error(FShared->FailWith);
     }
     FShared->Played.push_back(ASequence);

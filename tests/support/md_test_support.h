@@ -81,14 +81,18 @@ class TRecordingPlayer : public TZEP_GA_Player {
 public:
     struct TShared {
         std::vector<TZEP_GA_Sequence> Played;
-        QString FailWith;  // when set, PlaySequence raises an error with this text
+        QString FailWith;    // when set, PlaySequence raises an error with this text
+        int FailAtStep = 0;  // and when set, names this step of the sequence as the failing one
+        TZEP_GA_Bildschirm FailScreen;  // what the screen showed at the failure
     };
 
     explicit TRecordingPlayer(std::shared_ptr<TShared> AShared) : FShared(std::move(AShared)) {}
     void PlaySequence(const TZEP_GA_Sequence& ASequence) override;
+    TZEP_GA_Bildschirm TakeFehlerBildschirm() override;
 
 private:
     std::shared_ptr<TShared> FShared;
+    bool FFailed = false;
 };
 
 // A file of tests/data.

@@ -7,8 +7,11 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "md_gui_dyntokenauswahl.h"
+#include "md_gui_planer.h"
 #include "md_gui_reportdetails.h"
 #include "md_gui_reportliste.h"
+#include "md_gui_templatedetails.h"
 #include "md_main_fixture.h"
 #include "md_processor.h"
 #include "vko_database.h"
@@ -31,11 +34,15 @@ TEST_F(MainWindowTest, FirstStartShowsEveryViewLockedInBrowseMode) {
     Open();
 
     const QList<QDockWidget*> docks = FWindow->findChildren<QDockWidget*>();
-    ASSERT_EQ(docks.size(), 5);
+    ASSERT_EQ(docks.size(), 6);
     EXPECT_EQ(docks.at(0)->objectName(),
               TZEP_MD_Reportliste_Frm::Docking_Key().toString().toUpper());
     EXPECT_EQ(docks.at(0)->windowTitle(), TZEP_MD_Reportliste_Frm::View_Caption());
     EXPECT_EQ(docks.at(1)->windowTitle(), TZEP_MD_ReportDetail_Frm::View_Caption());
+    EXPECT_EQ(docks.at(2)->windowTitle(), TZEP_MD_TemplateDetails_Frm::View_Caption());
+    EXPECT_EQ(docks.at(3)->windowTitle(), TZEP_MD_DynToken_Auswahl_Frm::View_Caption());
+    EXPECT_EQ(docks.at(4)->windowTitle(), TZEP_MD_Planer_Frm::View_Caption());
+    EXPECT_EQ(docks.at(5)->windowTitle(), QStringLiteral("Ausführungen"));
     for (QDockWidget* dock : docks) {
         EXPECT_TRUE(dock->isVisible());
         EXPECT_EQ(dock->features(), QDockWidget::NoDockWidgetFeatures);

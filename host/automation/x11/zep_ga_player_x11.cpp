@@ -13,8 +13,15 @@ TZEP_GA_Player_X11::~TZEP_GA_Player_X11() = default;
 
 void TZEP_GA_Player_X11::PlaySequence(const TZEP_GA_Sequence& ASequence) try {
     std::erase_if(FLeftRunning, [](const auto& AProcess) { return !AProcess->IsRunning(); });
+    FFehlerBildschirm = {};
     TZEP_GA_X11Run run(ASequence);
-    run.Play();
+    try {
+        run.Play();
+    } catch (...) {
+        TZEP_GA_X11Session::TBild bild = run.TakeBildschirm();
+        FFehlerBildschirm = {bild.Breite, bild.Hoehe, std::move(bild.Pixel)};
+        throw;
+    }
     for (auto& process : run.TakeStillRunning()) {
         FLeftRunning.push_back(std::move(process));
     }

@@ -19,8 +19,10 @@ public:
     TZEP_GA_Player_X11& operator=(const TZEP_GA_Player_X11&) = delete;
 
     void PlaySequence(const TZEP_GA_Sequence& ASequence) override;
+    TZEP_GA_Bildschirm TakeFehlerBildschirm() override { return std::move(FFehlerBildschirm); }
 
 private:
     // Programs that completed runs left open; kept so that they are reaped once they end.
     std::vector<std::unique_ptr<TZEP_GA_TargetProcess>> FLeftRunning;
+    TZEP_GA_Bildschirm FFehlerBildschirm;
 };

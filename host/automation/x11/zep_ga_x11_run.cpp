@@ -8,6 +8,7 @@
 
 #include "vko_info.h"
 #include "zep_ga_arguments.h"
+#include "zep_ga_player.h"
 #include "zep_ga_x11_keys.h"
 #include "zep_menu_file.h"
 
@@ -62,6 +63,7 @@ void TZEP_GA_X11Run::Play() {
             }
             PlayStep(action);
         } catch (const EVKO_Error& error) {
+            KeepScreen();
             FailStep(i, error.Text());
         }
     }
@@ -79,11 +81,23 @@ TZEP_GA_X11Run::TProcesses TZEP_GA_X11Run::TakeStillRunning() {
     return running;
 }
 
+// What the screen shows tells why a wait timed out; without a picture the error still stands.
+void TZEP_GA_X11Run::KeepScreen() noexcept {
+    try {
+        if (FSession != nullptr) {
+            FBild = FSession->Bildschirm();
+        }
+    } catch (...) {
+        FBild = {};
+    }
+}
+
 void TZEP_GA_X11Run::FailStep(qsizetype AIndex, const QString& AText) const {
-    throw EVKO_Error(QStringLiteral("Schritt %1 von %2 (%3): %4")
-                         .arg(AIndex + 1)
-                         .arg(FSequence.Count())
-                         .arg(StepName(FSequence.Action(AIndex)), AText));
+    throw EZEP_GA_SchrittFehler(QStringLiteral("Schritt %1 von %2 (%3): %4")
+                                    .arg(AIndex + 1)
+                                    .arg(FSequence.Count())
+                                    .arg(StepName(FSequence.Action(AIndex)), AText),
+                                static_cast<int>(AIndex + 1));
 }
 
 void TZEP_GA_X11Run::CheckSteps() const {

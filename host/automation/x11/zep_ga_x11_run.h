@@ -23,12 +23,15 @@ public:
     void Play();
     // The programs a completed run started that still run; they are left running.
     TProcesses TakeStillRunning();
+    // The screen as it showed when a step failed, while the programs of the run still ran.
+    TZEP_GA_X11Session::TBild TakeBildschirm() { return std::move(FBild); }
 
 private:
     void CheckSteps() const;
     void ResolveCommand();
     void PlayStep(const TZEP_GA_SingleAction& AAction);
     [[noreturn]] void FailStep(qsizetype AIndex, const QString& AText) const;
+    void KeepScreen() noexcept;
 
     void StartProgram(const TZEP_GA_SingleAction& AAction);
     void WaitWindow(const TZEP_GA_SingleAction& AAction);
@@ -53,4 +56,5 @@ private:
     QString FWindowTitle;
     qint64 FWindowPid = 0;
     bool FCompleted = false;
+    TZEP_GA_X11Session::TBild FBild;
 };

@@ -409,6 +409,48 @@ QRect TZEP_GA_X11Session::Geometry(TZEP_X11_Window AWindow) {
     return exists ? QRect(x, y, attributes.width, attributes.height) : QRect();
 }
 
+TZEP_GA_X11Session::TBild TZEP_GA_X11Session::Bildschirm() {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(FConnection->XDisplay, FConnection->Root, &attributes) == 0 ||
+        attributes.width <= 0 || attributes.height <= 0) {
+        ForgetRecordedError();
+        return {};
+    }
+    XImage* image = XGetImage(FConnection->XDisplay, FConnection->Root, 0, 0,
+                              static_cast<unsigned int>(attributes.width),
+                              static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
+    ForgetRecordedError();
+    if (image == nullptr) {
+        return {};
+    }
+    const auto shift = [](unsigned long AMask) {
+        int bits = 0;
+        while (AMask != 0 && (AMask & 1UL) == 0) {
+            AMask >>= 1;
+            ++bits;
+        }
+        return bits;
+    };
+    const int rot = shift(image->red_mask);
+    const int gruen = shift(image->green_mask);
+    const int blau = shift(image->blue_mask);
+    TBild bild{image->width, image->height, QByteArray()};
+    bild.Pixel.resize(static_cast<qsizetype>(bild.Breite) * bild.Hoehe * 4);
+    auto* ziel = reinterpret_cast<quint32*>(bild.Pixel.data());
+    for (int y = 0; y < bild.Hoehe; ++y) {
+        for (int x = 0; x < bild.Breite; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            const auto kanal = [pixel](unsigned long AMask, int AShift) {
+                return static_cast<quint32>(((pixel & AMask) >> AShift) & 0xffU);
+            };
+            *ziel++ = 0xff000000U | kanal(image->red_mask, rot) << 16 |
+                      kanal(image->green_mask, gruen) << 8 | kanal(image->blue_mask, blau);
+        }
+    }
+    XDestroyImage(image);
+    return bild;
+}
+
 TZEP_X11_Window TZEP_GA_X11Session::Focus() {
     Window focus = None;
     int revert = 0;

@@ -37,6 +37,14 @@ public:
     TZEP_X11_Window Focus();
     // The window and its ancestors below the root, innermost first.
     QList<TZEP_X11_Window> Lineage(TZEP_X11_Window AWindow);
+    // The whole screen as it shows now, 32-bit pixels 0xffRRGGBB row by row; empty when the
+    // server does not hand it out.
+    struct TBild {
+        int Breite = 0;
+        int Hoehe = 0;
+        QByteArray Pixel;
+    };
+    TBild Bildschirm();
     // The innermost window that is shown at a point of the screen; 0 for the bare root.
     TZEP_X11_Window WindowAt(QPoint APoint);
 

@@ -209,6 +209,18 @@ TEST_F(PlayerOnX11, AWaitTimesOutWithinItsTimeoutAndEndsTheProgram) {
     EXPECT_LT(FElapsedMs, 10000) << "the failed run hung";
     ASSERT_GT(Pid(QStringLiteral("plon")), 0);
     EXPECT_FALSE(Runs(Pid(QStringLiteral("plon"))));
+
+    // The picture was taken while PLON's window still showed, before the run ended it.
+    const TZEP_GA_Bildschirm bild = FPlayer.TakeFehlerBildschirm();
+    ASSERT_GT(bild.Breite, 0);
+    ASSERT_EQ(bild.Pixel.size(), qsizetype{bild.Breite} * bild.Hoehe * 4);
+    const QByteArray ersterPixel = bild.Pixel.left(4);
+    bool gezeichnet = false;
+    for (qsizetype i = 0; i < bild.Pixel.size() && !gezeichnet; i += 4) {
+        gezeichnet = bild.Pixel.mid(i, 4) != ersterPixel;
+    }
+    EXPECT_TRUE(gezeichnet) << "the screen shows nothing but its background";
+    EXPECT_TRUE(FPlayer.TakeFehlerBildschirm().IsEmpty());
 }
 
 TEST_F(PlayerOnX11, AWaitForAWindowNoProgramShowsTimesOut) {

@@ -1,0 +1,223 @@
+#include "zep_run_history.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "vko_database.h"
+#include "vko_info.h"
+#include "vko_statement.h"
+
+namespace {
+
+constexpr const char* CTabelle = "ZEP_AUSFUEHRUNG";
+
+constexpr const char* CSchema = R"sql(
+CREATE TABLE IF NOT EXISTS ZEP_AUSFUEHRUNG (
+    ID INTEGER PRIMARY KEY AUTOINCREMENT,
+    PROGRAMM TEXT NOT NULL COLLATE NOCASE,
+    NAME_KEY TEXT NOT NULL COLLATE NOCASE,
+    START TEXT NOT NULL,
+    ENDE TEXT NOT NULL,
+    ERGEBNIS INTEGER NOT NULL,
+    EXITCODE INTEGER NOT NULL,
+    SCHRITT INTEGER NOT NULL,
+    MELDUNG TEXT NOT NULL,
+    TOKENWERTE TEXT NOT NULL,
+    BILD TEXT NOT NULL DEFAULT '',
+    BILD_BYTES INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX IF NOT EXISTS ZEP_AUSFUEHRUNG_MANDOREL ON ZEP_AUSFUEHRUNG (PROGRAMM, NAME_KEY, ID);
+)sql";
+
+const QString CZeitFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+
+QString ZeitText(const QDateTime& AZeit) {
+    return AZeit.toString(CZeitFormat);
+}
+
+QString WerteText(const QList<QPair<QString, QString>>& AWerte) {
+    QJsonArray paare;
+    for (const auto& [token, wert] : AWerte) {
+        paare.append(QJsonArray{token, wert});
+    }
+    return QString::fromUtf8(QJsonDocument(paare).toJson(QJsonDocument::Compact));
+}
+
+QList<QPair<QString, QString>> WerteAus(const QString& AText) {
+    QList<QPair<QString, QString>> werte;
+    for (const QJsonValue& paar : QJsonDocument::fromJson(AText.toUtf8()).array()) {
+        werte.append({paar.toArray().at(0).toString(), paar.toArray().at(1).toString()});
+    }
+    return werte;
+}
+
+void BildLoeschen(const QString& APath) {
+    if (!APath.isEmpty() && QFileInfo::exists(APath) && !QFile::remove(APath)) {
+        VKOInfo().WriteTextWithStamp(
+            QStringLiteral("Das Bild „%1“ einer alten Ausführung lässt sich nicht löschen.")
+                .arg(QDir::toNativeSeparators(APath)));
+    }
+}
+
+}  // namespace
+
+QString TZEP_RunEntry::ErgebnisText(TZEP_RunErgebnis AErgebnis) {
+    switch (AErgebnis) {
+        case TZEP_RunErgebnis::Gespielt:
+            return QStringLiteral("gespielt");
+        case TZEP_RunErgebnis::Fehlgeschlagen:
+            return QStringLiteral("fehlgeschlagen");
+        case TZEP_RunErgebnis::NichtGefunden:
+            return QStringLiteral("nicht gefunden");
+    }
+    return QString();
+}
+
+TZEP_RunHistory::TZEP_RunHistory() : TZEP_RunHistory(TVKO_Database::DefaultPath()) {}
+
+TZEP_RunHistory::TZEP_RunHistory(const QString& ADatabasePath) try
+    : FDatabase(std::make_unique<TVKO_Database>(ADatabasePath)) {
+    FDatabase->EnsureSchema(CTabelle, CSchema);
+} catch (...) {
+    RethrowRegistered("TZEP_RunHistory.Create");
+}
+
+TZEP_RunHistory::~TZEP_RunHistory() = default;
+
+void TZEP_RunHistory::SetGrenzen(int AMaxEintraege, qint64 AMaxBildBytes) {
+    FMaxEintraege = AMaxEintraege;
+    FMaxBildBytes = AMaxBildBytes;
+}
+
+QString TZEP_RunHistory::BildOrdner() const try {
+    return QFileInfo(FDatabase->Path()).absolutePath() + QStringLiteral("/ausfuehrungen");
+} catch (...) {
+    RethrowRegistered("TZEP_RunHistory.BildOrdner");
+}
+
+qint64 TZEP_RunHistory::Add(const TZEP_RunEntry& AEntry) try {
+    qint64 id = 0;
+    {
+        TVKO_Statement schreiben(*FDatabase,
+                                 "INSERT INTO ZEP_AUSFUEHRUNG (PROGRAMM, NAME_KEY, START, ENDE, "
+                                 "ERGEBNIS, EXITCODE, SCHRITT, MELDUNG, TOKENWERTE) VALUES (?1, "
+                                 "?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+        const TVKO_StatementReset reset(schreiben);
+        schreiben.Bind(1, AEntry.Programm);
+        schreiben.Bind(2, AEntry.NameKey);
+        schreiben.Bind(3, ZeitText(AEntry.Start));
+        schreiben.Bind(4, ZeitText(AEntry.Ende));
+        schreiben.Bind(5, static_cast<qint64>(AEntry.Ergebnis));
+        schreiben.Bind(6, static_cast<qint64>(AEntry.ExitCode));
+        schreiben.Bind(7, static_cast<qint64>(AEntry.Schritt));
+        schreiben.Bind(8, AEntry.Meldung);
+        schreiben.Bind(9, WerteText(AEntry.TokenWerte));
+        schreiben.Step();
+        id = FDatabase->LastInsertId();
+    }
+    Beschraenken(AEntry.Programm, AEntry.NameKey);
+    return id;
+} catch (...) {
+    RethrowRegistered("TZEP_RunHistory.Add");
+}
+
+void TZEP_RunHistory::SetBild(qint64 AId, const QString& APath, qint64 APictureBytes) try {
+    {
+        TVKO_Statement schreiben(
+            *FDatabase, "UPDATE ZEP_AUSFUEHRUNG SET BILD = ?2, BILD_BYTES = ?3 WHERE ID = ?1");
+        const TVKO_StatementReset reset(schreiben);
+        schreiben.Bind(1, AId);
+        schreiben.Bind(2, APath);
+        schreiben.Bind(3, APictureBytes);
+        schreiben.Step();
+    }
+    BilderBeschraenken();
+} catch (...) {
+    RethrowRegistered("TZEP_RunHistory.SetBild");
+}
+
+// The oldest entries of the Mandorel beyond the bound go, with their pictures.
+void TZEP_RunHistory::Beschraenken(const QString& AProgramm, const QString& ANameKey) {
+    QList<QPair<qint64, QString>> alte;
+    {
+        TVKO_Statement lesen(*FDatabase,
+                             "SELECT ID, BILD FROM ZEP_AUSFUEHRUNG WHERE PROGRAMM = ?1 AND "
+                             "NAME_KEY = ?2 ORDER BY ID DESC LIMIT -1 OFFSET ?3");
+        const TVKO_StatementReset reset(lesen);
+        lesen.Bind(1, AProgramm);
+        lesen.Bind(2, ANameKey);
+        lesen.Bind(3, static_cast<qint64>(FMaxEintraege));
+        while (lesen.Step()) {
+            alte.append({lesen.Integer(0), lesen.Text(1)});
+        }
+    }
+    if (alte.isEmpty()) {
+        return;
+    }
+    TVKO_Statement loeschen(*FDatabase, "DELETE FROM ZEP_AUSFUEHRUNG WHERE ID = ?1");
+    for (const auto& [id, bild] : alte) {
+        const TVKO_StatementReset reset(loeschen);
+        loeschen.Bind(1, id);
+        loeschen.Step();
+        BildLoeschen(bild);
+    }
+}
+
+// The pictures of the oldest entries go until the rest fit the bound; the entries stay.
+void TZEP_RunHistory::BilderBeschraenken() {
+    QList<QPair<qint64, QString>> bilder;
+    qint64 summe = 0;
+    {
+        TVKO_Statement lesen(*FDatabase,
+                             "SELECT ID, BILD, BILD_BYTES FROM ZEP_AUSFUEHRUNG WHERE BILD <> '' "
+                             "ORDER BY ID DESC");
+        const TVKO_StatementReset reset(lesen);
+        while (lesen.Step()) {
+            summe += lesen.Integer(2);
+            if (summe > FMaxBildBytes) {
+                bilder.append({lesen.Integer(0), lesen.Text(1)});
+            }
+        }
+    }
+    TVKO_Statement vergessen(*FDatabase,
+                             "UPDATE ZEP_AUSFUEHRUNG SET BILD = '', BILD_BYTES = 0 WHERE ID = ?1");
+    for (const auto& [id, bild] : bilder) {
+        const TVKO_StatementReset reset(vergessen);
+        vergessen.Bind(1, id);
+        vergessen.Step();
+        BildLoeschen(bild);
+    }
+}
+
+QList<TZEP_RunEntry> TZEP_RunHistory::Entries(const QString& AProgramm,
+                                              const QString& ANameKey) const try {
+    TVKO_Statement lesen(*FDatabase,
+                         "SELECT ID, PROGRAMM, NAME_KEY, START, ENDE, ERGEBNIS, EXITCODE, "
+                         "SCHRITT, MELDUNG, TOKENWERTE, BILD FROM ZEP_AUSFUEHRUNG WHERE "
+                         "PROGRAMM = ?1 AND NAME_KEY = ?2 ORDER BY ID DESC");
+    const TVKO_StatementReset reset(lesen);
+    lesen.Bind(1, AProgramm);
+    lesen.Bind(2, ANameKey);
+    QList<TZEP_RunEntry> entries;
+    while (lesen.Step()) {
+        TZEP_RunEntry entry;
+        entry.Id = lesen.Integer(0);
+        entry.Programm = lesen.Text(1);
+        entry.NameKey = lesen.Text(2);
+        entry.Start = QDateTime::fromString(lesen.Text(3), CZeitFormat);
+        entry.Ende = QDateTime::fromString(lesen.Text(4), CZeitFormat);
+        entry.Ergebnis = static_cast<TZEP_RunErgebnis>(lesen.Integer(5));
+        entry.ExitCode = static_cast<int>(lesen.Integer(6));
+        entry.Schritt = static_cast<int>(lesen.Integer(7));
+        entry.Meldung = lesen.Text(8);
+        entry.TokenWerte = WerteAus(lesen.Text(9));
+        entry.Bild = lesen.Text(10);
+        entries.append(entry);
+    }
+    return entries;
+} catch (...) {
+    RethrowRegistered("TZEP_RunHistory.Entries");
+}

@@ -1,0 +1,194 @@
+#include <QDir>
+#include <QFile>
+
+#include "md_gui_controller.h"
+#include "md_process_support.h"
+#include "md_recording_progress.h"
+#include "md_store_fixture.h"
+#include "vko_database.h"
+#include "vko_info.h"
+#include "vko_statement.h"
+#include "zep_run_history.h"
+
+namespace {
+
+const QString CKennwort = QStringLiteral("Geh31m!");
+
+// Keeps the raw pixels; the format of the picture is the window library's business.
+class TRawWriter : public IZEP_BildWriter {
+public:
+    qint64 WritePng(const TZEP_GA_Bildschirm& ABild, const QString& APath) override {
+        WriteFileBytes(APath, ABild.Pixel);
+        return ABild.Pixel.size();
+    }
+};
+
+class RunHistoryTest : public TStoreTest {
+protected:
+    RunHistoryTest() {
+        auto mandorel = Mandorel(QStringLiteral("Monatsliste"), {QStringLiteral("PLON_ZEITRAUM"),
+                                                                 QStringLiteral("PLON_ANMELDUNG")});
+        mandorel->TokenValues().insert(QStringLiteral("#BIS#"), QStringLiteral("#HEUTE#"));
+        mandorel->TokenValues().insert(QStringLiteral("#KENNWORT#"), CKennwort);
+        Store(std::move(mandorel));
+    }
+
+    std::unique_ptr<TZEP_MD_GUI_Controller_Impl> Controller(const char* AReport) {
+        auto controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
+            NewPlayer(),
+            QStringList{QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+                        QStringLiteral("-REPORT:") + QString::fromUtf8(AReport)},
+            std::make_unique<TRecordingProgress>(std::make_shared<TRecordingProgress::TShared>()));
+        controller->SetBildWriter(std::make_unique<TRawWriter>());
+        return controller;
+    }
+
+    // Runs unattended and answers the error text of a failed run.
+    QString AutoExecute(const char* AReport, TZEP_MD_AutoExecuteErgebnis AErwartet) {
+        auto controller = Controller(AReport);
+        QString fehler;
+        try {
+            controller->Mandorel_AutoExecute();
+        } catch (...) {
+            fehler = VKOInfo().FehlerInfo(std::current_exception()).Text;
+            VKOInfo().ResetErrorSpezNoWrite();
+        }
+        EXPECT_EQ(controller->AutoExecuteErgebnis(), AErwartet) << fehler.toStdString();
+        return fehler;
+    }
+
+    QList<TZEP_RunEntry> Entries(const QString& ANameKey) {
+        return TZEP_RunHistory(DatabaseIn(FHome)).Entries(QStringLiteral("PLON"), ANameKey);
+    }
+
+    // Every text the history table holds, whatever its column.
+    QString TableText() {
+        TVKO_Database database(DatabaseIn(FHome));
+        TVKO_Statement alles(database,
+                             "SELECT group_concat(PROGRAMM || NAME_KEY || MELDUNG || TOKENWERTE "
+                             "|| BILD, '|') FROM ZEP_AUSFUEHRUNG");
+        alles.Step();
+        return alles.Text(0);
+    }
+};
+
+}  // namespace
+
+TEST_F(RunHistoryTest, PlayedFailedAndNotFoundRunsEachLeaveTheirEntry) {
+    AutoExecute("MONATSLISTE", TZEP_MD_AutoExecuteErgebnis::Gespielt);
+
+    FPlayed->FailWith = QStringLiteral("Das Fenster „PLON ") + CKennwort +
+                        QStringLiteral("“ erschien nicht innerhalb von 5 s.");
+    FPlayed->FailAtStep = 4;
+    FPlayed->FailScreen = TZEP_GA_Bildschirm{2, 1, QByteArray(8, '\x7f')};
+    const QString fehler = AutoExecute("Monatsliste", TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen);
+    EXPECT_TRUE(fehler.contains(QStringLiteral("erschien nicht"))) << fehler.toStdString();
+
+    AutoExecute("Jahresliste", TZEP_MD_AutoExecuteErgebnis::NichtGefunden);
+
+    // A test run from the window is recorded as well.
+    FPlayed->FailWith.clear();
+    auto window = Controller("");
+    window->Enum_Mandorele([](TZEP_MD_Mandorel&) {});
+    window->Select_Mandorel(QStringLiteral("Monatsliste"), QStringLiteral("PLON"));
+    window->ExecuteSelectedReport();
+
+    const QList<TZEP_RunEntry> runs = window->Ausfuehrungen_SelectedReport();
+    ASSERT_EQ(runs.size(), 3);
+    EXPECT_GT(runs[0].Id, runs[1].Id);
+    EXPECT_EQ(runs[0].Ergebnis, TZEP_RunErgebnis::Gespielt);
+    const TZEP_RunEntry& fehlgeschlagen = runs[1];
+    EXPECT_EQ(fehlgeschlagen.Ergebnis, TZEP_RunErgebnis::Fehlgeschlagen);
+    EXPECT_EQ(fehlgeschlagen.ExitCode, 1);
+    EXPECT_EQ(fehlgeschlagen.Schritt, 4);
+    EXPECT_TRUE(fehlgeschlagen.Meldung.contains(QStringLiteral("erschien nicht")));
+    EXPECT_EQ(FileBytes(fehlgeschlagen.Bild), QByteArray(8, '\x7f'));
+    EXPECT_FALSE(fehlgeschlagen.Bild.contains(CKennwort));
+    EXPECT_TRUE(fehlgeschlagen.Bild.startsWith(FHome.DataFolder()));
+    EXPECT_TRUE(runs[0].Bild.isEmpty());
+    const TZEP_RunEntry& gespielt = runs[2];
+    EXPECT_TRUE(gespielt.Bild.isEmpty());
+    EXPECT_EQ(gespielt.ExitCode, 0);
+    EXPECT_EQ(gespielt.Schritt, 0);
+    EXPECT_EQ(gespielt.Start, QDateTime(QDate(2025, 1, 15), QTime(10, 30)));
+    EXPECT_EQ(gespielt.Ende, gespielt.Start);
+    const QList<QPair<QString, QString>> werte{
+        {QStringLiteral("#BIS#"), QStringLiteral("15.01.2025")},
+        {QStringLiteral("#KENNWORT#"), QStringLiteral("***")},
+        {QStringLiteral("#VON#"), QStringLiteral("01.02.2025")}};
+    EXPECT_EQ(gespielt.TokenWerte, werte);
+    EXPECT_EQ(fehlgeschlagen.TokenWerte, werte);
+
+    const QList<TZEP_RunEntry> nichtGefunden = Entries(QStringLiteral("JAHRESLISTE"));
+    ASSERT_EQ(nichtGefunden.size(), 1);
+    EXPECT_EQ(nichtGefunden[0].Ergebnis, TZEP_RunErgebnis::NichtGefunden);
+    EXPECT_EQ(nichtGefunden[0].ExitCode, 2);
+    EXPECT_TRUE(nichtGefunden[0].TokenWerte.isEmpty());
+
+    EXPECT_FALSE(TableText().contains(CKennwort)) << TableText().toStdString();
+}
+
+TEST_F(RunHistoryTest, AHistoryThatCannotBeWrittenChangesNoRunAndCostsALogLine) {
+    TZEP_RunHistory(DatabaseIn(FHome)).Entries(QString(), QString());
+    TVKO_Database(DatabaseIn(FHome))
+        .Execute(
+            "CREATE TRIGGER NUR_LESEN BEFORE INSERT ON ZEP_AUSFUEHRUNG BEGIN SELECT "
+            "RAISE(ABORT, 'schreibgeschützt'); END",
+            QStringLiteral("Test"));
+
+    AutoExecute("MONATSLISTE", TZEP_MD_AutoExecuteErgebnis::Gespielt);
+    FPlayed->FailWith = QStringLiteral("Das Fenster „PLON“ erschien nicht.");
+    const QString fehler = AutoExecute("MONATSLISTE", TZEP_MD_AutoExecuteErgebnis::Fehlgeschlagen);
+    EXPECT_TRUE(fehler.contains(QStringLiteral("erschien nicht"))) << fehler.toStdString();
+    AutoExecute("JAHRESLISTE", TZEP_MD_AutoExecuteErgebnis::NichtGefunden);
+
+    EXPECT_EQ(FHome.ReadLog().count(QStringLiteral("nicht im Protokoll der Ausführungen")), 3)
+        << FHome.ReadLog().toStdString();
+    EXPECT_TRUE(Entries(QStringLiteral("MONATSLISTE")).isEmpty());
+    EXPECT_EQ(FPlayed->Played.size(), 1u);
+}
+
+TEST_F(RunHistoryTest, RetentionDropsTheOldestEntriesThenTheOldestPictures) {
+    TZEP_RunHistory history(DatabaseIn(FHome));
+    history.SetGrenzen(3, 250);
+    const auto add = [&history](const char* ANameKey) {
+        TZEP_RunEntry entry;
+        entry.Programm = QStringLiteral("PLON");
+        entry.NameKey = QString::fromUtf8(ANameKey);
+        entry.Ergebnis = TZEP_RunErgebnis::Fehlgeschlagen;
+        return history.Add(entry);
+    };
+    const auto picture = [&](qint64 AId) {
+        QDir().mkpath(history.BildOrdner());
+        const QString path = history.BildOrdner() + QStringLiteral("/%1.png").arg(AId);
+        WriteFileBytes(path, QByteArray(100, 'x'));
+        history.SetBild(AId, path, 100);
+        return path;
+    };
+
+    const qint64 ersteB = add("B");
+    const QString bildErste = picture(add("A"));
+    QList<qint64> a;
+    for (int i = 0; i < 3; ++i) {
+        a.append(add("A"));
+    }
+    // The first entry of A went, and its picture with it.
+    EXPECT_FALSE(QFile::exists(bildErste));
+    const QString bild1 = picture(a[0]);
+    const QString bild2 = picture(a[1]);
+    const QString bild3 = picture(a[2]);
+    EXPECT_FALSE(QFile::exists(bild1));
+    EXPECT_TRUE(QFile::exists(bild2));
+    EXPECT_TRUE(QFile::exists(bild3));
+
+    const QList<TZEP_RunEntry> entries =
+        history.Entries(QStringLiteral("PLON"), QStringLiteral("A"));
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0].Id, a[2]);
+    EXPECT_EQ(entries[2].Id, a[0]);
+    EXPECT_TRUE(entries[2].Bild.isEmpty());
+    EXPECT_EQ(entries[0].Bild, bild3);
+    const QList<TZEP_RunEntry> b = history.Entries(QStringLiteral("plon"), QStringLiteral("b"));
+    ASSERT_EQ(b.size(), 1);
+    EXPECT_EQ(b[0].Id, ersteB);
+}

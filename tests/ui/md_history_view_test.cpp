@@ -1,0 +1,144 @@
+#include <QDateEdit>
+#include <QDialog>
+#include <QDockWidget>
+#include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "md_gui_ausfuehrungen.h"
+#include "md_main_fixture.h"
+#include "md_process_support.h"
+#include "md_processor.h"
+#include "vko_info.h"
+#include "vko_simplemask.h"
+#include "zep_run_history.h"
+
+namespace {
+
+const QString CKennwort = QStringLiteral("Geh31m!");
+
+class HistoryViewTest : public MainWindowTest {
+protected:
+    HistoryViewTest() {
+        TZEP_MD_Processor store(std::make_unique<TRecordingPlayer>(FPlayed));
+        store.Load_Reports();
+        auto mandorel =
+            TZEP_MD_Mandorel::CreateNew(QStringLiteral("Kundenliste"), QStringLiteral("KUDRE"));
+        mandorel->SetAuswertungs_Beschreibung(QStringLiteral("Beschreibung"));
+        mandorel->SetAuswertungs_Grund(QStringLiteral("Grund"));
+        mandorel->Sequence().SetTargetProgramFile(QStringLiteral("KUDRE.EXE"));
+        for (const char* step : {"KUDRE_START", "KUDRE_ANMELDUNG", "KUDRE_STICHTAG"}) {
+            mandorel->Sequence().Append(
+                TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QString::fromLatin1(step)});
+        }
+        mandorel->TokenValues().insert(QStringLiteral("#KENNWORT#"), CKennwort);
+        mandorel->TokenValues().insert(QStringLiteral("#STICHTAG#"),
+                                       QStringLiteral("#MONAT_NAECHSTER_ANFANG#"));
+        EXPECT_TRUE(store.Add_Mandorel(mandorel, nullptr));
+        store.Save_Reports();
+    }
+
+    QStringList HistoryRows() const {
+        QStringList rows;
+        auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            rows << list->topLevelItem(i)->text(2) + QLatin1Char('/') +
+                        list->topLevelItem(i)->text(5);
+        }
+        return rows;
+    }
+};
+
+}  // namespace
+
+TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
+    Open();
+    EXPECT_TRUE(HistoryRows().isEmpty());
+    SelectInList(QStringLiteral("Kundenliste"));
+    Click(QStringLiteral("btnTestlauf"));
+    FPlayed->FailWith = QStringLiteral("Das Fenster „KUDRE“ erschien nicht.");
+    FPlayed->FailAtStep = 2;
+    Click(QStringLiteral("btnTestlauf"));
+    EXPECT_EQ(Meldungen(), QList<int>{1010});
+    EXPECT_EQ(HistoryRows(),
+              (QStringList{QStringLiteral("fehlgeschlagen/"), QStringLiteral("gespielt/")}));
+
+    auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
+    list->setCurrentItem(list->topLevelItem(0));
+    const QString details = Find<QPlainTextEdit>(QStringLiteral("memDetails"))->toPlainText();
+    EXPECT_TRUE(details.contains(QStringLiteral("erschien nicht"))) << details.toStdString();
+    EXPECT_TRUE(details.contains(QStringLiteral("#KENNWORT# = ***"))) << details.toStdString();
+    EXPECT_FALSE(details.contains(CKennwort));
+
+    // The picture of the failed run opens from its row.
+    TZEP_RunHistory history(DatabaseIn(FHome));
+    const qint64 id = history.Entries(QStringLiteral("KUDRE"), QStringLiteral("KUNDENLISTE"))[0].Id;
+    QDir().mkpath(history.BildOrdner());
+    const QString bild = history.BildOrdner() + QStringLiteral("/bild.png");
+    QImage bildschirm(64, 48, QImage::Format_RGB32);
+    bildschirm.fill(Qt::darkBlue);
+    ASSERT_TRUE(bildschirm.save(bild));
+    history.SetBild(id, bild, QFileInfo(bild).size());
+    static_cast<TZEP_MD_Ausfuehrungen_Frm*>(
+        Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm")))
+        ->LoadAusfuehrungen();
+    EXPECT_EQ(HistoryRows().first(), QStringLiteral("fehlgeschlagen/öffnen"));
+    Q_EMIT list->itemActivated(list->topLevelItem(0), 0);
+    auto* fenster = FWindow->findChild<QDialog*>(QStringLiteral("dlgBild"));
+    ASSERT_NE(fenster, nullptr);
+    EXPECT_EQ(fenster->findChild<QLabel*>(QStringLiteral("lblBild"))->pixmap().size(),
+              QSize(64, 48));
+    fenster->close();
+}
+
+TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
+    Open();
+    Click(QStringLiteral("btnVorschau"));
+    EXPECT_EQ(Meldungen(), QList<int>{1014});
+    SelectInList(QStringLiteral("Kundenliste"));
+    Click(QStringLiteral("btnVorschau"));
+    auto* vorschau = FWindow->findChild<QDialog*>(QStringLiteral("dlgVorschau"));
+    ASSERT_NE(vorschau, nullptr);
+    EXPECT_TRUE(vorschau->isVisible());
+    EXPECT_EQ(vorschau->findChild<QDateEdit*>(QStringLiteral("edDatum"))->date(),
+              QDate::currentDate());
+    vorschau->findChild<QDateEdit*>(QStringLiteral("edDatum"))->setDate(QDate(2024, 2, 29));
+    auto* zeilen = vorschau->findChild<QTreeWidget*>(QStringLiteral("vrVorschau"));
+    QStringList aktionen;
+    for (int i = 0; i < zeilen->topLevelItemCount(); ++i) {
+        aktionen << zeilen->topLevelItem(i)->text(1);
+    }
+    EXPECT_EQ(aktionen.size(), 6) << aktionen.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(aktionen.contains(QStringLiteral("Text eingeben: „***“")));
+    EXPECT_TRUE(aktionen.contains(QStringLiteral("Text eingeben: „01.03.2024“")));
+    EXPECT_FALSE(aktionen.join(QString()).contains(CKennwort));
+    EXPECT_TRUE(FPlayed->Played.empty());
+    EXPECT_TRUE(TZEP_RunHistory(DatabaseIn(FHome))
+                    .Entries(QStringLiteral("KUDRE"), QStringLiteral("KUNDENLISTE"))
+                    .isEmpty());
+}
+
+TEST_F(HistoryViewTest, ALayoutSavedWithoutTheHistoryStillRestoresIt) {
+    {
+        QMainWindow frueher;
+        for (const char* key :
+             {"{C5D03F4C-3C55-4402-A3EE-03CF4E539913}", "{EE0205E4-BFD7-4EE4-A791-A05AF04CD867}"}) {
+            auto* dock = new QDockWidget(&frueher);
+            dock->setObjectName(QString::fromLatin1(key));
+            frueher.addDockWidget(Qt::LeftDockWidgetArea, dock);
+        }
+        TSimpleMask(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                    QStringLiteral("MASKCFG"), VKOInfo().VKOInfoTerminalID())
+            .WriteLocal(QStringLiteral("DOCKINGLAYOUT"),
+                        QString::fromLatin1(frueher.saveState(1).toBase64()));
+    }
+    Open();
+    auto* dock = FWindow->findChild<QDockWidget*>(
+        TZEP_MD_Ausfuehrungen_Frm::Docking_Key().toString(QUuid::WithBraces).toUpper());
+    ASSERT_NE(dock, nullptr);
+    EXPECT_EQ(dock->windowTitle(), QStringLiteral("Ausführungen"));
+    EXPECT_TRUE(dock->isVisible());
+    EXPECT_NE(FWindow->dockWidgetArea(dock), Qt::NoDockWidgetArea);
+}

@@ -1,0 +1,144 @@
+#include "md_gui_ausfuehrungen.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "md_gui_controller_intf.h"
+#include "md_run_guarded.h"
+#include "vko_info.h"
+
+namespace {
+
+const QString CZeit = QStringLiteral("dd.MM.yyyy hh:mm:ss");
+
+}  // namespace
+
+TZEP_MD_Ausfuehrungen_Frm::TZEP_MD_Ausfuehrungen_Frm(TZEP_MD_GUI_Controller& AController,
+                                                     QWidget* AOwner) try
+    : TZEP_MD_FrameOf(AController, AOwner) {
+    setObjectName(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* teilung = new QSplitter(Qt::Vertical, this);
+    vrAusfuehrungen = new QTreeWidget(teilung);
+    vrAusfuehrungen->setObjectName(QStringLiteral("vrAusfuehrungen"));
+    vrAusfuehrungen->setAccessibleName(View_Caption());
+    vrAusfuehrungen->setRootIsDecorated(false);
+    vrAusfuehrungen->setUniformRowHeights(true);
+    vrAusfuehrungen->setHeaderLabels({QStringLiteral("Start"), QStringLiteral("Ende"),
+                                      QStringLiteral("Ergebnis"), QStringLiteral("Exit-Code"),
+                                      QStringLiteral("Schritt"), QStringLiteral("Bild")});
+    vrAusfuehrungen->header()->setStretchLastSection(true);
+    memDetails = new QPlainTextEdit(teilung);
+    memDetails->setObjectName(QStringLiteral("memDetails"));
+    memDetails->setReadOnly(true);
+    layout->addWidget(teilung);
+    connect(vrAusfuehrungen, &QTreeWidget::currentItemChanged, this, [this] {
+        RunGuarded("TZEP_MD_Ausfuehrungen_Frm.vrAusfuehrungenCurrentChanged",
+                   [this] { vrAusfuehrungenCurrentChanged(); });
+    });
+    connect(vrAusfuehrungen, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* AItem) {
+        RunGuarded("TZEP_MD_Ausfuehrungen_Frm.BildZeigen",
+                   [this, AItem] { BildZeigen(vrAusfuehrungen->indexOfTopLevelItem(AItem)); });
+    });
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.Create");
+}
+
+QString TZEP_MD_Ausfuehrungen_Frm::View_Caption() {
+    return QStringLiteral("Ausführungen");
+}
+
+QUuid TZEP_MD_Ausfuehrungen_Frm::Docking_Key() {
+    return QUuid(QStringLiteral("{6B1F2C7E-9A43-4D8B-B7E2-3C51A0D4F9A6}"));
+}
+
+void TZEP_MD_Ausfuehrungen_Frm::Initialize() try { LoadAusfuehrungen(); } catch (...) {
+    RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.Initialize");
+}
+
+void TZEP_MD_Ausfuehrungen_Frm::Notification_ReportChanged() try {
+    LoadAusfuehrungen();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.Notification_ReportChanged");
+}
+
+void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
+    // The rows go while the list rebuilds; no row may be read meanwhile.
+    const QSignalBlocker blocker(vrAusfuehrungen);
+    vrAusfuehrungen->clear();
+    memDetails->clear();
+    try {
+        FEntries = Controller().Ausfuehrungen_SelectedReport();
+    } catch (...) {
+        FEntries.clear();
+        memDetails->setPlainText(VKOInfo().FehlerInfo(std::current_exception()).Text);
+        VKOInfo().ResetErrorSpezNoWrite();
+    }
+    for (const TZEP_RunEntry& entry : FEntries) {
+        auto* zeile = new QTreeWidgetItem(vrAusfuehrungen);
+        zeile->setText(0, entry.Start.toString(CZeit));
+        zeile->setText(1, entry.Ende.toString(CZeit));
+        zeile->setText(2, TZEP_RunEntry::ErgebnisText(entry.Ergebnis));
+        zeile->setText(3, QString::number(entry.ExitCode));
+        zeile->setText(4, entry.Schritt > 0 ? QString::number(entry.Schritt) : QString());
+        zeile->setText(5, entry.Bild.isEmpty() ? QString() : QStringLiteral("öffnen"));
+    }
+    for (int spalte = 0; spalte < 5; ++spalte) {
+        vrAusfuehrungen->resizeColumnToContents(spalte);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.LoadAusfuehrungen");
+}
+
+void TZEP_MD_Ausfuehrungen_Frm::vrAusfuehrungenCurrentChanged() {
+    const int row = vrAusfuehrungen->indexOfTopLevelItem(vrAusfuehrungen->currentItem());
+    if (row < 0 || row >= FEntries.size()) {
+        memDetails->clear();
+        return;
+    }
+    const TZEP_RunEntry& entry = FEntries.at(row);
+    QStringList zeilen;
+    if (!entry.Meldung.isEmpty()) {
+        zeilen << entry.Meldung << QString();
+    }
+    for (const auto& [token, wert] : entry.TokenWerte) {
+        zeilen << token + QStringLiteral(" = ") + wert;
+    }
+    memDetails->setPlainText(zeilen.join(QLatin1Char('\n')));
+}
+
+void TZEP_MD_Ausfuehrungen_Frm::BildZeigen(int ARow) {
+    if (ARow < 0 || ARow >= FEntries.size() || FEntries.at(ARow).Bild.isEmpty()) {
+        return;
+    }
+    const QString path = FEntries.at(ARow).Bild;
+    const QPixmap bild(path);
+    if (bild.isNull()) {
+        throw EVKO_Error(QStringLiteral("Das Bild „%1“ der Ausführung lässt sich nicht öffnen.")
+                             .arg(QDir::toNativeSeparators(path)));
+    }
+    auto* fenster = new QDialog(this);
+    fenster->setObjectName(QStringLiteral("dlgBild"));
+    fenster->setAttribute(Qt::WA_DeleteOnClose);
+    fenster->setWindowTitle(QStringLiteral("Ausführung vom ") +
+                            FEntries.at(ARow).Start.toString(CZeit));
+    auto* layout = new QVBoxLayout(fenster);
+    auto* flaeche = new QScrollArea(fenster);
+    auto* anzeige = new QLabel(flaeche);
+    anzeige->setObjectName(QStringLiteral("lblBild"));
+    anzeige->setPixmap(bild);
+    flaeche->setWidget(anzeige);
+    layout->addWidget(flaeche);
+    fenster->resize(qMin(bild.width() + 40, 1000), qMin(bild.height() + 40, 800));
+    fenster->show();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+
+#include "md_gui_frame_base.h"
+#include "md_gui_listener.h"
+#include "zep_run_history.h"
+
+class QPlainTextEdit;
+class QTreeWidget;
+
+// "Ausführungen": the recorded runs of the selected Mandorel, newest first, with the message
+// and token values of the chosen run; a run's screen picture opens from its row.
+class TZEP_MD_Ausfuehrungen_Frm : public TZEP_MD_FrameOf<TZEP_MD_Ausfuehrungen_Frm>,
+                                  public IZEP_MD_SelectedReportChanged {
+public:
+    explicit TZEP_MD_Ausfuehrungen_Frm(TZEP_MD_GUI_Controller& AController,
+                                       QWidget* AOwner = nullptr);
+
+    static QString View_Caption();
+    static QUuid Docking_Key();
+
+    void Initialize() override;
+    void Notification_ReportChanged() override;
+    // A history that cannot be read says why in the view; the selection goes on regardless.
+    void LoadAusfuehrungen();
+
+private:
+    void vrAusfuehrungenCurrentChanged();
+    void BildZeigen(int ARow);
+
+    QTreeWidget* vrAusfuehrungen = nullptr;
+    QPlainTextEdit* memDetails = nullptr;
+    QList<TZEP_RunEntry> FEntries;
+};
