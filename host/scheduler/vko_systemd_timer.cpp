@@ -1,6 +1,5 @@
 #include "vko_systemd_timer.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -12,6 +11,7 @@
 #include "vko_info.h"
 #include "vko_oncalendar.h"
 #include "vko_planmani.h"
+#include "vko_program_file.h"
 
 namespace {
 
@@ -64,7 +64,8 @@ TVKO_SystemdTimer::TVKO_SystemdTimer(QString AUnitOrdner, QString AProgramm)
                       QStringLiteral("/systemd/user");
     }
     if (FProgramm.isEmpty()) {
-        FProgramm = QCoreApplication::applicationDirPath() + QStringLiteral("/quandrix");
+        // The program that plans runs them: an installed one from where it is installed.
+        FProgramm = VKO_ProgramFile();
     }
 }
 
