@@ -74,13 +74,14 @@ void MD_Fuzz_MandorelStream(const QByteArray& ABytes) {
     // What was read once is written and read again to the same stream.
     const QByteArray first = Written([&](QIODevice& AStream) { mandorel.SaveToStream(AStream); });
     TZEP_MD_Mandorel again;
-    bool loaded = false;
+    bool againHasStep = false;
     Require(ReadsWithoutError(first,
                               [&](QIODevice& AStream) {
-                                  loaded = again.LoadFromStream(AStream, QString(), QString());
-                              }) &&
-                loaded,
+                                  againHasStep =
+                                      again.LoadFromStream(AStream, QString(), QString());
+                              }),
             "a written Mandorel does not read back");
+    Require(againHasStep == hasStep, "a written Mandorel reads back with other steps");
     const QByteArray second = Written([&](QIODevice& AStream) { again.SaveToStream(AStream); });
     Require(first == second, "a Mandorel changes on its second round trip");
 }
