@@ -119,26 +119,3 @@ TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
                     .Entries(QStringLiteral("KUDRE"), QStringLiteral("KUNDENLISTE"))
                     .isEmpty());
 }
-
-TEST_F(HistoryViewTest, ALayoutSavedWithoutTheHistoryStillRestoresIt) {
-    {
-        QMainWindow frueher;
-        for (const char* key :
-             {"{C5D03F4C-3C55-4402-A3EE-03CF4E539913}", "{EE0205E4-BFD7-4EE4-A791-A05AF04CD867}"}) {
-            auto* dock = new QDockWidget(&frueher);
-            dock->setObjectName(QString::fromLatin1(key));
-            frueher.addDockWidget(Qt::LeftDockWidgetArea, dock);
-        }
-        TSimpleMask(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
-                    QStringLiteral("MASKCFG"), VKOInfo().VKOInfoTerminalID())
-            .WriteLocal(QStringLiteral("DOCKINGLAYOUT"),
-                        QString::fromLatin1(frueher.saveState(1).toBase64()));
-    }
-    Open();
-    auto* dock = FWindow->findChild<QDockWidget*>(
-        TZEP_MD_Ausfuehrungen_Frm::Docking_Key().toString(QUuid::WithBraces).toUpper());
-    ASSERT_NE(dock, nullptr);
-    EXPECT_EQ(dock->windowTitle(), QStringLiteral("Ausführungen"));
-    EXPECT_TRUE(dock->isVisible());
-    EXPECT_NE(FWindow->dockWidgetArea(dock), Qt::NoDockWidgetArea);
-}

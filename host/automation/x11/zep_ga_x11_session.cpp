@@ -372,11 +372,11 @@ QString TZEP_GA_X11Session::Title(TZEP_X11_Window AWindow) {
 qint64 TZEP_GA_X11Session::Pid(TZEP_X11_Window AWindow) {
     // The server knows the process of a local client from its socket; _NET_WM_PID is only what
     // the window claims of itself.
-    XResClientIdSpec spec{AWindow, XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec wanted{AWindow, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* ids = nullptr;
     qint64 pid = 0;
-    if (XResQueryClientIds(FConnection->XDisplay, 1, &spec, &count, &ids) == Success) {
+    if (XResQueryClientIds(FConnection->XDisplay, 1, &wanted, &count, &ids) == Success) {
         for (long i = 0; i < count; ++i) {
             if (XResGetClientIdType(&ids[i]) == XRES_CLIENT_ID_PID) {
                 pid = std::max<qint64>(0, XResGetClientPid(&ids[i]));
