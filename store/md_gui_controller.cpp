@@ -150,6 +150,15 @@ QList<TZEP_RunEntry> TZEP_MD_GUI_Controller_Impl::Ausfuehrungen_SelectedReport()
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Ausfuehrungen_SelectedReport");
 }
 
+bool TZEP_MD_GUI_Controller_Impl::Ausfuehrungen_Geaendert() try {
+    if (FSelected_Mandorel == nullptr || SelectedReport_IsNew()) {
+        return false;
+    }
+    return FRecorder->History().Geaendert();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Ausfuehrungen_Geaendert");
+}
+
 bool TZEP_MD_GUI_Controller_Impl::Vorschau_SelectedReport(const QDate& ADatum,
                                                           TZEP_GA_Sequence& AVorschau) try {
     if (FSelected_Mandorel == nullptr) {

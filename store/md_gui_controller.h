@@ -56,6 +56,7 @@ public:
     void Enum_FolgeTemplates(const TZEP_MD_Template_EnumCallback& AEnum_CB,
                              const QString& ATemplateKennung) override;
     QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() override;
+    bool Ausfuehrungen_Geaendert() override;
     bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
 
     // Writes the screen picture of a failed run; without it the history keeps none.

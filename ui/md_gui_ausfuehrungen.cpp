@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -50,6 +51,12 @@ TZEP_MD_Ausfuehrungen_Frm::TZEP_MD_Ausfuehrungen_Frm(TZEP_MD_GUI_Controller& ACo
         RunGuarded("TZEP_MD_Ausfuehrungen_Frm.BildZeigen",
                    [this, AItem] { BildZeigen(vrAusfuehrungen->indexOfTopLevelItem(AItem)); });
     });
+    tmrPruefen = new QTimer(this);
+    tmrPruefen->setObjectName(QStringLiteral("tmrPruefen"));
+    tmrPruefen->setInterval(CPruefIntervallMs);
+    connect(tmrPruefen, &QTimer::timeout, this, [this] {
+        RunGuarded("TZEP_MD_Ausfuehrungen_Frm.tmrPruefenTimeout", [this] { tmrPruefenTimeout(); });
+    });
 } catch (...) {
     RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.Create");
 }
@@ -72,20 +79,38 @@ void TZEP_MD_Ausfuehrungen_Frm::Notification_ReportChanged() try {
     RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.Notification_ReportChanged");
 }
 
+void TZEP_MD_Ausfuehrungen_Frm::showEvent(QShowEvent* AEvent) {
+    TZEP_MD_FrameOf::showEvent(AEvent);
+    tmrPruefen->start();
+}
+
+void TZEP_MD_Ausfuehrungen_Frm::hideEvent(QHideEvent* AEvent) {
+    tmrPruefen->stop();
+    TZEP_MD_FrameOf::hideEvent(AEvent);
+}
+
 void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
+    const int gewaehlt = vrAusfuehrungen->indexOfTopLevelItem(vrAusfuehrungen->currentItem());
+    const qint64 gewaehlteId =
+        gewaehlt >= 0 && gewaehlt < FEntries.size() ? FEntries[gewaehlt].Id : 0;
     // The rows go while the list rebuilds; no row may be read meanwhile.
     const QSignalBlocker blocker(vrAusfuehrungen);
     vrAusfuehrungen->clear();
     memDetails->clear();
+    FLesefehler = false;
     try {
         FEntries = Controller().Ausfuehrungen_SelectedReport();
     } catch (...) {
         FEntries.clear();
+        FLesefehler = true;
         memDetails->setPlainText(VKOInfo().FehlerInfo(std::current_exception()).Text);
         VKOInfo().ResetErrorSpezNoWrite();
     }
     for (const TZEP_RunEntry& entry : FEntries) {
         auto* zeile = new QTreeWidgetItem(vrAusfuehrungen);
+        if (entry.Id == gewaehlteId) {
+            vrAusfuehrungen->setCurrentItem(zeile);
+        }
         zeile->setText(0, entry.Start.toString(CZeit));
         zeile->setText(1, entry.Ende.toString(CZeit));
         zeile->setText(2, TZEP_RunEntry::ErgebnisText(entry.Ergebnis));
@@ -96,8 +121,26 @@ void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
     for (int spalte = 0; spalte < 5; ++spalte) {
         vrAusfuehrungen->resizeColumnToContents(spalte);
     }
+    if (vrAusfuehrungen->currentItem() != nullptr) {
+        vrAusfuehrungenCurrentChanged();
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.LoadAusfuehrungen");
+}
+
+// Reloads only when another connection committed, so an idle view costs one small read.
+void TZEP_MD_Ausfuehrungen_Frm::tmrPruefenTimeout() {
+    bool geaendert = true;
+    try {
+        geaendert = Controller().Ausfuehrungen_Geaendert();
+    } catch (...) {
+        // The reload says why; a view that says so already stays as it is.
+        VKOInfo().ResetErrorSpezNoWrite();
+        geaendert = !FLesefehler;
+    }
+    if (geaendert) {
+        LoadAusfuehrungen();
+    }
 }
 
 void TZEP_MD_Ausfuehrungen_Frm::vrAusfuehrungenCurrentChanged() {

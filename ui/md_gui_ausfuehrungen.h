@@ -7,13 +7,17 @@
 #include "zep_run_history.h"
 
 class QPlainTextEdit;
+class QTimer;
 class QTreeWidget;
 
 // "Ausführungen": the recorded runs of the selected Mandorel, newest first, with the message
-// and token values of the chosen run; a run's screen picture opens from its row.
+// and token values of the chosen run; a run's screen picture opens from its row. While it is
+// shown, the view looks every few seconds whether a run of another process ended.
 class TZEP_MD_Ausfuehrungen_Frm : public TZEP_MD_FrameOf<TZEP_MD_Ausfuehrungen_Frm>,
                                   public IZEP_MD_SelectedReportChanged {
 public:
+    static constexpr int CPruefIntervallMs = 2000;
+
     explicit TZEP_MD_Ausfuehrungen_Frm(TZEP_MD_GUI_Controller& AController,
                                        QWidget* AOwner = nullptr);
 
@@ -23,13 +27,21 @@ public:
     void Initialize() override;
     void Notification_ReportChanged() override;
     // A history that cannot be read says why in the view; the selection goes on regardless.
+    // The chosen run stays chosen while it is listed.
     void LoadAusfuehrungen();
+
+protected:
+    void showEvent(QShowEvent* AEvent) override;
+    void hideEvent(QHideEvent* AEvent) override;
 
 private:
     void vrAusfuehrungenCurrentChanged();
     void BildZeigen(int ARow);
+    void tmrPruefenTimeout();
 
     QTreeWidget* vrAusfuehrungen = nullptr;
     QPlainTextEdit* memDetails = nullptr;
+    QTimer* tmrPruefen = nullptr;
     QList<TZEP_RunEntry> FEntries;
+    bool FLesefehler = false;
 };

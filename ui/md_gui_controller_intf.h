@@ -57,6 +57,9 @@ public:
                                      const QString& ATemplateKennung) = 0;
     // The recorded runs of the selected Mandorel, newest first; none without a stored one.
     [[nodiscard]] virtual QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() { return {}; }
+    // Whether runs may have been recorded elsewhere (a planned run, another window) since the
+    // runs were last read; cheap enough to ask every few seconds.
+    [[nodiscard]] virtual bool Ausfuehrungen_Geaendert() { return false; }
     // Fills AVorschau with what a run of the selected Mandorel in its current state would play
     // on ADatum, masked values as "***"; plays nothing. False when none is selected.
     [[nodiscard]] virtual bool Vorschau_SelectedReport(const QDate& ADatum,

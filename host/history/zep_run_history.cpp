@@ -81,6 +81,7 @@ TZEP_RunHistory::TZEP_RunHistory() : TZEP_RunHistory(TVKO_Database::DefaultPath(
 TZEP_RunHistory::TZEP_RunHistory(const QString& ADatabasePath) try
     : FDatabase(std::make_unique<TVKO_Database>(ADatabasePath)) {
     FDatabase->EnsureSchema(CTabelle, CSchema);
+    FGelesenerStand = Datenstand();
 } catch (...) {
     RethrowRegistered("TZEP_RunHistory.Create");
 }
@@ -192,8 +193,24 @@ void TZEP_RunHistory::BilderBeschraenken() {
     }
 }
 
+qint64 TZEP_RunHistory::Datenstand() const {
+    TVKO_Statement lesen(*FDatabase, "PRAGMA data_version");
+    const TVKO_StatementReset reset(lesen);
+    lesen.Step();
+    return lesen.Integer(0);
+}
+
+bool TZEP_RunHistory::Geaendert() const try {
+    return Datenstand() != FGelesenerStand;
+} catch (...) {
+    RethrowRegistered("TZEP_RunHistory.Geaendert");
+}
+
 QList<TZEP_RunEntry> TZEP_RunHistory::Entries(const QString& AProgramm,
-                                              const QString& ANameKey) const try {
+                                              const QString& ANameKey) try {
+    // Taken before the rows: a commit in between makes the next question answer yes again
+    // rather than go unnoticed.
+    FGelesenerStand = Datenstand();
     TVKO_Statement lesen(*FDatabase,
                          "SELECT ID, PROGRAMM, NAME_KEY, START, ENDE, ERGEBNIS, EXITCODE, "
                          "SCHRITT, MELDUNG, TOKENWERTE, BILD FROM ZEP_AUSFUEHRUNG WHERE "

@@ -67,15 +67,22 @@ public:
     // within their bound.
     void SetBild(qint64 AId, const QString& APath, qint64 APictureBytes);
     // The entries of one Mandorel, newest first.
-    QList<TZEP_RunEntry> Entries(const QString& AProgramm, const QString& ANameKey) const;
+    QList<TZEP_RunEntry> Entries(const QString& AProgramm, const QString& ANameKey);
+    // Whether another connection (another process, or another history of this one) committed
+    // to the database since the entries were last read. It reads one number, so a view may
+    // ask often; any commit counts, not only new runs.
+    bool Geaendert() const;
     // The folder of the pictures (in the data folder of the database).
     QString BildOrdner() const;
 
 private:
     void Beschraenken(const QString& AProgramm, const QString& ANameKey);
     void BilderBeschraenken();
+    // Changes exactly when another connection commits; commits of this one leave it.
+    qint64 Datenstand() const;
 
     std::unique_ptr<TVKO_Database> FDatabase;
     int FMaxEintraege = CMaxEintraege;
     qint64 FMaxBildBytes = CMaxBildBytes;
+    qint64 FGelesenerStand = 0;
 };

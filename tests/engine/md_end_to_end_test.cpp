@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QColor>
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -20,6 +22,7 @@
 #include "md_test_support.h"
 #include "vko_systemd_timer.h"
 #include "x11_late_mapper.h"
+#include "zep_run_history.h"
 
 // After the Qt headers: Xlib's macros must not reach them.
 #include <X11/Xlib.h>
@@ -285,12 +288,19 @@ TEST_F(EndToEnd, ARunStoppedWhileTypingLeavesTheKeyMapAsItFoundIt) {
     EndProgramsOfThisHome();
 }
 
-TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeout) {
-    // A catalogue whose start template waits for a title the sample never shows.
+// The history keeps what the user needs to see why: the failing step, its message and a
+// picture of the screen at that moment.
+TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeoutAndKeepsThePictureOfTheScreen) {
+    // A catalogue (UTF-8 with its mark) whose second template waits for a dialog the sample
+    // never shows.
     WriteCatalogue(
-        "[TEMPLATES]\nPLON_FALSCH\n[PLON_FALSCH]\nSTARTS_PROGRAM=PLON\n"
-        "SEQUENCE=START; WAIT \"Gibt es nicht\" ms=1500\n");
-    Store(QStringLiteral("Falsch"), QStringLiteral("PLON"), {QStringLiteral("PLON_FALSCH")}, {});
+        "\xef\xbb\xbf[TEMPLATES]\nPLON_START\nPLON_FALSCH\n[PLON_START]\nSTARTS_PROGRAM=PLON\n"
+        "SEQUENCE=START; WAIT \"PLON \xe2\x80\x93 Personaleinsatzplanung\" ms=20000\n"
+        "[PLON_FALSCH]\nSEQUENCE=KEYS \"alt+a\"; TYPE \"#ABTEILUNG#\"; "
+        "WAIT \"Gibt es nicht\" ms=1500\n");
+    Store(QStringLiteral("Falsch"), QStringLiteral("PLON"),
+          {QStringLiteral("PLON_START"), QStringLiteral("PLON_FALSCH")},
+          {{QStringLiteral("#ABTEILUNG#"), QStringLiteral("Verkauf Süd")}});
 
     const TRun run = Run(
         {QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"), QStringLiteral("-REPORT:FALSCH")});
@@ -302,6 +312,32 @@ TEST_F(EndToEnd, AWindowThatNeverAppearsFailsWithinItsTimeout) {
                                     "fehlgeschlagen")))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("Gibt es nicht")));
+
+    TZEP_RunHistory history(DatabaseIn(FHome));
+    const QList<TZEP_RunEntry> entries =
+        history.Entries(QStringLiteral("PLON"), QStringLiteral("FALSCH"));
+    ASSERT_EQ(entries.size(), 1);
+    const TZEP_RunEntry& entry = entries.first();
+    EXPECT_EQ(entry.Ergebnis, TZEP_RunErgebnis::Fehlgeschlagen);
+    EXPECT_EQ(entry.ExitCode, 1);
+    EXPECT_EQ(entry.Schritt, 5);
+    EXPECT_TRUE(entry.Meldung.contains(QStringLiteral("Gibt es nicht")))
+        << entry.Meldung.toStdString();
+
+    // Named by the entry's number alone, never by a value of the run, and nothing else left.
+    const QString name = QStringLiteral("ausfuehrung-%1.png").arg(entry.Id);
+    EXPECT_EQ(entry.Bild, history.BildOrdner() + QLatin1Char('/') + name);
+    EXPECT_TRUE(entry.Bild.startsWith(FHome.DataFolder() + QLatin1Char('/')));
+    EXPECT_EQ(QDir(history.BildOrdner()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(entry.Bild).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const QSize bildschirm(DisplayWidth(display, DefaultScreen(display)),
+                           DisplayHeight(display, DefaultScreen(display)));
+    XCloseDisplay(display);
+    EXPECT_EQ(QImage(entry.Bild, "PNG").size(), bildschirm);
 }
 
 TEST_F(EndToEnd, TheProgressWindowIsDrawnAlsoWhenTheWindowManagerMapsItLate) {

@@ -6,11 +6,13 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 
 #include "md_gui_ausfuehrungen.h"
 #include "md_main_fixture.h"
 #include "md_process_support.h"
 #include "md_processor.h"
+#include "vko_database.h"
 #include "vko_info.h"
 #include "vko_simplemask.h"
 #include "zep_run_history.h"
@@ -91,6 +93,56 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
     EXPECT_EQ(fenster->findChild<QLabel*>(QStringLiteral("lblBild"))->pixmap().size(),
               QSize(64, 48));
     fenster->close();
+}
+
+TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) {
+    Open();
+    SelectInList(QStringLiteral("Kundenliste"));
+    Click(QStringLiteral("btnTestlauf"));
+    Click(QStringLiteral("btnTestlauf"));
+    auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
+    auto* details = Find<QPlainTextEdit>(QStringLiteral("memDetails"));
+    auto* pruefen = Find<QTimer>(QStringLiteral("tmrPruefen"));
+    ASSERT_TRUE(pruefen->isActive());
+    list->setCurrentItem(list->topLevelItem(1));
+    QTreeWidgetItem* gewaehlt = list->currentItem();
+    const QString gewaehlteDetails = details->toPlainText();
+
+    // Nothing changed: the list is not rebuilt.
+    QMetaObject::invokeMethod(pruefen, "timeout");
+    EXPECT_EQ(list->currentItem(), gewaehlt);
+
+    // A planned run ends in another process.
+    TZEP_RunEntry lauf;
+    lauf.Programm = QStringLiteral("KUDRE");
+    lauf.NameKey = QStringLiteral("KUNDENLISTE");
+    lauf.Start = lauf.Ende = QDateTime::currentDateTime();
+    lauf.Ergebnis = TZEP_RunErgebnis::Fehlgeschlagen;
+    lauf.Meldung = QStringLiteral("Das Fenster „Stichtag“ erschien nicht.");
+    TZEP_RunHistory(DatabaseIn(FHome)).Add(lauf);
+    QMetaObject::invokeMethod(pruefen, "timeout");
+    EXPECT_EQ(HistoryRows(),
+              (QStringList{QStringLiteral("fehlgeschlagen/"), QStringLiteral("gespielt/"),
+                           QStringLiteral("gespielt/")}));
+    EXPECT_EQ(list->indexOfTopLevelItem(list->currentItem()), 2);
+    EXPECT_EQ(details->toPlainText(), gewaehlteDetails);
+
+    // A history that can no longer be read says so in the view instead of in a message box.
+    TVKO_Database(DatabaseIn(FHome)).Execute("DROP TABLE ZEP_AUSFUEHRUNG", QStringLiteral("Test"));
+    QMetaObject::invokeMethod(pruefen, "timeout");
+    EXPECT_TRUE(HistoryRows().isEmpty());
+    EXPECT_TRUE(details->toPlainText().contains(QStringLiteral("ZEP_AUSFUEHRUNG")))
+        << details->toPlainText().toStdString();
+    EXPECT_TRUE(FPresenter->Fehler.isEmpty());
+
+    // A hidden view does not look.
+    QWidget* dock = Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm"));
+    while (dock != nullptr && qobject_cast<QDockWidget*>(dock) == nullptr) {
+        dock = dock->parentWidget();
+    }
+    ASSERT_NE(dock, nullptr);
+    dock->hide();
+    EXPECT_FALSE(pruefen->isActive());
 }
 
 TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
