@@ -105,12 +105,7 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
     auto* pruefen = Find<QTimer>(QStringLiteral("tmrPruefen"));
     ASSERT_TRUE(pruefen->isActive());
     list->setCurrentItem(list->topLevelItem(1));
-    QTreeWidgetItem* gewaehlt = list->currentItem();
     const QString gewaehlteDetails = details->toPlainText();
-
-    // Nothing changed: the list is not rebuilt.
-    QMetaObject::invokeMethod(pruefen, "timeout");
-    EXPECT_EQ(list->currentItem(), gewaehlt);
 
     // A planned run ends in another process.
     TZEP_RunEntry lauf;
@@ -126,6 +121,10 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
                            QStringLiteral("gespielt/")}));
     EXPECT_EQ(list->indexOfTopLevelItem(list->currentItem()), 2);
     EXPECT_EQ(details->toPlainText(), gewaehlteDetails);
+    // Nothing changed since: the list is not rebuilt.
+    QTreeWidgetItem* gewaehlt = list->currentItem();
+    QMetaObject::invokeMethod(pruefen, "timeout");
+    EXPECT_EQ(list->currentItem(), gewaehlt);
 
     // A history that can no longer be read says so in the view instead of in a message box.
     TVKO_Database(DatabaseIn(FHome)).Execute("DROP TABLE ZEP_AUSFUEHRUNG", QStringLiteral("Test"));
