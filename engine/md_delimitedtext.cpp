@@ -1,19 +1,13 @@
 #include "md_delimitedtext.h"
 
-namespace {
-
-bool IsBlank(QChar AChar) {
-    return AChar.unicode() <= 0x20;
-}
-
-}  // namespace
+#include "vko_textlines.h"
 
 QStringList MD_SplitDelimited(const QString& AText, QChar ADelimiter) {
     const QChar quote = QLatin1Char('"');
     const qsizetype size = AText.size();
     QStringList items;
     qsizetype pos = 0;
-    while (pos < size && IsBlank(AText.at(pos))) {
+    while (pos < size && VKO_IsBlank(AText.at(pos))) {
         ++pos;
     }
     while (pos < size) {
@@ -33,13 +27,13 @@ QStringList MD_SplitDelimited(const QString& AText, QChar ADelimiter) {
             }
         } else {
             const qsizetype start = pos;
-            while (pos < size && !IsBlank(AText.at(pos)) && AText.at(pos) != ADelimiter) {
+            while (pos < size && !VKO_IsBlank(AText.at(pos)) && AText.at(pos) != ADelimiter) {
                 ++pos;
             }
             item = AText.mid(start, pos - start);
         }
         items.append(item);
-        while (pos < size && IsBlank(AText.at(pos))) {
+        while (pos < size && VKO_IsBlank(AText.at(pos))) {
             ++pos;
         }
         if (pos < size && AText.at(pos) == ADelimiter) {
@@ -47,7 +41,7 @@ QStringList MD_SplitDelimited(const QString& AText, QChar ADelimiter) {
                 items.append(QString());
             }
             ++pos;
-            while (pos < size && IsBlank(AText.at(pos))) {
+            while (pos < size && VKO_IsBlank(AText.at(pos))) {
                 ++pos;
             }
         }

@@ -10,23 +10,6 @@ namespace {
 // A catalogue holds a few hundred templates; a larger file is none.
 constexpr qint64 CMaxFileBytes = 4 * 1024 * 1024;
 
-bool IsBlank(QChar AChar) {
-    return AChar.unicode() <= 0x20;
-}
-
-// Drops blanks and control characters at both ends.
-QString Trim(const QString& AText) {
-    qsizetype begin = 0;
-    qsizetype end = AText.size();
-    while (begin < end && IsBlank(AText.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(AText.at(end - 1))) {
-        --end;
-    }
-    return AText.mid(begin, end - begin);
-}
-
 }  // namespace
 
 TZEP_MD_IniFile TZEP_MD_IniFile::FromFile(const QString& AFileName) try {
@@ -53,12 +36,12 @@ void TZEP_MD_IniFile::Parse(const QByteArray& ABytes) {
     QString section;
     bool inSection = false;
     for (const QString& line : VKO_TextLines(VKO_DecodeText(ABytes))) {
-        QString text = Trim(line);
+        QString text = VKO_TrimBlanks(line);
         if (text.isEmpty() || text.startsWith(QLatin1Char(';'))) {
             continue;
         }
         if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
-            section = Trim(text.mid(1, text.size() - 2)).toCaseFolded();
+            section = VKO_TrimBlanks(text.mid(1, text.size() - 2)).toCaseFolded();
             inSection = true;
             continue;
         }
@@ -67,20 +50,21 @@ void TZEP_MD_IniFile::Parse(const QByteArray& ABytes) {
         }
         const qsizetype equals = text.indexOf(QLatin1Char('='));
         if (equals >= 0) {
-            text = Trim(text.left(equals)) + QLatin1Char('=') + Trim(text.mid(equals + 1));
+            text = VKO_TrimBlanks(text.left(equals)) + QLatin1Char('=') +
+                   VKO_TrimBlanks(text.mid(equals + 1));
         }
         FSections[section].append(text);
     }
 }
 
 QStringList TZEP_MD_IniFile::SectionLines(const QString& ASection) const try {
-    return FSections.value(Trim(ASection).toCaseFolded());
+    return FSections.value(VKO_TrimBlanks(ASection).toCaseFolded());
 } catch (...) {
     RethrowRegistered("TZEP_MD_IniFile.SectionLines");
 }
 
 QString TZEP_MD_IniFile::ReadString(const QString& ASection, const QString& AKey) const try {
-    const auto found = FSections.constFind(Trim(ASection).toCaseFolded());
+    const auto found = FSections.constFind(VKO_TrimBlanks(ASection).toCaseFolded());
     if (found == FSections.constEnd()) {
         return {};
     }

@@ -35,12 +35,26 @@ TZEP_MD_Frame* CreateView(TZEP_MD_GUI_Controller& AController) {
     return new TView(AController);
 }
 
-// The docked views in the order in which they are created, docked and registered.
-const TViewFactory CViews[] = {
-    &CreateView<TZEP_MD_Reportliste_Frm>,     &CreateView<TZEP_MD_ReportDetail_Frm>,
-    &CreateView<TZEP_MD_TemplateDetails_Frm>, &CreateView<TZEP_MD_DynToken_Auswahl_Frm>,
-    &CreateView<TZEP_MD_Planer_Frm>,          &CreateView<TZEP_MD_Ausfuehrungen_Frm>,
+// Where a view sits in the default layout: its dock area, or the view whose tab it shares.
+struct TViewPlace {
+    TViewFactory Create;
+    Qt::DockWidgetArea Area;
+    int TabWith;
+    int Size;
 };
+
+// The docked views in the order in which they are created, docked and registered. The list and
+// the schedule share the left column, the step and its placeholders the right one; the history
+// waits behind the schedule's tab, so that every view has room in the first window.
+const TViewPlace CViews[] = {
+    {&CreateView<TZEP_MD_Reportliste_Frm>, Qt::LeftDockWidgetArea, -1, 330},
+    {&CreateView<TZEP_MD_ReportDetail_Frm>, Qt::RightDockWidgetArea, -1, 390},
+    {&CreateView<TZEP_MD_TemplateDetails_Frm>, Qt::RightDockWidgetArea, -1, 170},
+    {&CreateView<TZEP_MD_DynToken_Auswahl_Frm>, Qt::RightDockWidgetArea, -1, 160},
+    {&CreateView<TZEP_MD_Planer_Frm>, Qt::LeftDockWidgetArea, -1, 390},
+    {&CreateView<TZEP_MD_Ausfuehrungen_Frm>, Qt::NoDockWidgetArea, 4, 0},
+};
+constexpr int CLeftColumnWidth = 320;
 
 const QString CLayoutKey = QStringLiteral("DOCKINGLAYOUT");
 constexpr int CLayoutVersion = 1;
@@ -80,6 +94,8 @@ TZEP_MD_Main::TZEP_MD_Main(QWidget* AOwner) try : QMainWindow(AOwner) {
     pnlHeader->setFont(schrift);
     setMenuWidget(pnlHeader);
 
+    AddViewShortcut(QKeySequence(Qt::Key_F6), 1);
+    AddViewShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), -1);
     BuildPanel();
     FSimpleMask =
         std::make_unique<TSimpleMask>(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
@@ -92,6 +108,15 @@ TZEP_MD_Main::TZEP_MD_Main(QWidget* AOwner) try : QMainWindow(AOwner) {
 TZEP_MD_Main::~TZEP_MD_Main() {
     ReleaseGuarded("TZEP_MD_Main.Destroy", [this] { UnRegisterListeners(); });
     ReleaseGuarded("TZEP_MD_Main.Destroy", [this] { FSimpleMask.reset(); });
+}
+
+void TZEP_MD_Main::AddViewShortcut(const QKeySequence& AKeys, int AStep) {
+    auto* action = new QAction(this);
+    action->setShortcut(AKeys);
+    addAction(action);
+    connect(action, &QAction::triggered, this, [this, AStep] {
+        RunGuarded("TZEP_MD_Main.FocusNextView", [&] { FocusNextView(AStep); });
+    });
 }
 
 void TZEP_MD_Main::BuildPanel() {
@@ -177,9 +202,10 @@ void TZEP_MD_Main::SetController(TZEP_MD_GUI_Controller& AController) try {
 void TZEP_MD_Main::Initialize() try {
     FARO = true;
     try {
-        for (const TViewFactory factory : CViews) {
-            AddView(factory(*FController));
+        for (const TViewPlace& place : CViews) {
+            AddView(place.Create(*FController));
         }
+        DefaultLayout();
         for (TZEP_MD_Frame* view : FViews) {
             RegisterListeners(view);
         }
@@ -208,16 +234,36 @@ void TZEP_MD_Main::AddView(TZEP_MD_Frame* AView) try {
     dock->setObjectName(AView->Frame_DockingKey().toString(QUuid::WithBraces).toUpper());
     dock->setFeatures(CDockFeatures);
     dock->setWidget(AView);
-    if (FDocks.isEmpty()) {
-        addDockWidget(Qt::LeftDockWidgetArea, dock);
-    } else {
-        addDockWidget(Qt::RightDockWidgetArea, dock, Qt::Vertical);
-    }
     FDocks.append(dock);
-    resizeDocks({dock}, {400}, Qt::Horizontal);
     AView->Initialize();
 } catch (...) {
     RethrowRegistered("AddView");
+}
+
+void TZEP_MD_Main::DefaultLayout() {
+    QList<QDockWidget*> links;
+    QList<int> linksHoehen;
+    QList<QDockWidget*> rechts;
+    QList<int> rechtsHoehen;
+    for (qsizetype i = 0; i < FDocks.size(); ++i) {
+        const TViewPlace& place = CViews[i];
+        QDockWidget* dock = FDocks.at(i);
+        if (place.TabWith >= 0) {
+            tabifyDockWidget(FDocks.at(place.TabWith), dock);
+            continue;
+        }
+        addDockWidget(place.Area, dock, Qt::Vertical);
+        (place.Area == Qt::LeftDockWidgetArea ? links : rechts).append(dock);
+        (place.Area == Qt::LeftDockWidgetArea ? linksHoehen : rechtsHoehen).append(place.Size);
+    }
+    for (qsizetype i = 0; i < FDocks.size(); ++i) {
+        if (CViews[i].TabWith >= 0) {
+            FDocks.at(CViews[i].TabWith)->raise();
+        }
+    }
+    resizeDocks(links, linksHoehen, Qt::Vertical);
+    resizeDocks(rechts, rechtsHoehen, Qt::Vertical);
+    resizeDocks({links.constFirst()}, {CLeftColumnWidth}, Qt::Horizontal);
 }
 
 void TZEP_MD_Main::RegisterListeners(TZEP_MD_Frame* AView) {
@@ -275,8 +321,14 @@ void TZEP_MD_Main::LoadMaske() try {
     }
     // A layout saved by a window with other views leaves ours out of every dock area.
     for (QDockWidget* dock : FDocks) {
-        if (!dock->isFloating() && dockWidgetArea(dock) == Qt::NoDockWidgetArea) {
-            addDockWidget(Qt::RightDockWidgetArea, dock, Qt::Vertical);
+        if (dock->isFloating() || dockWidgetArea(dock) != Qt::NoDockWidgetArea) {
+            continue;
+        }
+        const TViewPlace& place = CViews[FDocks.indexOf(dock)];
+        if (place.TabWith >= 0) {
+            tabifyDockWidget(FDocks.at(place.TabWith), dock);
+        } else {
+            addDockWidget(place.Area, dock, Qt::Vertical);
         }
     }
 } catch (...) {
@@ -319,16 +371,44 @@ void TZEP_MD_Main::BrowseMode() {
     ToggleButtons(false);
 }
 
+// The first field of a view that the keyboard reaches. Panels built later sit further back in
+// the window's focus chain, so the whole chain is searched.
+static QWidget* FirstInput(QWidget* AView) {
+    for (QWidget* feld = AView->nextInFocusChain(); feld != AView;
+         feld = feld->nextInFocusChain()) {
+        if (AView->isAncestorOf(feld) && feld->isEnabled() && feld->isVisibleTo(AView) &&
+            (feld->focusPolicy() & Qt::TabFocus) != 0) {
+            return feld;
+        }
+    }
+    return nullptr;
+}
+
 // A hidden button cannot keep the focus; the user goes on typing in the first field.
 void TZEP_MD_Main::FocusFirstInput() {
     for (TZEP_MD_Frame* view : FViews) {
-        for (QWidget* feld = view->nextInFocusChain(); feld != view && view->isAncestorOf(feld);
-             feld = feld->nextInFocusChain()) {
-            if (feld->isEnabled() && feld->isVisibleTo(view) &&
-                (feld->focusPolicy() & Qt::TabFocus) != 0) {
-                feld->setFocus(Qt::OtherFocusReason);
-                return;
-            }
+        if (QWidget* feld = FirstInput(view)) {
+            feld->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+// F6 and Shift+F6 move the focus from view to view, bringing a view behind a tab to the front.
+void TZEP_MD_Main::FocusNextView(int AStep) {
+    const qsizetype count = FViews.size();
+    qsizetype current = AStep > 0 ? -1 : count;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (FViews.at(i)->isAncestorOf(QApplication::focusWidget())) {
+            current = i;
+        }
+    }
+    for (qsizetype n = 1; n <= count; ++n) {
+        const qsizetype index = ((current + AStep * n) % count + count) % count;
+        if (QWidget* feld = FirstInput(FViews.at(index))) {
+            FDocks.at(index)->raise();
+            feld->setFocus(Qt::ShortcutFocusReason);
+            return;
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "md_gui_listener.h"
 
 class QAction;
+class QKeySequence;
 class QDockWidget;
 class QLabel;
 class QPushButton;
@@ -53,6 +54,7 @@ private:
                            void (TZEP_MD_Main::*AHandler)());
     void AddSeparator();
     void AddView(TZEP_MD_Frame* AView);
+    void DefaultLayout();
     void RegisterListeners(TZEP_MD_Frame* AView);
     void UnRegisterListeners();
     void LoadMaske();
@@ -62,6 +64,8 @@ private:
     void EditMode();
     void BrowseMode();
     void FocusFirstInput();
+    void AddViewShortcut(const QKeySequence& AKeys, int AStep);
+    void FocusNextView(int AStep);
     void SperrenEntsperren();
     bool AbortAsked();
     void NeuHandling();

@@ -2,6 +2,18 @@
 
 #include <QStringDecoder>
 
+QString VKO_TrimBlanks(const QString& AText) {
+    qsizetype begin = 0;
+    qsizetype end = AText.size();
+    while (begin < end && VKO_IsBlank(AText.at(begin))) {
+        ++begin;
+    }
+    while (end > begin && VKO_IsBlank(AText.at(end - 1))) {
+        --end;
+    }
+    return AText.mid(begin, end - begin);
+}
+
 QStringList VKO_TextLines(const QString& AText) {
     QStringList lines;
     VKO_ForEachLine(AText, [&lines](QStringView ALine) { lines.append(ALine.toString()); });

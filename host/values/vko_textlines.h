@@ -6,6 +6,14 @@
 #include <QStringList>
 #include <QStringView>
 
+// Blanks of the settings files: the space and every control character.
+inline bool VKO_IsBlank(QChar AChar) {
+    return AChar.unicode() <= 0x20;
+}
+
+// Drops blanks at both ends.
+QString VKO_TrimBlanks(const QString& AText);
+
 // Splits text into lines as a string list does: CR LF, LF and CR each end a line, and a
 // break at the very end opens no further line.
 QStringList VKO_TextLines(const QString& AText);

@@ -27,23 +27,6 @@ const std::array<std::pair<const char*, TZEP_MD_EditorKind>, 8> CEditoren{{
     {"TZEP_Farnel_Account_Info_Frame", TZEP_MD_EditorKind::Farnel_Account_Info_Frame},
 }};
 
-bool IsBlank(QChar AChar) {
-    return AChar.unicode() <= 0x20;
-}
-
-// Drops blanks and control characters at both ends, as the catalogue does.
-QString Trim(const QString& AText) {
-    qsizetype begin = 0;
-    qsizetype end = AText.size();
-    while (begin < end && IsBlank(AText.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(AText.at(end - 1))) {
-        --end;
-    }
-    return AText.mid(begin, end - begin);
-}
-
 bool IsToken(const QString& AText) {
     return AText.size() > 2 && AText.startsWith(QLatin1Char('#')) &&
            AText.endsWith(QLatin1Char('#')) && !AText.mid(1, AText.size() - 2).contains(u'#');
@@ -85,12 +68,12 @@ void TZEP_MD_Wertevorrat_Registry::LoadFromBytes(const QByteArray& ABytes,
     int zeile = 0;
     for (const QString& line : VKO_TextLines(VKO_DecodeText(ABytes))) {
         ++zeile;
-        const QString text = Trim(line);
+        const QString text = VKO_TrimBlanks(line);
         if (text.isEmpty() || text.startsWith(QLatin1Char(';'))) {
             continue;
         }
         if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
-            section = Trim(text.mid(1, text.size() - 2)).toUpper();
+            section = VKO_TrimBlanks(text.mid(1, text.size() - 2)).toUpper();
             if (section != u"EDITOREN" && section != u"WERTELISTEN" && section != u"MANDANTEN") {
                 FFehler.append({AFileName, zeile, QStringLiteral("unbekannter Abschnitt")});
             }
@@ -105,8 +88,8 @@ void TZEP_MD_Wertevorrat_Registry::LoadFromBytes(const QByteArray& ABytes,
 void TZEP_MD_Wertevorrat_Registry::ReadLine(const QString& ASection, const QString& ALine,
                                             int AZeile, const QString& ADatei) try {
     const qsizetype equals = ALine.indexOf(QLatin1Char('='));
-    const QString key = Trim(ALine.left(equals));
-    const QString value = Trim(ALine.mid(equals + 1));
+    const QString key = VKO_TrimBlanks(ALine.left(equals));
+    const QString value = VKO_TrimBlanks(ALine.mid(equals + 1));
     const auto fehler = [&](const QString& AGrund) { FFehler.append({ADatei, AZeile, AGrund}); };
     if (ASection != u"EDITOREN" && ASection != u"WERTELISTEN" && ASection != u"MANDANTEN") {
         if (!ASection.isEmpty()) {
@@ -130,8 +113,8 @@ void TZEP_MD_Wertevorrat_Registry::ReadLine(const QString& ASection, const QStri
     if (ASection == u"WERTELISTEN") {
         QStringList werte;
         for (const QString& wert : value.split(QLatin1Char(';'))) {
-            if (!Trim(wert).isEmpty()) {
-                werte.append(Trim(wert));
+            if (!VKO_TrimBlanks(wert).isEmpty()) {
+                werte.append(VKO_TrimBlanks(wert));
             }
         }
         FWerteListen.insert(key, werte);

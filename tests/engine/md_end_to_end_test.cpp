@@ -20,6 +20,7 @@
 #include "md_process_support.h"
 #include "md_processor.h"
 #include "md_test_support.h"
+#include "md_x11_user.h"
 #include "vko_systemd_timer.h"
 #include "x11_late_mapper.h"
 #include "zep_run_history.h"
@@ -36,14 +37,7 @@ protected:
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"))
             << "These tests drive real windows and need an X display: run them under xvfb-run "
                "as scripts/test.sh does, or configure with -DMD_X11_TESTS=OFF.";
-        // The README's set-up: the sample catalogue and a program directory for this build.
-        QProcess install;
-        install.setProcessEnvironment(Environment());
-        install.start(QStringLiteral("bash"),
-                      {QStringLiteral(MD_SOURCE_DIR "/scripts/install-samples.sh"),
-                       QStringLiteral(MD_BUILD_DIR)});
-        ASSERT_TRUE(install.waitForFinished(30000));
-        ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+        ASSERT_NO_FATAL_FAILURE(InstallSamples(FHome));
     }
 
     QProcessEnvironment Environment() const { return MD_TestEnvironment(FHome, TDisplay::X11); }

@@ -9,6 +9,7 @@
 #include "md_gui_controller.h"
 #include "md_process_support.h"
 #include "md_test_support.h"
+#include "md_x11_user.h"
 #include "zep_ga_player_x11.h"
 
 namespace {
@@ -17,13 +18,7 @@ class PreviewEndToEnd : public ::testing::TestWithParam<QDate> {
 protected:
     void SetUp() override {
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-        QProcess install;
-        install.setProcessEnvironment(MD_TestEnvironment(FHome, TDisplay::X11));
-        install.start(QStringLiteral("bash"),
-                      {QStringLiteral(MD_SOURCE_DIR "/scripts/install-samples.sh"),
-                       QStringLiteral(MD_BUILD_DIR)});
-        ASSERT_TRUE(install.waitForFinished(30000));
-        ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+        ASSERT_NO_FATAL_FAILURE(InstallSamples(FHome));
     }
 
     // The sample catalogue with one more PLON step that types every date placeholder into the

@@ -5,108 +5,47 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QThread>
 
+#include "md_process_support.h"
 #include "md_processor.h"
 #include "md_test_support.h"
+#include "md_x11_user.h"
 
 namespace {
 
 class WindowEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-        QProcess install;
-        install.setProcessEnvironment(Environment());
-        install.start(QStringLiteral("bash"),
-                      {QStringLiteral(MD_SOURCE_DIR "/scripts/install-samples.sh"),
-                       QStringLiteral(MD_BUILD_DIR)});
-        ASSERT_TRUE(install.waitForFinished(30000));
-        ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(InstallSamples(FHome)); }
 
-    void TearDown() override {
-        if (FWindow.state() != QProcess::NotRunning) {
-            FWindow.kill();
-            FWindow.waitForFinished(5000);
-        }
-    }
-
-    QProcessEnvironment Environment() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "QT_QPA_PLATFORM"}) {
-            environment.remove(QString::fromLatin1(name));
-        }
-        environment.insert(QStringLiteral("HOME"), FHome.Path());
-        return environment;
-    }
-
-    // One xdotool command; answers its output.
-    QString Xdo(const QStringList& AArguments) {
-        QProcess xdo;
-        xdo.start(QStringLiteral("xdotool"), AArguments);
-        EXPECT_TRUE(xdo.waitForFinished(20000)) << AArguments.join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(xdo.exitCode(), 0) << xdo.readAllStandardError().toStdString();
-        QThread::msleep(300);
-        return QString::fromLocal8Bit(xdo.readAllStandardOutput()).trimmed();
-    }
-
-    // Clicks the panel button at this position of the column: the panel starts below the
-    // 41-pixel header, its buttons are 70 pixels high and 4 apart.
-    void ClickPanelButton(int APosition) {
-        Xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), FWindowId,
-             QStringLiteral("51"), QString::number(41 + 4 + 35 + APosition * 74),
-             QStringLiteral("click"), QStringLiteral("1")});
-    }
-
-    void Keys(const QStringList& AKeys) {
-        Xdo(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80")} +
-            AKeys);
-    }
-
-    void Type(const QString& AText) {
-        Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), AText});
-    }
+    QProcessEnvironment Environment() const { return MD_TestEnvironment(FHome, TDisplay::X11); }
 
     TTempHome FHome;
-    QProcess FWindow;
-    QString FWindowId;
+    TX11User FUser{Environment()};
 };
 
 }  // namespace
 
 TEST_F(WindowEndToEnd, AMandorelMadeInTheWindowRunsUnattended) {
-    FWindow.setProcessEnvironment(Environment());
-    FWindow.start(QStringLiteral(MD_QUANDRIX), {});
-    ASSERT_TRUE(FWindow.waitForStarted(10000));
-    FWindowId =
-        Xdo({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-             QStringLiteral("--name"), QStringLiteral("^Mandorel$")})
-            .split(QLatin1Char('\n'))
-            .constFirst();
-    ASSERT_FALSE(FWindowId.isEmpty());
-    Xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), FWindowId});
+    ASSERT_NO_FATAL_FAILURE(FUser.StartWindow(QStringLiteral(MD_QUANDRIX)));
 
-    ClickPanelButton(0);  // "Neu"; the program box has the focus
-    Keys({QStringLiteral("Tab")});
-    Type(QStringLiteral("Monatsliste"));
-    Keys({QStringLiteral("Tab")});
-    Type(QStringLiteral("Einsatzstunden"));
-    Keys({QStringLiteral("Tab")});
-    Type(QStringLiteral("Abrechnung"));
+    FUser.ClickPanelButton(0);  // "Neu"; the program box has the focus
+    FUser.Keys({QStringLiteral("Tab")});
+    FUser.Type(QStringLiteral("Monatsliste"));
+    FUser.Keys({QStringLiteral("Tab")});
+    FUser.Type(QStringLiteral("Einsatzstunden"));
+    FUser.Keys({QStringLiteral("Tab")});
+    FUser.Type(QStringLiteral("Abrechnung"));
     // Into the step list; Return opens the chooser of the add row, a letter picks the step.
-    Keys({QStringLiteral("Tab"), QStringLiteral("Return")});
-    Keys({QStringLiteral("P"), QStringLiteral("Return")});
-    Keys({QStringLiteral("Down"), QStringLiteral("Return")});
-    Keys({QStringLiteral("Z"), QStringLiteral("Return")});
-    Keys({QStringLiteral("Down"), QStringLiteral("Return")});
-    Keys({QStringLiteral("S"), QStringLiteral("Return")});
-    Keys({QStringLiteral("Down"), QStringLiteral("Return")});
-    Keys({QStringLiteral("B"), QStringLiteral("Return")});
-    ClickPanelButton(0);               // "Buchen" heads the panel in edit mode
-    Keys({QStringLiteral("Escape")});  // "Beenden"
-    ASSERT_TRUE(FWindow.waitForFinished(20000)) << "the window did not close";
-    ASSERT_EQ(FWindow.exitCode(), 0);
+    FUser.Keys({QStringLiteral("Tab"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("P"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("Down"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("Z"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("Down"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("S"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("Down"), QStringLiteral("Return")});
+    FUser.Keys({QStringLiteral("B"), QStringLiteral("Return")});
+    FUser.ClickPanelButton(0);  // "Buchen" heads the panel in edit mode
+    ASSERT_EQ(FUser.CloseWindow(), 0) << "the window did not close";
 
     // The steps as chosen. Token values are entered in the step parameter view, which this
     // window does not have yet; until then they are written as that view will write them.

@@ -48,8 +48,10 @@ protected:
 TEST_F(PlanerViewTest, TheFirstBuchenPlansAndTheNextKeepsTheId) {
     Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
     Open();
-    EXPECT_EQ(FWindow->findChildren<QDockWidget*>().at(4)->windowTitle(),
-              QStringLiteral("Geplante Ausführungen"));
+    EXPECT_EQ(
+        FWindow->findChild<QDockWidget*>(TZEP_MD_Planer_Frm::Docking_Key().toString().toUpper())
+            ->windowTitle(),
+        QStringLiteral("Geplante Ausführungen"));
     SelectInList(QStringLiteral("Monatsliste"));
     // A never planned Mandorel: nothing planned, and no control usable while browsing.
     EXPECT_FALSE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isChecked());

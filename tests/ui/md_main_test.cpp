@@ -1,5 +1,8 @@
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
@@ -7,6 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "md_gui_ausfuehrungen.h"
 #include "md_gui_dyntokenauswahl.h"
 #include "md_gui_planer.h"
 #include "md_gui_reportdetails.h"
@@ -18,6 +22,30 @@
 #include "vko_simplemask.h"
 
 namespace {
+
+// The docks in the order of their views' registration.
+QList<QDockWidget*> Docks(const QMainWindow& AWindow) {
+    QList<QDockWidget*> docks;
+    for (const QUuid& key :
+         {TZEP_MD_Reportliste_Frm::Docking_Key(), TZEP_MD_ReportDetail_Frm::Docking_Key(),
+          TZEP_MD_TemplateDetails_Frm::Docking_Key(), TZEP_MD_DynToken_Auswahl_Frm::Docking_Key(),
+          TZEP_MD_Planer_Frm::Docking_Key(), TZEP_MD_Ausfuehrungen_Frm::Docking_Key()}) {
+        docks.append(AWindow.findChild<QDockWidget*>(key.toString().toUpper()));
+    }
+    return docks;
+}
+
+// A view behind another's tab is moved out of sight, not hidden.
+bool InSight(QDockWidget* ADock) {
+    QApplication::processEvents();
+    return ADock->isVisible() && !ADock->visibleRegion().isEmpty();
+}
+
+// Every view is in sight, or waits behind the tab of one that is.
+bool Reachable(const QMainWindow& AWindow, QDockWidget* ADock) {
+    const QList<QDockWidget*> tabs = AWindow.tabifiedDockWidgets(ADock);
+    return InSight(ADock) || std::any_of(tabs.begin(), tabs.end(), InSight);
+}
 
 TSimpleMask LayoutStore() {
     return TSimpleMask(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
@@ -33,20 +61,35 @@ TEST_F(MainWindowTest, FirstStartShowsEveryViewLockedInBrowseMode) {
     Store(QStringLiteral("Fremd"), QStringLiteral("ZZZ"), {QStringLiteral("ZZZ_START")});
     Open();
 
-    const QList<QDockWidget*> docks = FWindow->findChildren<QDockWidget*>();
-    ASSERT_EQ(docks.size(), 6);
-    EXPECT_EQ(docks.at(0)->objectName(),
-              TZEP_MD_Reportliste_Frm::Docking_Key().toString().toUpper());
+    ASSERT_EQ(FWindow->findChildren<QDockWidget*>().size(), 6);
+    const QList<QDockWidget*> docks = Docks(*FWindow);
+    ASSERT_FALSE(docks.contains(nullptr));
     EXPECT_EQ(docks.at(0)->windowTitle(), TZEP_MD_Reportliste_Frm::View_Caption());
     EXPECT_EQ(docks.at(1)->windowTitle(), TZEP_MD_ReportDetail_Frm::View_Caption());
     EXPECT_EQ(docks.at(2)->windowTitle(), TZEP_MD_TemplateDetails_Frm::View_Caption());
     EXPECT_EQ(docks.at(3)->windowTitle(), TZEP_MD_DynToken_Auswahl_Frm::View_Caption());
     EXPECT_EQ(docks.at(4)->windowTitle(), TZEP_MD_Planer_Frm::View_Caption());
     EXPECT_EQ(docks.at(5)->windowTitle(), QStringLiteral("Ausführungen"));
+    // The history waits behind the schedule's tab; every other view is shown.
     for (QDockWidget* dock : docks) {
-        EXPECT_TRUE(dock->isVisible());
+        EXPECT_EQ(InSight(dock), dock != docks.at(5)) << dock->windowTitle().toStdString();
         EXPECT_EQ(dock->features(), QDockWidget::NoDockWidgetFeatures);
     }
+    EXPECT_EQ(FWindow->tabifiedDockWidgets(docks.at(4)), QList<QDockWidget*>{docks.at(5)});
+
+    // F6 walks from view to view, fronting a view behind a tab; Shift+F6 walks back.
+    QTest::keyClick(FWindow.get(), Qt::Key_F6);
+    EXPECT_TRUE(docks.at(0)->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(FWindow.get(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(docks.at(5)->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_TRUE(InSight(docks.at(5)));
+    EXPECT_FALSE(InSight(docks.at(4)));
+    QTest::keyClick(FWindow.get(), Qt::Key_F6);
+    EXPECT_TRUE(docks.at(0)->isAncestorOf(QApplication::focusWidget()));
+    // While browsing the schedule and the placeholders have no field to go to.
+    QTest::keyClick(FWindow.get(), Qt::Key_F6, Qt::ShiftModifier);
+    QTest::keyClick(FWindow.get(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(docks.at(2)->isAncestorOf(QApplication::focusWidget()));
     EXPECT_TRUE(FWindow->Locked());
     EXPECT_TRUE(Shown(QStringLiteral("btnNew")) && Shown(QStringLiteral("btnEdit")) &&
                 Shown(QStringLiteral("btnDelete")));
@@ -236,7 +279,7 @@ TEST_F(MainWindowTest, LockTwiceAndLayoutsThatCannotBeRestored) {
     EXPECT_EQ(lock->text(), QStringLiteral("Entsperren"));
 
     // A locked window eats the mouse on the splitter between the docks.
-    const QList<QDockWidget*> docks = FWindow->findChildren<QDockWidget*>();
+    const QList<QDockWidget*> docks = Docks(*FWindow);
     const int between = (docks.at(0)->geometry().right() + docks.at(1)->geometry().left()) / 2;
     const QPoint splitter(between, docks.at(0)->geometry().center().y());
     ASSERT_TRUE(FWindow->isSeparator(splitter));
@@ -261,7 +304,7 @@ TEST_F(MainWindowTest, LockTwiceAndLayoutsThatCannotBeRestored) {
         LayoutStore().WriteLocal(QStringLiteral("DOCKINGLAYOUT"), wert);
         Open();
         for (QDockWidget* dock : FWindow->findChildren<QDockWidget*>()) {
-            EXPECT_TRUE(dock->isVisible()) << wert.left(20).toStdString();
+            EXPECT_TRUE(Reachable(*FWindow, dock)) << wert.left(20).toStdString();
             EXPECT_FALSE(dock->isFloating());
         }
         Close();
