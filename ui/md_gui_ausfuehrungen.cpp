@@ -79,9 +79,11 @@ void TZEP_MD_Ausfuehrungen_Frm::Notification_ReportChanged() try {
     RethrowRegistered("TZEP_MD_Ausfuehrungen_Frm.Notification_ReportChanged");
 }
 
+// A view brought back from behind a tab shows the runs that ended meanwhile at once.
 void TZEP_MD_Ausfuehrungen_Frm::showEvent(QShowEvent* AEvent) {
     TZEP_MD_FrameOf::showEvent(AEvent);
     tmrPruefen->start();
+    RunGuarded("TZEP_MD_Ausfuehrungen_Frm.showEvent", [this] { tmrPruefenTimeout(); });
 }
 
 void TZEP_MD_Ausfuehrungen_Frm::hideEvent(QHideEvent* AEvent) {

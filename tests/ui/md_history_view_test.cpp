@@ -103,6 +103,12 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
     auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
     auto* details = Find<QPlainTextEdit>(QStringLiteral("memDetails"));
     auto* pruefen = Find<QTimer>(QStringLiteral("tmrPruefen"));
+    QWidget* dock = Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm"));
+    while (dock != nullptr && qobject_cast<QDockWidget*>(dock) == nullptr) {
+        dock = dock->parentWidget();
+    }
+    ASSERT_NE(dock, nullptr);
+    dock->raise();
     ASSERT_TRUE(pruefen->isActive());
     list->setCurrentItem(list->topLevelItem(1));
     const QString gewaehlteDetails = details->toPlainText();
@@ -126,6 +132,14 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
     QMetaObject::invokeMethod(pruefen, "timeout");
     EXPECT_EQ(list->currentItem(), gewaehlt);
 
+    // Hidden, the view does not look; shown again, it looks at once.
+    dock->hide();
+    EXPECT_FALSE(pruefen->isActive());
+    TZEP_RunHistory(DatabaseIn(FHome)).Add(lauf);
+    dock->show();
+    EXPECT_TRUE(pruefen->isActive());
+    EXPECT_EQ(HistoryRows().size(), 4);
+
     // A history that can no longer be read says so in the view instead of in a message box.
     TVKO_Database(DatabaseIn(FHome)).Execute("DROP TABLE ZEP_AUSFUEHRUNG", QStringLiteral("Test"));
     QMetaObject::invokeMethod(pruefen, "timeout");
@@ -133,15 +147,6 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
     EXPECT_TRUE(details->toPlainText().contains(QStringLiteral("ZEP_AUSFUEHRUNG")))
         << details->toPlainText().toStdString();
     EXPECT_TRUE(FPresenter->Fehler.isEmpty());
-
-    // A hidden view does not look.
-    QWidget* dock = Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm"));
-    while (dock != nullptr && qobject_cast<QDockWidget*>(dock) == nullptr) {
-        dock = dock->parentWidget();
-    }
-    ASSERT_NE(dock, nullptr);
-    dock->hide();
-    EXPECT_FALSE(pruefen->isActive());
 }
 
 TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
