@@ -58,10 +58,12 @@ public:
     QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() override;
     bool Ausfuehrungen_Geaendert() override;
     bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
+    IZEP_MD_FileDialog* FileDialog() const override { return FFileDialog.get(); }
 
     // Writes the screen picture of a failed run; without it the history keeps none.
     void SetBildWriter(std::unique_ptr<IZEP_BildWriter> AWriter);
-    // The dialogs of export and import; without them both end as if the user cancelled.
+    // The dialogs of export, import and the editors; without them every one ends as if the
+    // user cancelled.
     void SetFileDialog(std::unique_ptr<IZEP_MD_FileDialog> AFileDialog) {
         FFileDialog = std::move(AFileDialog);
     }

@@ -14,6 +14,7 @@
 #include "zep_run_history.h"
 
 struct TPlanSatz;
+class IZEP_MD_FileDialog;
 class TZEP_RessGlyphImageList;
 class TZEP_MenuFile;
 
@@ -68,6 +69,8 @@ public:
         static_cast<void>(AVorschau);
         return false;
     }
+    // The dialogs that views and editors open; none where nobody is asked.
+    [[nodiscard]] virtual IZEP_MD_FileDialog* FileDialog() const { return nullptr; }
 
 protected:
     TZEP_MD_GUI_Controller();

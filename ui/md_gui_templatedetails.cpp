@@ -89,7 +89,7 @@ void TZEP_MD_TemplateDetails_Frm::Notification_TemplateChanged(
     FMaxHintLabelWidth = 0;
     for (const TZEP_MD_TokenInfo& token : tokens) {
         auto* panel = new TZEP_MD_Token_Panel(
-            FPanelBox, *FRegistry,
+            FPanelBox, *FRegistry, Controller().FileDialog(),
             {token.Kennung, token.AnzeigeName, false, token.WertMasked, token.Wert},
             [this](const QString& AKennung, const QString& AWert) { EditExit(AKennung, AWert); },
             [this](QWidget* AInput) { EditEnter(AInput); });

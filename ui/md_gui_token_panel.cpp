@@ -57,7 +57,8 @@ QString LayoutValue(const TZEP_LayoutDialogFrame& AFrame) {
 
 TZEP_MD_Token_Panel::TZEP_MD_Token_Panel(QWidget* AParent,
                                          const TZEP_MD_Wertevorrat_Registry& ARegistry,
-                                         const TToken& AToken, TZEP_MD_Token_Panel_Exit AOnExit,
+                                         IZEP_MD_FileDialog* ADialoge, const TToken& AToken,
+                                         TZEP_MD_Token_Panel_Exit AOnExit,
                                          TZEP_MD_Token_Panel_Enter AOnEnter) try
     : QFrame(AParent),
       FTokenName(AToken.Name),
@@ -79,7 +80,7 @@ TZEP_MD_Token_Panel::TZEP_MD_Token_Panel(QWidget* AParent,
     }
     FHintLabel->setText(text);
     FNaturalWidth = FHintLabel->fontMetrics().horizontalAdvance(text) + 2;
-    FInputComp = CreateInput(ARegistry, AToken.Value, AToken.WertMaskieren);
+    FInputComp = CreateInput(ARegistry, ADialoge, AToken.Value, AToken.WertMaskieren);
     FInputComp->setObjectName(FInputComp->objectName().isEmpty() ? QStringLiteral("edtToken")
                                                                  : FInputComp->objectName());
     FInputComp->setAccessibleName(AToken.AnzeigeName);
@@ -111,7 +112,8 @@ void TZEP_MD_Token_Panel::Detach() {
 }
 
 QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& ARegistry,
-                                          const QString& AValue, bool AMaskieren) try {
+                                          IZEP_MD_FileDialog* ADialoge, const QString& AValue,
+                                          bool AMaskieren) try {
     const TZEP_MD_Wertevorrat_TokenEditFunc entry = ARegistry.GetRegisteredWertevorrat(FTokenName);
     switch (entry.EditorClass) {
         case TZEP_MD_EditorKind::MandantenCheckCombo: {
@@ -125,12 +127,12 @@ QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& AR
             return editor;
         }
         case TZEP_MD_EditorKind::OpenDialogFrame: {
-            auto* editor = new TZEP_OpenDialogFrame(this);
+            auto* editor = new TZEP_OpenDialogFrame(ADialoge, this);
             editor->SetText(AValue);
             return editor;
         }
         case TZEP_MD_EditorKind::FileOpenDialogFrame: {
-            auto* editor = new TZEP_FileOpenDialogFrame(this);
+            auto* editor = new TZEP_FileOpenDialogFrame(ADialoge, this);
             editor->SetText(AValue);
             return editor;
         }
@@ -146,7 +148,7 @@ QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& AR
             return editor;
         }
         case TZEP_MD_EditorKind::LayoutDialogFrame: {
-            auto* editor = new TZEP_LayoutDialogFrame(this);
+            auto* editor = new TZEP_LayoutDialogFrame(ADialoge, this);
             SetLayoutValue(*editor, AValue);
             return editor;
         }

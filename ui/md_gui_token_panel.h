@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <functional>
 
+class IZEP_MD_FileDialog;
 class QLabel;
 class TZEP_MD_Wertevorrat_Registry;
 
@@ -26,9 +27,10 @@ public:
         QString Value;
     };
 
+    // ADialoge, not owned and possibly null, is what the input's buttons open.
     TZEP_MD_Token_Panel(QWidget* AParent, const TZEP_MD_Wertevorrat_Registry& ARegistry,
-                        const TToken& AToken, TZEP_MD_Token_Panel_Exit AOnExit,
-                        TZEP_MD_Token_Panel_Enter AOnEnter);
+                        IZEP_MD_FileDialog* ADialoge, const TToken& AToken,
+                        TZEP_MD_Token_Panel_Exit AOnExit, TZEP_MD_Token_Panel_Enter AOnEnter);
     ~TZEP_MD_Token_Panel() override;
 
     const QString& TokenName() const { return FTokenName; }
@@ -47,8 +49,8 @@ protected:
     bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
 
 private:
-    QWidget* CreateInput(const TZEP_MD_Wertevorrat_Registry& ARegistry, const QString& AValue,
-                         bool AMaskieren);
+    QWidget* CreateInput(const TZEP_MD_Wertevorrat_Registry& ARegistry,
+                         IZEP_MD_FileDialog* ADialoge, const QString& AValue, bool AMaskieren);
     QWidget* Wertevorrat_2_ComboBox(const QStringList& AWerte, const QString& AValue);
     void Komponenten_ausrichten();
     void Watch(QWidget* AWidget);

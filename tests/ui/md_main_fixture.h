@@ -8,33 +8,10 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "md_file_dialog_intf.h"
 #include "md_gui_controller.h"
 #include "md_main.h"
+#include "md_scripted_file_dialog.h"
 #include "md_test_support.h"
-
-// Answers the file dialogs from a script: the next file name, or empty text for Cancel.
-class TScriptedFileDialog : public IZEP_MD_FileDialog {
-public:
-    struct TShared {
-        QStringList Dateien;
-        QStringList Titel;
-    };
-    explicit TScriptedFileDialog(std::shared_ptr<TShared> AShared) : FShared(std::move(AShared)) {}
-    QString SaveFileName(const QString& ATitle, const QString&, const QString&) override {
-        return Next(ATitle);
-    }
-    QString OpenFileName(const QString& ATitle, const QString&, const QString&) override {
-        return Next(ATitle);
-    }
-
-private:
-    QString Next(const QString& ATitle) {
-        FShared->Titel.append(ATitle);
-        return FShared->Dateien.isEmpty() ? QString() : FShared->Dateien.takeFirst();
-    }
-    std::shared_ptr<TShared> FShared;
-};
 
 // The main window on a real store in a temporary home, with the sample catalogue, a program
 // directory that knows PLON, scripted answers, scripted file dialogs and a recording player.

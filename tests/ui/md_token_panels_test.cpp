@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "md_gui_token_panel.h"
@@ -143,7 +144,8 @@ TEST_F(TokenPanelTest, TwoStepsShareATokenTheLastLeftWinsAndAMaskedValueIsStored
     EXPECT_EQ(gebucht->TokenValues().value(QStringLiteral("#KENNWORT#")), QStringLiteral("geheim"));
 }
 
-TEST_F(TokenPanelTest, PassingThroughKeepsAValueMissingFromItsListAndALayoutValue) {
+TEST_F(TokenPanelTest,
+       PassingThroughKeepsAValueMissingFromItsListAndALayoutValueTillAFileIsChosen) {
     const QString layout = QStringLiteral("QUER \"RAND 5\" bericht.pdf");
     OpenForEdit({{QStringLiteral("#GRUPPE#"), QStringLiteral("Altkunden")},
                  {QStringLiteral("#LAYOUT#"), layout}});
@@ -165,6 +167,14 @@ TEST_F(TokenPanelTest, PassingThroughKeepsAValueMissingFromItsListAndALayoutValu
     EXPECT_EQ(frame->LayoutEinstellungen(), QByteArray("QUER\nRAND 5\n"));
     Enter(frame->Edit());
     EXPECT_EQ(Wert(QStringLiteral("#LAYOUT#")), layout);
+
+    // The editors open the window's dialogs.
+    FDateien->Dateien = {QStringLiteral("/srv/layouts/neu.lay")};
+    QTest::mouseClick(frame->findChild<QToolButton*>(QStringLiteral("btnLayoutDatei")),
+                      Qt::LeftButton);
+    Enter(frame->Edit());
+    EXPECT_EQ(Wert(QStringLiteral("#LAYOUT#")),
+              QStringLiteral("QUER \"RAND 5\" /srv/layouts/neu.lay"));
 }
 
 TEST_F(TokenPanelTest, ALongDisplayNameWrapsAndEveryLabelTakesTheSameWidthAtMostHalfThePanel) {

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QValidator>
 
+#include "md_run_guarded.h"
 #include "vko_clock.h"
 #include "vko_info.h"
 
@@ -63,6 +64,9 @@ TVKOSaisonButtonEdit::TVKOSaisonButtonEdit(QWidget* AParent)
     FButton->setObjectName(QStringLiteral("btnSaison"));
     FButton->setText(QStringLiteral("…"));
     FButton->setToolTip(QStringLiteral("Saison wählen"));
+    FButton->setAccessibleName(FButton->toolTip());
+    // Tab reaches the button, Space opens its list; a click leaves the focus where it is.
+    FButton->setFocusPolicy(Qt::TabFocus);
     FButton->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(FButton);
     const int jahr = vko_Now().date().year();
@@ -70,9 +74,11 @@ TVKOSaisonButtonEdit::TVKOSaisonButtonEdit(QWidget* AParent)
         for (const QString& art : {QStringLiteral("FS"), QStringLiteral("HW")}) {
             const QString saison = QStringLiteral("%1 %2").arg(art).arg(j);
             menu->addAction(saison, this, [this, saison] {
-                FEdit->setText(saison);
-                Pruefen(false);
-                FEdit->setFocus(Qt::OtherFocusReason);
+                RunGuarded("TVKOSaisonButtonEdit.SaisonClick", [this, &saison] {
+                    FEdit->setText(saison);
+                    Pruefen(false);
+                    FEdit->setFocus(Qt::OtherFocusReason);
+                });
             });
         }
     }

@@ -1,15 +1,12 @@
 #include "zep_layout_dialog_frame.h"
 
-#include <QBuffer>
-#include <QDialog>
-#include <QDialogButtonBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTextStream>
 #include <QToolButton>
-#include <QVBoxLayout>
 
+#include "md_file_dialog_intf.h"
 #include "md_run_guarded.h"
 
 namespace {
@@ -29,36 +26,63 @@ QString Quoted(const QString& AItem) {
 
 }  // namespace
 
-TZEP_LayoutDialogFrame::TZEP_LayoutDialogFrame(QWidget* AParent)
-    : QWidget(AParent), FEdit(new QLineEdit(this)), FButton(new QToolButton(this)) {
+TZEP_LayoutDialogFrame::TZEP_LayoutDialogFrame(IZEP_MD_FileDialog* ADialoge, QWidget* AParent)
+    : QWidget(AParent),
+      FDialoge(ADialoge),
+      FEdit(new QLineEdit(this)),
+      FDateiButton(AddButton(QStringLiteral("btnLayoutDatei"), QStringLiteral("…"),
+                             QStringLiteral("Layoutdatei wählen"))),
+      FButton(AddButton(QStringLiteral("btnEinstellungen"), QStringLiteral("Einstellungen …"),
+                        QStringLiteral("Layouteinstellungen"))) {
     setObjectName(QStringLiteral("frmLayout"));
     FEdit->setObjectName(QStringLiteral("edtLayoutDatei"));
     FEdit->setPlaceholderText(QStringLiteral("Layoutdatei"));
-    FButton->setObjectName(QStringLiteral("btnEinstellungen"));
-    FButton->setText(QStringLiteral("Einstellungen …"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addWidget(FEdit, 1);
+    layout->addWidget(FDateiButton);
     layout->addWidget(FButton);
     setFocusProxy(FEdit);
+    connect(FDateiButton, &QToolButton::clicked, this, [this] {
+        RunGuarded("TZEP_LayoutDialogFrame.btnLayoutDateiClick", [this] { btnLayoutDateiClick(); });
+    });
     connect(FButton, &QToolButton::clicked, this, [this] {
         RunGuarded("TZEP_LayoutDialogFrame.btnEinstellungenClick",
                    [this] { btnEinstellungenClick(); });
     });
 }
 
+QToolButton* TZEP_LayoutDialogFrame::AddButton(const QString& AObjectName, const QString& AText,
+                                               const QString& AAccessibleName) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(AObjectName);
+    button->setText(AText);
+    button->setAccessibleName(AAccessibleName);
+    button->setToolTip(AAccessibleName);
+    // Tab reaches the button, Space opens the dialog; a click leaves the focus where it is.
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
 void TZEP_LayoutDialogFrame::Set_LayoutEinstellungen(QIODevice& AStream) try {
-    FEinstellungen.clear();
+    QStringList einstellungen;
     QTextStream lines(&AStream);
     lines.setEncoding(QStringConverter::Utf8);
     QString line;
     while (lines.readLineInto(&line)) {
-        FEinstellungen.append(line);
+        einstellungen.append(line);
     }
-    FButton->setToolTip(FEinstellungen.join(QLatin1Char('\n')));
+    Einstellungen_Uebernehmen(std::move(einstellungen));
 } catch (...) {
     RethrowRegistered("TZEP_LayoutDialogFrame.Set_LayoutEinstellungen");
+}
+
+void TZEP_LayoutDialogFrame::Einstellungen_Uebernehmen(QStringList AEinstellungen) {
+    FEinstellungen = std::move(AEinstellungen);
+    const QString text = FEinstellungen.join(QLatin1Char('\n'));
+    FButton->setToolTip(text.isEmpty() ? FButton->accessibleName() : text);
+    FButton->setAccessibleDescription(text);
 }
 
 QByteArray TZEP_LayoutDialogFrame::LayoutEinstellungen() const try {
@@ -84,23 +108,25 @@ QString TZEP_LayoutDialogFrame::Wert_Bilden(const QStringList& AEinstellungen,
     return items.join(QLatin1Char(' '));
 }
 
+void TZEP_LayoutDialogFrame::btnLayoutDateiClick() {
+    if (FDialoge != nullptr) {
+        const QString start = FEdit->text().isEmpty() ? QDir::homePath() : FEdit->text();
+        const QString datei = FDialoge->TargetFileName(FDateiButton->accessibleName(), start);
+        if (!datei.isEmpty()) {
+            FEdit->setText(QDir::toNativeSeparators(datei));
+        }
+    }
+    // The value is written when the edit is left.
+    FEdit->setFocus(Qt::OtherFocusReason);
+}
+
 void TZEP_LayoutDialogFrame::btnEinstellungenClick() {
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Layouteinstellungen"));
-    auto* text = new QPlainTextEdit(&dialog);
-    text->setObjectName(QStringLiteral("memEinstellungen"));
-    text->setPlainText(FEinstellungen.join(QLatin1Char('\n')));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(text);
-    layout->addWidget(buttons);
-    if (dialog.exec() == QDialog::Accepted) {
-        QByteArray bytes = text->toPlainText().toUtf8();
-        QBuffer stream(&bytes);
-        stream.open(QIODevice::ReadOnly);
-        Set_LayoutEinstellungen(stream);
+    if (FDialoge != nullptr) {
+        std::optional<QStringList> einstellungen =
+            FDialoge->EditLines(FButton->accessibleName(), FEinstellungen);
+        if (einstellungen) {
+            Einstellungen_Uebernehmen(std::move(*einstellungen));
+        }
     }
     // The value is written when the edit is left.
     FEdit->setFocus(Qt::OtherFocusReason);

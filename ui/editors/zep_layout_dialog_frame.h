@@ -3,17 +3,19 @@
 #include <QStringList>
 #include <QWidget>
 
+class IZEP_MD_FileDialog;
 class QIODevice;
 class QLineEdit;
 class QToolButton;
 
-// Layout settings of a report, one per line, and the file the layout is kept in. The settings
-// are edited in a small dialog behind the button.
+// Layout settings of a report, one per line, and the file the layout is kept in. One button
+// chooses the file, the other edits the settings in a small dialog.
 class TZEP_LayoutDialogFrame : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TZEP_LayoutDialogFrame(QWidget* AParent = nullptr);
+    // ADialoge is not owned and may be null: the buttons then change nothing.
+    explicit TZEP_LayoutDialogFrame(IZEP_MD_FileDialog* ADialoge, QWidget* AParent = nullptr);
 
     // Reads the settings as lines from the stream.
     void Set_LayoutEinstellungen(QIODevice& AStream);
@@ -26,9 +28,15 @@ public:
     static QString Wert_Bilden(const QStringList& AEinstellungen, const QString& ADatei);
 
 private:
+    QToolButton* AddButton(const QString& AObjectName, const QString& AText,
+                           const QString& AAccessibleName);
+    void Einstellungen_Uebernehmen(QStringList AEinstellungen);
+    void btnLayoutDateiClick();
     void btnEinstellungenClick();
 
+    IZEP_MD_FileDialog* FDialoge;
     QStringList FEinstellungen;
     QLineEdit* FEdit;
+    QToolButton* FDateiButton;
     QToolButton* FButton;
 };

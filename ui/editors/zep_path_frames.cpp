@@ -1,19 +1,26 @@
 #include "zep_path_frames.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "md_file_dialog_intf.h"
 #include "md_run_guarded.h"
 
-TZEP_PathDialogFrame::TZEP_PathDialogFrame(QWidget* AParent)
-    : QWidget(AParent), FEdit(new QLineEdit(this)), FButton(new QToolButton(this)) {
+TZEP_PathDialogFrame::TZEP_PathDialogFrame(QWidget* AParent, IZEP_MD_FileDialog* ADialoge,
+                                           const QString& AButtonName)
+    : QWidget(AParent),
+      FDialoge(ADialoge),
+      FEdit(new QLineEdit(this)),
+      FButton(new QToolButton(this)) {
     FEdit->setObjectName(QStringLiteral("edtPfad"));
     FButton->setObjectName(QStringLiteral("btnWaehlen"));
     FButton->setText(QStringLiteral("…"));
-    FButton->setToolTip(QStringLiteral("Auswählen"));
+    FButton->setToolTip(AButtonName);
+    FButton->setAccessibleName(AButtonName);
+    // Tab reaches the button, Space opens the dialog; a click leaves the focus where it is.
+    FButton->setFocusPolicy(Qt::TabFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -34,29 +41,31 @@ void TZEP_PathDialogFrame::SetText(const QString& AText) {
 }
 
 void TZEP_PathDialogFrame::btnWaehlenClick() {
-    const QString start = FEdit->text().isEmpty() ? QDir::homePath() : FEdit->text();
-    const QString pfad = Choose(start);
-    if (!pfad.isEmpty()) {
-        FEdit->setText(QDir::toNativeSeparators(pfad));
+    if (FDialoge != nullptr) {
+        const QString start = FEdit->text().isEmpty() ? QDir::homePath() : FEdit->text();
+        const QString pfad = Choose(*FDialoge, start);
+        if (!pfad.isEmpty()) {
+            FEdit->setText(QDir::toNativeSeparators(pfad));
+        }
     }
     // The value is written when the edit is left, as after typing.
     FEdit->setFocus(Qt::OtherFocusReason);
 }
 
-TZEP_OpenDialogFrame::TZEP_OpenDialogFrame(QWidget* AParent) : TZEP_PathDialogFrame(AParent) {
+TZEP_OpenDialogFrame::TZEP_OpenDialogFrame(IZEP_MD_FileDialog* ADialoge, QWidget* AParent)
+    : TZEP_PathDialogFrame(AParent, ADialoge, QStringLiteral("Ordner wählen")) {
     setObjectName(QStringLiteral("frmOrdner"));
 }
 
-QString TZEP_OpenDialogFrame::Choose(const QString& AStart) {
-    return QFileDialog::getExistingDirectory(this, QStringLiteral("Ordner wählen"), AStart);
+QString TZEP_OpenDialogFrame::Choose(IZEP_MD_FileDialog& ADialoge, const QString& AStart) {
+    return ADialoge.FolderName(QStringLiteral("Ordner wählen"), AStart);
 }
 
-TZEP_FileOpenDialogFrame::TZEP_FileOpenDialogFrame(QWidget* AParent)
-    : TZEP_PathDialogFrame(AParent) {
+TZEP_FileOpenDialogFrame::TZEP_FileOpenDialogFrame(IZEP_MD_FileDialog* ADialoge, QWidget* AParent)
+    : TZEP_PathDialogFrame(AParent, ADialoge, QStringLiteral("Datei wählen")) {
     setObjectName(QStringLiteral("frmDatei"));
 }
 
-QString TZEP_FileOpenDialogFrame::Choose(const QString& AStart) {
-    return QFileDialog::getSaveFileName(this, QStringLiteral("Datei wählen"), AStart, QString(),
-                                        nullptr, QFileDialog::DontConfirmOverwrite);
+QString TZEP_FileOpenDialogFrame::Choose(IZEP_MD_FileDialog& ADialoge, const QString& AStart) {
+    return ADialoge.TargetFileName(QStringLiteral("Datei wählen"), AStart);
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class IZEP_MD_FileDialog;
 class QLineEdit;
 class QToolButton;
 
@@ -15,13 +16,16 @@ public:
     void SetText(const QString& AText);
 
 protected:
-    explicit TZEP_PathDialogFrame(QWidget* AParent);
+    // ADialoge is not owned and may be null: the button then changes nothing.
+    TZEP_PathDialogFrame(QWidget* AParent, IZEP_MD_FileDialog* ADialoge,
+                         const QString& AButtonName);
     // The path the user chose, or empty text for Cancel.
-    virtual QString Choose(const QString& AStart) = 0;
+    virtual QString Choose(IZEP_MD_FileDialog& ADialoge, const QString& AStart) = 0;
 
 private:
     void btnWaehlenClick();
 
+    IZEP_MD_FileDialog* FDialoge;
     QLineEdit* FEdit;
     QToolButton* FButton;
 };
@@ -31,10 +35,10 @@ class TZEP_OpenDialogFrame : public TZEP_PathDialogFrame {
     Q_OBJECT
 
 public:
-    explicit TZEP_OpenDialogFrame(QWidget* AParent = nullptr);
+    explicit TZEP_OpenDialogFrame(IZEP_MD_FileDialog* ADialoge, QWidget* AParent = nullptr);
 
 protected:
-    QString Choose(const QString& AStart) override;
+    QString Choose(IZEP_MD_FileDialog& ADialoge, const QString& AStart) override;
 };
 
 // A file, such as the one a report is written to; it need not exist yet.
@@ -42,8 +46,8 @@ class TZEP_FileOpenDialogFrame : public TZEP_PathDialogFrame {
     Q_OBJECT
 
 public:
-    explicit TZEP_FileOpenDialogFrame(QWidget* AParent = nullptr);
+    explicit TZEP_FileOpenDialogFrame(IZEP_MD_FileDialog* ADialoge, QWidget* AParent = nullptr);
 
 protected:
-    QString Choose(const QString& AStart) override;
+    QString Choose(IZEP_MD_FileDialog& ADialoge, const QString& AStart) override;
 };
