@@ -68,9 +68,11 @@ capture mandorel-gebucht.png
 
 # The booked Mandorel stays selected. "Testlauf" follows "Löschen" and a separator in the
 # browse panel; the run drives the sample program and lands in "Ausführungen". That view waits
-# behind the schedule's tab and comes last: Shift+F6 from the panel brings it to the front.
+# behind the schedule's tab and comes last: Shift+F6 from the panel brings it to the front,
+# once the window has the keyboard back from the sample program.
 xdotool mousemove --window "$window" 51 316 click 1
 sleep 8
+xdotool windowfocus --sync "$window"
 xdotool key shift+F6
 sleep 0.5
 capture ausfuehrungen.png
