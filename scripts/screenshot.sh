@@ -50,15 +50,31 @@ done
 sleep 0.5
 capture mandorel-neu.png
 
+# Home and Down select "Zeitraum eingeben"; F6 leads to its first parameter, F6 again to the
+# placeholders, whose type-ahead finds a placeholder by its display name and whose Return takes
+# it over into the parameter. Shift+F6 returns to the parameters, Tab reaches the next one.
+xdotool key --delay 80 Home Down F6 F6
+xdotool type --delay 40 "Vormonat, Anfang"
+xdotool key --delay 80 Return shift+F6 Tab F6
+xdotool type --delay 40 "Vormonat, Ende"
+xdotool key Return
+sleep 0.5
+capture mandorel-parameter.png
+
 # "Buchen" heads the panel in edit mode.
 xdotool mousemove --window "$window" 51 80 click 1
 sleep 0.5
 capture mandorel-gebucht.png
 
 # The booked Mandorel stays selected. "Testlauf" follows "Löschen" and a separator in the
-# browse panel; the run drives the sample program and lands in "Ausführungen".
+# browse panel; the run drives the sample program and lands in "Ausführungen". That view waits
+# behind the schedule's tab and comes last: Shift+F6 from the panel brings it to the front,
+# once the window has the keyboard back from the sample program.
 xdotool mousemove --window "$window" 51 316 click 1
 sleep 8
+xdotool windowfocus --sync "$window"
+xdotool key shift+F6
+sleep 0.5
 capture ausfuehrungen.png
 
 # "Vorschau" follows "Testlauf"; its window shows the run of today.

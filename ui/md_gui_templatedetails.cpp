@@ -25,6 +25,8 @@ TZEP_MD_TemplateDetails_Frm::TZEP_MD_TemplateDetails_Frm(TZEP_MD_GUI_Controller&
     scbTemplateReplacableTokens->setWidgetResizable(true);
     scbTemplateReplacableTokens->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scbTemplateReplacableTokens->setFrameShape(QFrame::NoFrame);
+    // The box itself takes no input: the keyboard goes straight to the first parameter.
+    scbTemplateReplacableTokens->setFocusPolicy(Qt::NoFocus);
     FPanelBox->setObjectName(QStringLiteral("pnlTokens"));
     scbTemplateReplacableTokens->setWidget(FPanelBox);
     auto* layout = new QVBoxLayout(this);
