@@ -84,6 +84,9 @@ private:
     [[noreturn]] void RaiseNichtGespielt() const;
     // Removes the plan records of a deleted Mandorel, and so their timers.
     void RemovePlans(const QString& AProgramm, const QString& ANameKey);
+    // After an unattended run: renews the listed dates of the selected Mandorel's timers. A
+    // failure costs a log line, never the run's result.
+    void RenewPlans() noexcept;
     void PlaySelectedReport();
     void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
                    const TZEP_GA_Bildschirm& ABild = {}) noexcept;

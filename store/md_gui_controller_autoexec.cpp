@@ -77,6 +77,7 @@ void TZEP_MD_GUI_Controller_Impl::RunAutoExecute(const QString& AProgramm, const
         FProgress->Show(AProgramm, AName);
     }
     const TRunEnd end([this] {
+        RenewPlans();
         if (FProgress) {
             FProgress->Hide();
         }

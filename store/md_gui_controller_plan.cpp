@@ -90,6 +90,20 @@ void TZEP_MD_GUI_Controller_Impl::RemovePlans(const QString& AProgramm,
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.RemovePlans");
 }
 
+void TZEP_MD_GUI_Controller_Impl::RenewPlans() noexcept {
+    try {
+        if (FSelected_Mandorel != nullptr &&
+            TVKO_SystemdTimer().Erneuern(*FPlanMani, JobText(*FSelected_Mandorel)) ==
+                TVKO_SyncErgebnis::NichtErreichbar) {
+            VKOInfo().WriteTextWithStamp(VKOInfo().MeldungText(
+                MD_Koord(1019),
+                {FSelected_Mandorel->Name_Anzeige(), FSelected_Mandorel->Programm()}));
+        }
+    } catch (...) {
+        VKOInfo().WriteTextWithStamp(VKOInfo().FehlerInfo(std::current_exception()).Text);
+    }
+}
+
 void TZEP_MD_GUI_Controller_Impl::SyncPlans() try {
     PostMessage_ReloadJobs(*FPlanMani, TIntTrio{});
 } catch (...) {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -171,8 +172,10 @@ void TfraPlanen::Init() {
 }
 
 void TfraPlanen::PlanSatz2Maske(const TPlanSatz& APlansatz) {
-    // One update of the next run at the end, not one per field.
-    const QList<QWidget*> felder = findChildren<QWidget*>();
+    // One update of the next run at the end, not one per field. The tab bar keeps its
+    // signal: it is what brings the page of the kind to the front.
+    QList<QWidget*> felder = findChildren<QWidget*>();
+    felder.removeAll(pgcPlanArt->tabBar());
     for (QWidget* feld : felder) {
         feld->blockSignals(true);
     }

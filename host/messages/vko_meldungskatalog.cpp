@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 18> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -48,6 +48,10 @@ constexpr std::array<std::pair<int, const char*>, 18> CMandorelTexte{{
     {1018,
      "Die Wertevorratsdatei kann nicht verwendet werden: %1 Alle Platzhalter erhalten ein "
      "einfaches Eingabefeld."},
+    {1019,
+     "Die Termine des Zeitplans von Mandorel „%1“ für das Programm %2 wurden nicht verlängert: "
+     "Die Zeitsteuerung des Systems (systemd für Benutzer) ist nicht erreichbar. Der nächste "
+     "Lauf oder Start des Programms verlängert sie."},
 }};
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 namespace {
 
-// Listed dates reach this many runs ahead; a window start or a save renews them.
+// Listed dates reach this many runs ahead; a window start, a save and every run renew them.
 constexpr int CListenLaenge = 400;
 
 const char* const CWochentage[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};

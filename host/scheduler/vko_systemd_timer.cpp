@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QSaveFile>
@@ -216,6 +217,36 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
     return TVKO_SyncErgebnis::Abgeglichen;
 } catch (...) {
     RethrowRegistered("TVKO_SystemdTimer.Synchronisieren");
+}
+
+TVKO_SyncErgebnis TVKO_SystemdTimer::Erneuern(TPlanManiDM& APlanMani, const QString& AJobText) try {
+    const QDateTime jetzt = vko_Now();
+    const QDir ordner(FUnitOrdner);
+    QStringList geaendert;
+    for (const TIntTrio& id : APlanMani.PlanIds_ByJobText(AJobText)) {
+        const QString pfad = ordner.filePath(UnitName(id) + QStringLiteral(".timer"));
+        TPlanSatz satz;
+        TZEP_PfadKommandoArgumenteList kommandos;
+        // A plan without units, or one that ended, waits for the next synchronisation.
+        if (QFileInfo::exists(pfad) && APlanMani.PlanLaden(id, satz, kommandos) &&
+            !VKO_OnCalendar(satz, jetzt).isEmpty() &&
+            SchreibeWennAnders(pfad, TimerText(satz, jetzt))) {
+            geaendert.append(UnitName(id));
+        }
+    }
+    if (geaendert.isEmpty()) {
+        return TVKO_SyncErgebnis::Abgeglichen;
+    }
+    if (!Systemctl({QStringLiteral("show-environment")})) {
+        return TVKO_SyncErgebnis::NichtErreichbar;
+    }
+    Systemctl({QStringLiteral("daemon-reload")});
+    for (const QString& name : geaendert) {
+        Systemctl({QStringLiteral("restart"), name + QStringLiteral(".timer")});
+    }
+    return TVKO_SyncErgebnis::Abgeglichen;
+} catch (...) {
+    RethrowRegistered("TVKO_SystemdTimer.Erneuern");
 }
 
 TVKO_SyncErgebnis PostMessage_ReloadJobs(TPlanManiDM& APlanMani, const TIntTrio&) try {

@@ -34,6 +34,10 @@ public:
                         const QProcessEnvironment& ADisplay) const;
 
     TVKO_SyncErgebnis Synchronisieren(TPlanManiDM& APlanMani);
+    // After a run of the job AJobText: the timers of its records list their dates again from
+    // now, so that a plan nobody opens the window for never runs out of dates. Only timers a
+    // synchronisation wrote are touched, and the service manager only when dates changed.
+    TVKO_SyncErgebnis Erneuern(TPlanManiDM& APlanMani, const QString& AJobText);
 
 private:
     // Runs systemctl --user with AArgumente; false when it could not run or failed.

@@ -1,10 +1,16 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTime>
+#include <algorithm>
 
 #include "md_gui_controller.h"
 #include "md_recording_systemctl.h"
 #include "md_store_fixture.h"
 #include "vko_info.h"
 #include "vko_planmani.h"
+#include "vko_systemd_timer.h"
 
 class ControllerPlanTest : public TStoreTest {
 protected:
@@ -140,4 +146,118 @@ TEST_F(ControllerPlanTest, WithoutAServiceManagerThePlanIsSavedAndTheUserToldOnc
     TZEP_PfadKommandoArgumenteList kommandos;
     EXPECT_TRUE(Laden(id, gelesen, kommandos));
     EXPECT_TRUE(gelesen.Aktiv);
+}
+
+namespace {
+
+QString Lesen(const QString& APfad) {
+    QFile datei(APfad);
+    return datei.open(QIODevice::ReadOnly) ? QString::fromUtf8(datei.readAll()) : QString();
+}
+
+// The earliest elapse systemd computes from ABasis for the OnCalendar= lines of a timer file,
+// "never" when none is left.
+QString NaechsterLauf(const QString& ATimerDatei, const QDateTime& ABasis) {
+    QStringList argumente{
+        QStringLiteral("calendar"),
+        QStringLiteral("--base-time=") + ABasis.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+    for (const QString& zeile : Lesen(ATimerDatei).split(QLatin1Char('\n'))) {
+        if (zeile.startsWith(QLatin1String("OnCalendar="))) {
+            argumente.append(zeile.mid(11));
+        }
+    }
+    QProcess prozess;
+    prozess.start(QStringLiteral("systemd-analyze"), argumente);
+    EXPECT_TRUE(prozess.waitForFinished(60000));
+    QStringList elapses;
+    for (const QString& zeile :
+         QString::fromUtf8(prozess.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QString t = zeile.trimmed();
+        if (t.startsWith(QLatin1String("Next elapse:")) && !t.endsWith(QLatin1String("never"))) {
+            elapses.append(t.section(QLatin1Char(' '), -3, -2));
+        }
+    }
+    std::sort(elapses.begin(), elapses.end());
+    return elapses.isEmpty() ? QStringLiteral("never") : elapses.first();
+}
+
+}  // namespace
+
+// A plan that lists its dates runs dry unless someone renews them: every run does, touching
+// only its own timer, and no trouble with the scheduler changes how the run went.
+TEST_F(ControllerPlanTest, EveryRunRenewsItsListedDatesAndNeverFailsForIt) {
+    if (QStandardPaths::findExecutable(QStringLiteral("systemd-analyze")).isEmpty()) {
+        GTEST_SKIP() << "systemd-analyze is not installed";
+    }
+    Store(Mandorel(QStringLiteral("Jahresliste")));
+    TPlanSatz alle3 = Geplant();
+    alle3.AlleNTage = 3;
+    alle3.ErsterTag = QDate(2025, 1, 16);
+    TPlanSatz alle2 = alle3;
+    alle2.AlleNTage = 2;
+    TPlanSatz montags = Geplant();
+    montags.Art = TPlanArt::Woechentlich;
+    montags.Wochentage = 1;
+    {
+        auto controller = NewController();
+        controller->Select_Mandorel(QStringLiteral("MONATSLISTE"), QStringLiteral("PLON"));
+        controller->Save_Plan(alle3);
+        controller->Select_Mandorel(QStringLiteral("WOCHENLISTE"), QStringLiteral("PLON"));
+        controller->Save_Plan(alle2);
+        controller->Select_Mandorel(QStringLiteral("JAHRESLISTE"), QStringLiteral("PLON"));
+        controller->Save_Plan(montags);
+    }
+    const QString ordner = TVKO_SystemdTimer().UnitOrdner() + QLatin1Char('/');
+    const QString eigener =
+        ordner + TVKO_SystemdTimer::UnitName(alle3.PlanId) + QStringLiteral(".timer");
+    const QString fremder =
+        ordner + TVKO_SystemdTimer::UnitName(alle2.PlanId) + QStringLiteral(".timer");
+    const QString fremderText = Lesen(fremder);
+    FSystemctl.Take();
+
+    const auto laufen = [this](const char* AName) {
+        TZEP_MD_GUI_Controller_Impl controller(
+            NewPlayer(), QStringList{QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+                                     QStringLiteral("-REPORT:") + QString::fromUtf8(AName)});
+        controller.Mandorel_AutoExecute();
+        return controller.AutoExecuteErgebnis();
+    };
+    // Years later, with no window opened since, the listing has run dry; the run renews it.
+    const QDateTime spaeter(QDate(2029, 6, 1), QTime(12, 0));
+    TFixedClock uhr(spaeter);
+    ASSERT_EQ(NaechsterLauf(eigener, spaeter), QStringLiteral("never"));
+    EXPECT_EQ(laufen("Monatsliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
+    EXPECT_EQ(NaechsterLauf(eigener, spaeter),
+              NaechsteAusfuehrung(alle3, spaeter).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    EXPECT_EQ(FSystemctl.Take(),
+              (QStringList{QStringLiteral("show-environment"), QStringLiteral("daemon-reload"),
+                           QStringLiteral("restart ") + TVKO_SystemdTimer::UnitName(alle3.PlanId) +
+                               QStringLiteral(".timer")}));
+    EXPECT_EQ(Lesen(fremder), fremderText);
+    // A pattern has nothing to renew and leaves the service manager alone.
+    EXPECT_EQ(laufen("Jahresliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
+    EXPECT_TRUE(FSystemctl.Take().isEmpty());
+
+    // Without a service manager, or with a timer that cannot be written, the run still
+    // counts as played; each costs one log line, and a pattern's run stays silent.
+    const auto zeilen = [this] { return FHome.ReadLog().count(QLatin1Char('\n')); };
+    qsizetype vorher = zeilen();
+    {
+        TRecordingSystemctl aus(false);
+        uhr.Set(spaeter.addDays(10));
+        EXPECT_EQ(laufen("Monatsliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
+        EXPECT_EQ(zeilen(), vorher + 1);
+        EXPECT_TRUE(FHome.ReadLog().contains(QStringLiteral("nicht verlängert")));
+        EXPECT_EQ(laufen("Jahresliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
+        EXPECT_EQ(zeilen(), vorher + 1);
+        aus.Entfernen();
+        uhr.Set(spaeter.addDays(20));
+        EXPECT_EQ(laufen("Monatsliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
+        EXPECT_EQ(zeilen(), vorher + 2);
+    }
+    vorher = zeilen();
+    ASSERT_TRUE(QFile::remove(eigener));
+    ASSERT_TRUE(QDir().mkdir(eigener));
+    EXPECT_EQ(laufen("Monatsliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
+    EXPECT_EQ(zeilen(), vorher + 1);
 }

@@ -87,6 +87,11 @@ TEST_F(PlanerViewTest, TheFirstBuchenPlansAndTheNextKeepsTheId) {
     SelectInList(QStringLiteral("Monatsliste"));
     EXPECT_TRUE(Find<QCheckBox>(QStringLiteral("chkWochentag1"))->isChecked());
     EXPECT_TRUE(Meldungen().isEmpty());
+
+    // A new Mandorel's form shows the daily page itself, not the weekly one behind its tab.
+    Click(QStringLiteral("btnNew"));
+    EXPECT_TRUE(Find<QSpinBox>(QStringLiteral("spnAlleNTage"))
+                    ->isVisibleTo(Find<QTabWidget>(QStringLiteral("pgcPlanArt"))));
 }
 
 TEST_F(PlanerViewTest, OnlyTheFirstIdIsShownAnUnknownOneClearsTheFormAVetoWritesNothing) {
