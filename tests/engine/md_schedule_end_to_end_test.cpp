@@ -30,11 +30,11 @@ protected:
                QString::fromLatin1(AEndung);
     }
 
-    // From the details, F6 passes the step's parameters and the placeholders to the schedule,
-    // where "aktiv" takes the keyboard; Tab leads on to the kind of plan, the fields of its
-    // page and the time.
-    void ZumZeitplan() {
-        FUser.Keys({QStringLiteral("F6"), QStringLiteral("F6"), QStringLiteral("F6")});
+    // From the details, F6 passes the step's parameters (when the chosen step has any) and the
+    // placeholders to the schedule, where "aktiv" takes the keyboard; Tab leads on to the kind
+    // of plan, the fields of its page and the time.
+    void ZumZeitplan(bool AMitParametern) {
+        FUser.Keys(QStringList(AMitParametern ? 3 : 2, QStringLiteral("F6")));
     }
 
     TTempHome FHome;
@@ -55,7 +55,7 @@ TEST_F(ScheduleEndToEnd, AScheduleBookedInTheWindowBecomesATimerAndIsShownAgain)
     FUser.Keys({QStringLiteral("P"), QStringLiteral("Return")});
     FUser.Keys({QStringLiteral("Down"), QStringLiteral("Return")});
     FUser.Keys({QStringLiteral("Z"), QStringLiteral("Return")});
-    ZumZeitplan();
+    ZumZeitplan(true);
     // aktiv; weekly; Monday; 06:30.
     FUser.Keys({QStringLiteral("space"), QStringLiteral("Tab"), QStringLiteral("Right"),
                 QStringLiteral("Tab"), QStringLiteral("space")});
@@ -85,8 +85,8 @@ TEST_F(ScheduleEndToEnd, AScheduleBookedInTheWindowBecomesATimerAndIsShownAgain)
     ASSERT_NO_FATAL_FAILURE(FUser.StartWindow(QStringLiteral(MD_QUANDRIX)));
     // F6 leads from the buttons to the list: its group row, then the Mandorel.
     FUser.Keys({QStringLiteral("F6"), QStringLiteral("Down"), QStringLiteral("Down")});
-    FUser.ClickPanelButton(1);  // "Bearbeiten"
-    ZumZeitplan();
+    FUser.ClickPanelButton(1);  // "Bearbeiten"; no step is chosen yet
+    ZumZeitplan(false);
     FUser.Keys(QStringList(9, QStringLiteral("Tab")));
     FUser.Type(QStringLiteral("0715"));
     FUser.ClickPanelButton(0);  // "Buchen"
