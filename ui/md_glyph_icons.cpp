@@ -4,7 +4,10 @@
 #include <QIcon>
 #include <QStyle>
 
-QIcon TZEP_RessGlyphImageList::Icon(TGlyph AGlyph) const {
+namespace {
+
+QIcon StyleIcon(TZEP_RessGlyphImageList::TGlyph AGlyph) {
+    using TGlyph = TZEP_RessGlyphImageList::TGlyph;
     QStyle* style = QApplication::style();
     switch (AGlyph) {
         case TGlyph::Programm:
@@ -27,6 +30,21 @@ QIcon TZEP_RessGlyphImageList::Icon(TGlyph AGlyph) const {
             return style->standardIcon(QStyle::SP_DialogNoButton);
         case TGlyph::Entsperren:
             return style->standardIcon(QStyle::SP_DialogYesButton);
+        case TGlyph::Anzahl:
+            break;
     }
     return {};
+}
+
+}  // namespace
+
+QIcon TZEP_RessGlyphImageList::Icon(TGlyph AGlyph) const {
+    if (AGlyph >= TGlyph::Anzahl) {
+        return {};
+    }
+    QVariant& cached = FIcons[static_cast<std::size_t>(AGlyph)];
+    if (!cached.isValid()) {
+        cached = QVariant::fromValue(StyleIcon(AGlyph));
+    }
+    return cached.value<QIcon>();
 }

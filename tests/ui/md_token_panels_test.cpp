@@ -202,6 +202,7 @@ TEST_F(TokenPanelTest, APlaceholderIsAppendedToTheLastPlainEditAndOnlyInEditMode
     QStringList namen;
     for (int i = 0; i < liste->topLevelItemCount(); ++i) {
         namen.append(liste->topLevelItem(i)->text(0));
+        EXPECT_FALSE(liste->topLevelItem(i)->icon(2).isNull()) << namen.last().toStdString();
     }
     QStringList sortiert = namen;
     std::sort(sortiert.begin(), sortiert.end(),
