@@ -100,7 +100,11 @@ void TZEP_MD_GUI_Controller_Impl::RenewPlans() noexcept {
                 {FSelected_Mandorel->Name_Anzeige(), FSelected_Mandorel->Programm()}));
         }
     } catch (...) {
-        VKOInfo().WriteTextWithStamp(VKOInfo().FehlerInfo(std::current_exception()).Text);
+        try {
+            VKOInfo().WriteTextWithStamp(VKOInfo().FehlerInfo(std::current_exception()).Text);
+        } catch (...) {
+            // Not even the log can be written; the run ends as it was.
+        }
     }
 }
 
