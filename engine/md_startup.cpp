@@ -1,6 +1,7 @@
 #include "md_startup.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QStringList>
 #include <cstdlib>
 
@@ -101,12 +102,15 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
             window->SetController(*controller);
             window->Initialize();
             window->show();
-            // Repairs any drift between the timers and the plan store; the window stays.
-            try {
-                controller->SyncPlans();
-            } catch (...) {
-                VKOProgramm().ShowException(std::current_exception(), false);
-            }
+            // Repairs any drift between the timers and the plan store once the window is up:
+            // the service manager may take a while to answer, and the window stays regardless.
+            QTimer::singleShot(0, window.get(), [&controller] {
+                try {
+                    controller->SyncPlans();
+                } catch (...) {
+                    VKOProgramm().ShowException(std::current_exception(), false);
+                }
+            });
         }
     } catch (...) {
         startFailed = true;
