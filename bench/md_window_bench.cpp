@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "md_bare_list.h"
 #include "md_gui_controller.h"
 #include "md_gui_reportliste.h"
 #include "md_main.h"
@@ -103,29 +104,10 @@ void ShowAndWait(QWidget& AWindow) {
     QApplication::processEvents();
 }
 
-void FillTree(QTreeWidget& ATree, const QStringList& ANames) {
-    ATree.clear();
-    auto* gruppe = new QTreeWidgetItem(QStringList{QStringLiteral("Personaleinsatzplanung")});
-    for (const QString& name : ANames) {
-        gruppe->addChild(new QTreeWidgetItem(QStringList{name, QStringLiteral("PLON")}));
-    }
-    ATree.addTopLevelItem(gruppe);
-    ATree.expandAll();
-}
-
 double BareStart(const QStringList& ANames) {
     return Ms([&] {
         QMainWindow window;
-        window.resize(767, 765);
-        auto* tree = new QTreeWidget;
-        tree->setColumnCount(2);
-        for (int i = 0; i < 5; ++i) {
-            auto* dock = new QDockWidget(QStringLiteral("Ansicht %1").arg(i), &window);
-            dock->setObjectName(QStringLiteral("dock%1").arg(i));
-            dock->setWidget(i == 0 ? static_cast<QWidget*>(tree) : new QWidget);
-            window.addDockWidget(i == 0 ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea, dock);
-        }
-        FillTree(*tree, ANames);
+        MD_FillBareList(*MD_BareListWindow(window), ANames);
         ShowAndWait(window);
     });
 }
@@ -201,10 +183,7 @@ double OurStart() {
 
 int Start(int ACount) {
     Fill(ACount);
-    QStringList names;
-    for (int i = 0; i < ACount; ++i) {
-        names.append(QStringLiteral("Monatsliste Filiale %1").arg(i));
-    }
+    const QStringList names = MD_BareListNames(ACount);
     ProgramStart(ACount);
     OurStart();
     BareStart(names);
@@ -237,7 +216,7 @@ int Start(int ACount) {
                            }));
         bareRebuild = std::min(bareRebuild, Ms([&] {
                                    store.Load_Reports();
-                                   FillTree(bareTree, names);
+                                   MD_FillBareList(bareTree, names);
                                    QApplication::processEvents();
                                }));
     }
@@ -246,7 +225,7 @@ int Start(int ACount) {
     for (int i = 0; i < 5; ++i) {
         load = std::min(load, Ms([&] { store.Load_Reports(); }));
         fill = std::min(fill, Ms([&] {
-                            FillTree(bareTree, names);
+                            MD_FillBareList(bareTree, names);
                             QApplication::processEvents();
                         }));
     }
