@@ -240,26 +240,31 @@ void TZEP_MD_Main::AddView(TZEP_MD_Frame* AView) try {
     RethrowRegistered("AddView");
 }
 
+// Docks the view where the default layout has it.
+void TZEP_MD_Main::PlaceDock(qsizetype AIndex) {
+    const TViewPlace& place = CViews[AIndex];
+    if (place.TabWith >= 0) {
+        // The view it joins stays in front.
+        tabifyDockWidget(FDocks.at(place.TabWith), FDocks.at(AIndex));
+        FDocks.at(place.TabWith)->raise();
+    } else {
+        addDockWidget(place.Area, FDocks.at(AIndex), Qt::Vertical);
+    }
+}
+
 void TZEP_MD_Main::DefaultLayout() {
     QList<QDockWidget*> links;
     QList<int> linksHoehen;
     QList<QDockWidget*> rechts;
     QList<int> rechtsHoehen;
     for (qsizetype i = 0; i < FDocks.size(); ++i) {
+        PlaceDock(i);
         const TViewPlace& place = CViews[i];
-        QDockWidget* dock = FDocks.at(i);
         if (place.TabWith >= 0) {
-            tabifyDockWidget(FDocks.at(place.TabWith), dock);
             continue;
         }
-        addDockWidget(place.Area, dock, Qt::Vertical);
-        (place.Area == Qt::LeftDockWidgetArea ? links : rechts).append(dock);
+        (place.Area == Qt::LeftDockWidgetArea ? links : rechts).append(FDocks.at(i));
         (place.Area == Qt::LeftDockWidgetArea ? linksHoehen : rechtsHoehen).append(place.Size);
-    }
-    for (qsizetype i = 0; i < FDocks.size(); ++i) {
-        if (CViews[i].TabWith >= 0) {
-            FDocks.at(CViews[i].TabWith)->raise();
-        }
     }
     resizeDocks(links, linksHoehen, Qt::Vertical);
     resizeDocks(rechts, rechtsHoehen, Qt::Vertical);
@@ -324,12 +329,7 @@ void TZEP_MD_Main::LoadMaske() try {
         if (dock->isFloating() || dockWidgetArea(dock) != Qt::NoDockWidgetArea) {
             continue;
         }
-        const TViewPlace& place = CViews[FDocks.indexOf(dock)];
-        if (place.TabWith >= 0) {
-            tabifyDockWidget(FDocks.at(place.TabWith), dock);
-        } else {
-            addDockWidget(place.Area, dock, Qt::Vertical);
-        }
+        PlaceDock(FDocks.indexOf(dock));
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Main.LoadMaske");

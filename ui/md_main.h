@@ -54,6 +54,7 @@ private:
                            void (TZEP_MD_Main::*AHandler)());
     void AddSeparator();
     void AddView(TZEP_MD_Frame* AView);
+    void PlaceDock(qsizetype AIndex);
     void DefaultLayout();
     void RegisterListeners(TZEP_MD_Frame* AView);
     void UnRegisterListeners();
