@@ -5,13 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcessEnvironment>
 
 #include "md_process_support.h"
 #include "md_recording_systemctl.h"
 #include "md_test_support.h"
 #include "md_x11_user.h"
-#include "vko_planmani.h"
 
 namespace {
 
@@ -24,27 +22,16 @@ class ScheduleEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(InstallSamples(FHome)); }
 
-    QProcessEnvironment Environment() const { return MD_TestEnvironment(FHome, TDisplay::X11); }
-    QString Unit(const char* AEndung) const {
-        return FHome.Path() + QStringLiteral("/.config/systemd/user/quandrix-plan-1.") +
-               QString::fromLatin1(AEndung);
-    }
-
-    // From the details, F6 passes the step's parameters (when the chosen step has any) and the
-    // placeholders to the schedule, where "aktiv" takes the keyboard; Tab leads on to the kind
-    // of plan, the fields of its page and the time.
-    void ZumZeitplan(bool AMitParametern) {
-        FUser.Keys(QStringList(AMitParametern ? 3 : 2, QStringLiteral("F6")));
-    }
-
     TTempHome FHome;
     TRecordingSystemctl FSystemctl;  // first on the PATH of the window
-    TX11User FUser{Environment()};
+    TX11User FUser{MD_TestEnvironment(FHome, TDisplay::X11)};
 };
 
 }  // namespace
 
-TEST_F(ScheduleEndToEnd, AScheduleBookedInTheWindowBecomesATimerAndIsShownAgain) {
+// What the form saves, the service's text and a second booking are checked by the ui, store and
+// host tests; here only that the keys of a user reach the user's unit folder.
+TEST_F(ScheduleEndToEnd, AScheduleBookedInTheWindowBecomesATimer) {
     ASSERT_NO_FATAL_FAILURE(FUser.StartWindow(QStringLiteral(MD_QUANDRIX)));
     FUser.ClickPanelButton(0);  // "Neu"
     for (const char* feld : {"Monatsliste", "Einsatzstunden", "Abrechnung"}) {
@@ -55,8 +42,9 @@ TEST_F(ScheduleEndToEnd, AScheduleBookedInTheWindowBecomesATimerAndIsShownAgain)
     FUser.Keys({QStringLiteral("P"), QStringLiteral("Return")});
     FUser.Keys({QStringLiteral("Down"), QStringLiteral("Return")});
     FUser.Keys({QStringLiteral("Z"), QStringLiteral("Return")});
-    ZumZeitplan(true);
-    // aktiv; weekly; Monday; 06:30.
+    // F6 passes the step's parameters and the placeholders to the schedule, where "aktiv" takes
+    // the keyboard; then weekly, Monday, and Tab on to the time: 06:30.
+    FUser.Keys(QStringList(3, QStringLiteral("F6")));
     FUser.Keys({QStringLiteral("space"), QStringLiteral("Tab"), QStringLiteral("Right"),
                 QStringLiteral("Tab"), QStringLiteral("space")});
     FUser.Keys(QStringList(7, QStringLiteral("Tab")));
@@ -64,34 +52,15 @@ TEST_F(ScheduleEndToEnd, AScheduleBookedInTheWindowBecomesATimerAndIsShownAgain)
     FUser.ClickPanelButton(0);  // "Buchen"
     ASSERT_EQ(FUser.CloseWindow(), 0) << "the window did not close";
 
-    const QString timer = Lesen(Unit("timer"));
+    const QString unit = FHome.Path() + QStringLiteral("/.config/systemd/user/quandrix-plan-1.");
+    const QString timer = Lesen(unit + QStringLiteral("timer"));
     EXPECT_TRUE(timer.contains(QStringLiteral("\nOnCalendar=Mon *-*-* 06:30:00\n")))
         << timer.toStdString();
-    EXPECT_TRUE(timer.contains(QStringLiteral("\nPersistent=true\n"))) << timer.toStdString();
-    const QString service = Lesen(Unit("service"));
+    const QString service = Lesen(unit + QStringLiteral("service"));
     EXPECT_TRUE(service.contains(QStringLiteral("\"") +
                                  QFileInfo(QStringLiteral(MD_QUANDRIX)).canonicalFilePath() +
                                  QStringLiteral("\" \"-RUN\" \"-PROG:PLON\" "
                                                 "\"-REPORT:MONATSLISTE\"\n")))
         << service.toStdString();
-    const QStringList gerufen = FSystemctl.Take();
-    EXPECT_TRUE(gerufen.contains(QStringLiteral("daemon-reload")))
-        << gerufen.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(gerufen.contains(QStringLiteral("enable --now quandrix-plan-1.timer")))
-        << gerufen.join(QLatin1Char('|')).toStdString();
-
-    // Reopened and selected, the form shows the plan again: changing only the time keeps the
-    // Monday, the switch "aktiv" and the record.
-    ASSERT_NO_FATAL_FAILURE(FUser.StartWindow(QStringLiteral(MD_QUANDRIX)));
-    // F6 leads from the buttons to the list: its group row, then the Mandorel.
-    FUser.Keys({QStringLiteral("F6"), QStringLiteral("Down"), QStringLiteral("Down")});
-    FUser.ClickPanelButton(1);  // "Bearbeiten"; no step is chosen yet
-    ZumZeitplan(false);
-    FUser.Keys(QStringList(9, QStringLiteral("Tab")));
-    FUser.Type(QStringLiteral("0715"));
-    FUser.ClickPanelButton(0);  // "Buchen"
-    ASSERT_EQ(FUser.CloseWindow(), 0) << "the window did not close";
-    EXPECT_TRUE(Lesen(Unit("timer")).contains(QStringLiteral("\nOnCalendar=Mon *-*-* 07:15:00\n")))
-        << Lesen(Unit("timer")).toStdString();
-    EXPECT_EQ(TPlanManiDM(DatabaseIn(FHome)).PlanIds().size(), 1);
+    EXPECT_TRUE(FSystemctl.Take().contains(QStringLiteral("enable --now quandrix-plan-1.timer")));
 }

@@ -52,9 +52,9 @@ QString Ausgabe(const QString& AProgramm, const QStringList& AArgumente, int* AE
     return QString::fromUtf8(prozess.readAll());
 }
 
-class TBerlin {
-public:
-    TBerlin() : FOld(qgetenv("TZ")) {
+struct TBerlin {
+    QByteArray FOld = qgetenv("TZ");
+    TBerlin() {
         qputenv("TZ", "Europe/Berlin");
         tzset();
     }
@@ -62,9 +62,6 @@ public:
         qputenv("TZ", FOld);
         tzset();
     }
-
-private:
-    QByteArray FOld;
 };
 
 }  // namespace
@@ -131,51 +128,36 @@ TEST(OnCalendarTest, SystemdElapsesEqualThePromisedRuns) {
     }
     TBerlin berlin;
     const QDateTime ab(QDate(2027, 1, 20), QTime(12, 0));
-    QList<TPlanSatz> plaene;
-    plaene.append(Taeglich(QTime(2, 30)));  // both changes of DST fall on a 02:30
-    TPlanSatz werktage = Taeglich(QTime(6, 30));
-    werktage.NurWerktage = true;
-    plaene.append(werktage);
-    TPlanSatz alle3 = Taeglich(QTime(23, 45));
-    alle3.AlleNTage = 3;
-    alle3.ErsterTag = QDate(2027, 1, 30);
-    plaene.append(alle3);
-    TPlanSatz woche = Taeglich(QTime(7, 0));
-    woche.Art = TPlanArt::Woechentlich;
-    woche.Wochentage = 0b1010001;  // Mo, Fr, So
-    plaene.append(woche);
-    TPlanSatz letzter = Taeglich(QTime(2, 30));
-    letzter.Art = TPlanArt::Monatlich;
-    letzter.MonatsRegel = TPlanMonatsRegel::LetzterTag;
-    plaene.append(letzter);
-    TPlanSatz tag28 = letzter;
-    tag28.MonatsRegel = TPlanMonatsRegel::Tag;
-    tag28.MonatsTag = 28;
-    plaene.append(tag28);
-    TPlanSatz ersterMontag = letzter;
-    ersterMontag.MonatsRegel = TPlanMonatsRegel::ErsterWochentag;
-    ersterMontag.MonatsWochentag = 1;
-    plaene.append(ersterMontag);
-    TPlanSatz begrenzt = woche;
-    begrenzt.ErsterTag = QDate(2027, 3, 1);
-    begrenzt.LetzterTag = QDate(2027, 3, 31);
-    plaene.append(begrenzt);
-    TPlanSatz einmalig = Taeglich(QTime(0, 0));
-    einmalig.Art = TPlanArt::Einmalig;
-    einmalig.Einmalig = QDateTime(QDate(2028, 2, 29), QTime(9, 5));
-    plaene.append(einmalig);
+    // Daily at 02:30 (both changes of DST), working days, every 3rd day, Mo/Fr/Su, the last,
+    // the 28th and the first Monday of a month, a limited week plan, once on a leap day.
+    QList<TPlanSatz> plaene(9, Taeglich(QTime(2, 30)));
+    plaene[1].NurWerktage = true;
+    plaene[2].AlleNTage = 3;
+    plaene[2].ErsterTag = QDate(2027, 1, 30);
+    for (int i : {3, 7}) {
+        plaene[i].Art = TPlanArt::Woechentlich;
+        plaene[i].Wochentage = 0b1010001;
+    }
+    plaene[7].ErsterTag = QDate(2027, 3, 1);
+    plaene[7].LetzterTag = QDate(2027, 3, 31);
+    const TPlanMonatsRegel regeln[] = {TPlanMonatsRegel::LetzterTag, TPlanMonatsRegel::Tag,
+                                       TPlanMonatsRegel::ErsterWochentag};
+    for (int i = 0; i < 3; ++i) {
+        plaene[4 + i].Art = TPlanArt::Monatlich;
+        plaene[4 + i].MonatsRegel = regeln[i];
+    }
+    plaene[5].MonatsTag = 28;
+    plaene[6].MonatsWochentag = 1;
+    plaene[8].Art = TPlanArt::Einmalig;
+    plaene[8].Einmalig = QDateTime(QDate(2028, 2, 29), QTime(9, 5));
 
     for (const TPlanSatz& satz : plaene) {
         const QStringList kalender = VKO_OnCalendar(satz, ab);
         ASSERT_FALSE(kalender.isEmpty()) << Zeitplan2Text(satz).toStdString();
         QStringList versprochen;
-        QDateTime naechste = ab;
-        while (versprochen.size() < 300) {
-            naechste = NaechsteAusfuehrung(satz, naechste);
-            if (!naechste.isValid()) {
-                break;
-            }
-            versprochen.append(naechste.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        for (QDateTime n = NaechsteAusfuehrung(satz, ab); n.isValid() && versprochen.size() < 300;
+             n = NaechsteAusfuehrung(satz, n)) {
+            versprochen.append(n.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         }
         // A listed date elapses once; a pattern as often as promised.
         const int iterationen = kalender.size() == 1 ? static_cast<int>(versprochen.size()) : 1;
@@ -209,6 +191,10 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     TPlanManiDM store(home.DataFolder() + QStringLiteral("/quandrix.db"));
     const QString ordner = home.Path() + QStringLiteral("/units");
     TVKO_SystemdTimer timer(ordner, QStringLiteral("/bin/true"));
+    const auto datei = [&ordner](const TPlanSatz& ASatz, const char* AEndung) {
+        return ordner + QLatin1Char('/') + TVKO_SystemdTimer::UnitName(ASatz.PlanId) +
+               QLatin1Char('.') + QLatin1String(AEndung);
+    };
 
     TPlanSatz aktiv = Taeglich(QTime(6, 30));
     store.PlanSpeichern(aktiv, CKommando, false, false);
@@ -216,8 +202,8 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     ruhend.Aktiv = false;
     store.PlanSpeichern(ruhend, CKommando, false, false);
     const QString name = TVKO_SystemdTimer::UnitName(aktiv.PlanId);
-    const QString timerDatei = ordner + QLatin1Char('/') + name + QStringLiteral(".timer");
-    const QString serviceDatei = ordner + QLatin1Char('/') + name + QStringLiteral(".service");
+    const QString timerDatei = datei(aktiv, "timer");
+    const QString serviceDatei = datei(aktiv, "service");
 
     EXPECT_EQ(timer.Synchronisieren(store), TVKO_SyncErgebnis::Abgeglichen);
     EXPECT_EQ(systemctl.Take(),
@@ -251,7 +237,6 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     EXPECT_TRUE(Lesen(timerDatei).contains(QStringLiteral("OnCalendar=*-*-* 07:00:00\n")));
     EXPECT_TRUE(
         Lesen(serviceDatei).contains(QStringLiteral("ExecStart=\"/usr/bin/xvfb-run\" \"-a\"")));
-
     if (!QStandardPaths::findExecutable(QStringLiteral("systemd-analyze")).isEmpty()) {
         int exit = -1;
         const QString text = Ausgabe(QStringLiteral("systemd-analyze"),
@@ -262,39 +247,25 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     // The display: from the session when the manager lacks one, else the manager's own.
     const QByteArray alteAnzeige = qgetenv("DISPLAY");
     qputenv("DISPLAY", ":7");
-    ruhend.EigenerBildschirm = false;
-    const TZEP_PfadKommandoArgumenteRec& kommando = CKommando.first();
+    ruhend.Aktiv = true;
+    store.PlanSpeichern(ruhend, CKommando, false, false);
     {
         TRecordingSystemctl ohneAnzeige;
         timer.Synchronisieren(store);
         EXPECT_TRUE(Lesen(serviceDatei).contains(QStringLiteral("\"/usr/bin/xvfb-run\"")));
-    }
-    EXPECT_TRUE(timer.ServiceText(ruhend, kommando, QProcessEnvironment::systemEnvironment())
-                    .contains(QStringLiteral("Environment=\"DISPLAY=:7\"\n")));
-    ruhend.Aktiv = true;
-    store.PlanSpeichern(ruhend, CKommando, false, false);
-    const QString ruhendDatei = ordner + QLatin1Char('/') +
-                                TVKO_SystemdTimer::UnitName(ruhend.PlanId) +
-                                QStringLiteral(".service");
-    {
-        TRecordingSystemctl ohneAnzeige;
-        timer.Synchronisieren(store);
-        EXPECT_TRUE(Lesen(ruhendDatei).contains(QStringLiteral("Environment=\"DISPLAY=:7\"")));
+        EXPECT_TRUE(Lesen(datei(ruhend, "service"))
+                        .contains(QStringLiteral("Environment=\"DISPLAY=:7\"\n")));
     }
     {
         TRecordingSystemctl mitAnzeige(true, QStringLiteral("LANG=C\\nDISPLAY=:0"));
         timer.Synchronisieren(store);
-        EXPECT_FALSE(Lesen(ruhendDatei).contains(QStringLiteral("Environment=")));
+        EXPECT_FALSE(Lesen(datei(ruhend, "service")).contains(QStringLiteral("Environment=")));
     }
     qputenv("DISPLAY", alteAnzeige);
-    ruhend.Aktiv = false;
-    store.PlanSpeichern(ruhend, CKommando, false, false);
 
     // Deactivated, and a machine without a service manager: nothing is touched then.
     aktiv.Aktiv = false;
     store.PlanSpeichern(aktiv, CKommando, false, false);
-    ruhend.Aktiv = true;
-    store.PlanSpeichern(ruhend, CKommando, false, false);
     systemctl.Entfernen();
     EXPECT_EQ(timer.Synchronisieren(store), TVKO_SyncErgebnis::NichtErreichbar);
     EXPECT_TRUE(QFile::exists(timerDatei));
@@ -304,9 +275,7 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
         wieder.Take().contains(QStringLiteral("disable --now ") + name + QStringLiteral(".timer")));
     EXPECT_FALSE(QFile::exists(timerDatei));
     EXPECT_FALSE(QFile::exists(serviceDatei));
-    EXPECT_TRUE(QFile::exists(ordner + QLatin1Char('/') +
-                              TVKO_SystemdTimer::UnitName(ruhend.PlanId) +
-                              QStringLiteral(".timer")));
+    EXPECT_TRUE(QFile::exists(datei(ruhend, "timer")));
 
     // A damaged record keeps its units; the synchronisation of the others goes on.
     {
@@ -314,7 +283,5 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
         db.Execute("UPDATE MD_PLAENE SET ZEITPLAN = 'ART=9'", QStringLiteral("Test"));
     }
     EXPECT_EQ(timer.Synchronisieren(store), TVKO_SyncErgebnis::Abgeglichen);
-    EXPECT_TRUE(QFile::exists(ordner + QLatin1Char('/') +
-                              TVKO_SystemdTimer::UnitName(ruhend.PlanId) +
-                              QStringLiteral(".timer")));
+    EXPECT_TRUE(QFile::exists(datei(ruhend, "timer")));
 }
