@@ -26,21 +26,23 @@ protected:
     void WriteCatalogue(const QStringList& APlatzhalter) {
         QFile sample(FHome.SettingsFolder() + QStringLiteral("/MD_Templates.ini"));
         ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-        QString katalog = QString::fromUtf8(sample.readAll());
-        sample.close();
+        // Edited as bytes, so the byte-order mark that tells its reader it is UTF-8 stays.
+        QByteArray katalog = sample.readAll();
         QStringList aktionen{QStringLiteral("KEYS \"alt+a\"")};
         for (const QString& platzhalter : APlatzhalter) {
             aktionen << QStringLiteral("TYPE \"%1 \"").arg(platzhalter);
         }
-        katalog.replace(QStringLiteral("[TEMPLATES]"), QStringLiteral("[TEMPLATES]\nPLON_DATEN"));
-        katalog += QStringLiteral("\n[PLON_DATEN]\nNAME=Alle Daten\nSEQUENCE=") +
-                   aktionen.join(QStringLiteral("; ")) + QLatin1Char('\n');
-        // The byte-order mark tells the catalogue's reader that the file is UTF-8.
-        if (katalog.startsWith(QChar(0xFEFF))) {
-            katalog.remove(0, 1);
-        }
-        FHome.WriteSetting(QStringLiteral("MD_Templates.ini"),
-                           QByteArrayLiteral("\xEF\xBB\xBF") + katalog.toUtf8());
+        katalog.replace("[TEMPLATES]", "[TEMPLATES]\nPLON_DATEN");
+        katalog += "\n[PLON_DATEN]\nNAME=Alle Daten\nSEQUENCE=" +
+                   aktionen.join(QStringLiteral("; ")).toUtf8() + '\n';
+        FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), katalog);
+    }
+
+    // A controller on the stored Mandorele that only records what it would play.
+    static std::unique_ptr<TZEP_MD_GUI_Controller_Impl> Recording() {
+        return std::make_unique<TZEP_MD_GUI_Controller_Impl>(
+            std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()),
+            QStringList());
     }
 
     TTempHome FHome;
@@ -52,21 +54,16 @@ TEST_P(PreviewEndToEnd, EveryDatePlaceholderShowsWhatTheRunOnThatDateTypes) {
     const QDate datum = GetParam();
     const QString bericht = FHome.Path() + QStringLiteral("/Vorschau.txt");
     QStringList platzhalter;
-    {
-        TZEP_MD_GUI_Controller_Impl katalog(
-            std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()), {});
-        katalog.Enum_DynTokens(
-            [&](const QString& AToken, const QString&) { platzhalter.append(AToken); });
-    }
+    Recording()->Enum_DynTokens(
+        [&](const QString& AToken, const QString&) { platzhalter.append(AToken); });
     platzhalter.sort();
     WriteCatalogue(platzhalter);
     {
-        TZEP_MD_GUI_Controller_Impl anlegen(
-            std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()), {});
-        anlegen.CreateNewReport_Start();
-        anlegen.SelectedReport_SetName(QStringLiteral("Vorschau"));
-        anlegen.SelectedReport_SetProgramm(QStringLiteral("PLON"));
-        TZEP_MD_Mandorel& neu = *anlegen.Selected_Mandorel();
+        const auto anlegen = Recording();
+        anlegen->CreateNewReport_Start();
+        anlegen->SelectedReport_SetName(QStringLiteral("Vorschau"));
+        anlegen->SelectedReport_SetProgramm(QStringLiteral("PLON"));
+        TZEP_MD_Mandorel& neu = *anlegen->Selected_Mandorel();
         for (const char* vorlage : {"PLON_START", "PLON_ZEITRAUM", "PLON_DATEN", "PLON_BERICHT"}) {
             neu.Sequence().Append(
                 TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QString::fromLatin1(vorlage)});
@@ -74,18 +71,17 @@ TEST_P(PreviewEndToEnd, EveryDatePlaceholderShowsWhatTheRunOnThatDateTypes) {
         neu.TokenValues() = {{QStringLiteral("#VON#"), QStringLiteral("#MONAT_ANFANG#")},
                              {QStringLiteral("#BIS#"), QStringLiteral("#MONAT_NAECHSTER_ENDE#")},
                              {QStringLiteral("#AUSGABEDATEI#"), bericht}};
-        anlegen.ReportChanges_Commit();
+        anlegen->ReportChanges_Commit();
     }
 
     // The preview is asked on another day than the run's.
     TZEP_GA_Sequence vorschau;
     {
         TFixedClock heute(QDateTime(QDate(2023, 7, 14), QTime(9, 0)));
-        TZEP_MD_GUI_Controller_Impl fenster(
-            std::make_unique<TRecordingPlayer>(std::make_shared<TRecordingPlayer::TShared>()), {});
-        fenster.Enum_Mandorele([](TZEP_MD_Mandorel&) {});
-        fenster.Select_Mandorel(QStringLiteral("VORSCHAU"), QStringLiteral("PLON"));
-        ASSERT_TRUE(fenster.Vorschau_SelectedReport(datum, vorschau));
+        const auto fenster = Recording();
+        fenster->Enum_Mandorele([](TZEP_MD_Mandorel&) {});
+        fenster->Select_Mandorel(QStringLiteral("VORSCHAU"), QStringLiteral("PLON"));
+        ASSERT_TRUE(fenster->Vorschau_SelectedReport(datum, vorschau));
     }
     QString getippt;
     for (const TZEP_GA_SingleAction& aktion : vorschau.Actions()) {

@@ -170,19 +170,8 @@ bool TForeignWindow::KeyMapHolds(unsigned long AKeysym) {
     if (display == nullptr) {
         throw std::runtime_error("no X display for the key map");
     }
-    int first = 0;
-    int last = 0;
-    XDisplayKeycodes(display, &first, &last);
-    int perKey = 0;
-    KeySym* map =
-        XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perKey);
-    bool holds = false;
-    for (int i = 0; map != nullptr && i < (last - first + 1) * perKey; ++i) {
-        holds = holds || map[i] == AKeysym;
-    }
-    if (map != nullptr) {
-        XFree(map);
-    }
+    // A connection of its own reads the key map afresh.
+    const bool holds = XKeysymToKeycode(display, static_cast<KeySym>(AKeysym)) != 0;
     XCloseDisplay(display);
     return holds;
 }
