@@ -86,6 +86,8 @@ TEST_F(RunHistoryTest, PlayedFailedAndNotFoundRunsEachLeaveTheirEntry) {
     const TZEP_RunEntry& fehlgeschlagen = runs[0];
     EXPECT_EQ(fehlgeschlagen.Ergebnis, TZEP_RunErgebnis::Fehlgeschlagen);
     EXPECT_EQ(fehlgeschlagen.Schritt, 4);
+    EXPECT_EQ(fehlgeschlagen.ExitCode, 1);
+    EXPECT_TRUE(fehlgeschlagen.Meldung.contains(QStringLiteral("erschien nicht")));
     EXPECT_EQ(FileBytes(fehlgeschlagen.Bild), QByteArray(8, '\x7f'));
     const TZEP_RunEntry& gespielt = runs[1];
     EXPECT_EQ(gespielt.Ergebnis, TZEP_RunErgebnis::Gespielt);
