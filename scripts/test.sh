@@ -9,7 +9,8 @@ bash scripts/install-deps.sh
 
 run_tests() {
   # One virtual X server for the tests that drive real windows; the others run offscreen.
-  (cd "$1" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+  # Without -noreset it resets, refusing connections meanwhile, whenever its last client leaves.
+  (cd "$1" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
      ctest --output-on-failure --timeout 600 -j "$(nproc)")
 }
 
@@ -17,7 +18,7 @@ bash scripts/build.sh build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMD_WERROR=ON 
 run_tests build/ci
 # The tests that drive real windows once more under a window manager, as on every desktop:
 # it reparents, places and maps windows on its own, and later than a bare X server.
-(cd build/ci && xvfb-run -a -s "-screen 0 1280x1024x24" \
+(cd build/ci && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
    bash ../../scripts/with-window-manager.sh ctest --output-on-failure --timeout 600 -L x11)
 # The Debian package of that build, installed, run once and removed again.
 bash scripts/package-test.sh build/ci
