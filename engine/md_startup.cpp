@@ -1,8 +1,8 @@
 #include "md_startup.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QStringList>
+#include <QTimer>
 #include <cstdlib>
 
 #include "md_commandline.h"
@@ -12,6 +12,7 @@
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
 #include "md_png_writer.h"
+#include "vko_huge_page_heap.h"
 #include "vko_info.h"
 #include "vko_programm.h"
 #include "zep_ga_player.h"
@@ -72,6 +73,7 @@ int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
 }  // namespace
 
 int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayerFactory) {
+    VKO_HugePageHeap();
     const QStringList arguments = ArgumentsOf(argc, argv);
     const bool unattended = TZEP_MD_CommandLine(arguments).RunSwitch();
     if (!DisplayNamed()) {
