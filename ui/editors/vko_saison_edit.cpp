@@ -9,6 +9,7 @@
 #include "md_run_guarded.h"
 #include "vko_clock.h"
 #include "vko_info.h"
+#include "zep_editor_button.h"
 
 namespace {
 
@@ -58,15 +59,10 @@ bool TVKOSaisonEdit::IstSaison(const QString& AText) {
 TVKOSaisonButtonEdit::TVKOSaisonButtonEdit(QWidget* AParent)
     : QWidget(AParent),
       FEdit(new TVKOSaisonEdit(this)),
-      FButton(new QToolButton(this)),
+      FButton(ZEP_EditorButton(this, QStringLiteral("btnSaison"), QStringLiteral("…"),
+                               QStringLiteral("Saison wählen"))),
       FHinweis(new TZEP_EingabeHinweis(this)) {
     setObjectName(QStringLiteral("frmSaison"));
-    FButton->setObjectName(QStringLiteral("btnSaison"));
-    FButton->setText(QStringLiteral("…"));
-    FButton->setToolTip(QStringLiteral("Saison wählen"));
-    FButton->setAccessibleName(FButton->toolTip());
-    // Tab reaches the button, Space opens its list; a click leaves the focus where it is.
-    FButton->setFocusPolicy(Qt::TabFocus);
     FButton->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(FButton);
     const int jahr = vko_Now().date().year();

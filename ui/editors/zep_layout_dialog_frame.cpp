@@ -8,6 +8,7 @@
 
 #include "md_file_dialog_intf.h"
 #include "md_run_guarded.h"
+#include "zep_editor_button.h"
 
 namespace {
 
@@ -30,10 +31,11 @@ TZEP_LayoutDialogFrame::TZEP_LayoutDialogFrame(IZEP_MD_FileDialog* ADialoge, QWi
     : QWidget(AParent),
       FDialoge(ADialoge),
       FEdit(new QLineEdit(this)),
-      FDateiButton(AddButton(QStringLiteral("btnLayoutDatei"), QStringLiteral("…"),
-                             QStringLiteral("Layoutdatei wählen"))),
-      FButton(AddButton(QStringLiteral("btnEinstellungen"), QStringLiteral("Einstellungen …"),
-                        QStringLiteral("Layouteinstellungen"))) {
+      FDateiButton(ZEP_EditorButton(this, QStringLiteral("btnLayoutDatei"), QStringLiteral("…"),
+                                    QStringLiteral("Layoutdatei wählen"))),
+      FButton(ZEP_EditorButton(this, QStringLiteral("btnEinstellungen"),
+                               QStringLiteral("Einstellungen …"),
+                               QStringLiteral("Layouteinstellungen"))) {
     setObjectName(QStringLiteral("frmLayout"));
     FEdit->setObjectName(QStringLiteral("edtLayoutDatei"));
     FEdit->setPlaceholderText(QStringLiteral("Layoutdatei"));
@@ -51,18 +53,6 @@ TZEP_LayoutDialogFrame::TZEP_LayoutDialogFrame(IZEP_MD_FileDialog* ADialoge, QWi
         RunGuarded("TZEP_LayoutDialogFrame.btnEinstellungenClick",
                    [this] { btnEinstellungenClick(); });
     });
-}
-
-QToolButton* TZEP_LayoutDialogFrame::AddButton(const QString& AObjectName, const QString& AText,
-                                               const QString& AAccessibleName) {
-    auto* button = new QToolButton(this);
-    button->setObjectName(AObjectName);
-    button->setText(AText);
-    button->setAccessibleName(AAccessibleName);
-    button->setToolTip(AAccessibleName);
-    // Tab reaches the button, Space opens the dialog; a click leaves the focus where it is.
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
 }
 
 void TZEP_LayoutDialogFrame::Set_LayoutEinstellungen(QIODevice& AStream) try {

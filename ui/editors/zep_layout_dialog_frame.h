@@ -28,8 +28,6 @@ public:
     static QString Wert_Bilden(const QStringList& AEinstellungen, const QString& ADatei);
 
 private:
-    QToolButton* AddButton(const QString& AObjectName, const QString& AText,
-                           const QString& AAccessibleName);
     void Einstellungen_Uebernehmen(QStringList AEinstellungen);
     void btnLayoutDateiClick();
     void btnEinstellungenClick();

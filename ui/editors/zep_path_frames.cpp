@@ -7,20 +7,16 @@
 
 #include "md_file_dialog_intf.h"
 #include "md_run_guarded.h"
+#include "zep_editor_button.h"
 
 TZEP_PathDialogFrame::TZEP_PathDialogFrame(QWidget* AParent, IZEP_MD_FileDialog* ADialoge,
                                            const QString& AButtonName)
     : QWidget(AParent),
       FDialoge(ADialoge),
       FEdit(new QLineEdit(this)),
-      FButton(new QToolButton(this)) {
+      FButton(
+          ZEP_EditorButton(this, QStringLiteral("btnWaehlen"), QStringLiteral("…"), AButtonName)) {
     FEdit->setObjectName(QStringLiteral("edtPfad"));
-    FButton->setObjectName(QStringLiteral("btnWaehlen"));
-    FButton->setText(QStringLiteral("…"));
-    FButton->setToolTip(AButtonName);
-    FButton->setAccessibleName(AButtonName);
-    // Tab reaches the button, Space opens the dialog; a click leaves the focus where it is.
-    FButton->setFocusPolicy(Qt::TabFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
