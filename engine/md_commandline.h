@@ -3,6 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+// Exit codes of the program: a scheduler tells a played run from one that failed.
+inline constexpr int CMD_Exit_OK = 0;
+inline constexpr int CMD_Exit_Fehler = 1;
+inline constexpr int CMD_Exit_NichtGefunden = 2;
+
 // The switches the program reads: "RUN" alone, "PROG" and "REPORT" with their value
 // appended in the same argument, for example -RUN -PROG:PLON -REPORT:MONATSLISTE.
 class TZEP_MD_CommandLine {

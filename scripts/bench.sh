@@ -20,7 +20,7 @@ trap 'rm -rf "$home"' EXIT
 HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/bench/md_store_bench --fill-for-run 10000
 xvfb-run -a -s "-screen 0 1280x1024x24" env HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= \
   hyperfine --warmup 3 --runs 20 -N \
-  "build/bench/engine/quandrix -RUN -PROG:PLON -REPORT:LAUF" \
+  "build/bench/app/quandrix -RUN -PROG:PLON -REPORT:LAUF" \
   "build/bench/bench/md_bare_window"
 
 echo "== Run history: the sample monthly list, history writable against history refused"
@@ -32,12 +32,12 @@ for name in mit ohne; do
 done
 # The table exists after one run; a trigger then refuses every entry, as a read-only table would.
 xvfb-run -a -s "-screen 0 1280x1024x24" env HOME="$home/ohne" XDG_CONFIG_HOME= XDG_DATA_HOME= \
-  build/bench/engine/quandrix -RUN -PROG:PLON -REPORT:MONATSLISTE
+  build/bench/app/quandrix -RUN -PROG:PLON -REPORT:MONATSLISTE
 sqlite3 "$home/ohne/.local/share/quandrix/quandrix.db" \
   "CREATE TRIGGER NUR_LESEN BEFORE INSERT ON ZEP_AUSFUEHRUNG BEGIN SELECT RAISE(ABORT, 'nein'); END;"
 xvfb-run -a -s "-screen 0 1280x1024x24" hyperfine --warmup 2 --runs 10 -N \
-  "env HOME=$home/mit XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/engine/quandrix -RUN -PROG:PLON -REPORT:MONATSLISTE" \
-  "env HOME=$home/ohne XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/engine/quandrix -RUN -PROG:PLON -REPORT:MONATSLISTE"
+  "env HOME=$home/mit XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/app/quandrix -RUN -PROG:PLON -REPORT:MONATSLISTE" \
+  "env HOME=$home/ohne XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/app/quandrix -RUN -PROG:PLON -REPORT:MONATSLISTE"
 
 echo "== Main window: start and list rebuild with 10000 stored, memory with 100000 stored"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench 10000

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build/release}"
 if [ -z "${MD_SCREENSHOT_INNER:-}" ]; then
   bash scripts/install-deps.sh
-  [ -x "$build/engine/quandrix" ] || bash scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_TESTS=OFF >/dev/null
+  [ -x "$build/app/quandrix" ] || bash scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_TESTS=OFF >/dev/null
   export MD_SCREENSHOT_INNER=1
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build"
 fi
@@ -19,7 +19,7 @@ trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
 export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
 bash scripts/install-samples.sh "$build" >/dev/null
 
-"$build/engine/quandrix" &
+"$build/app/quandrix" &
 pid=$!
 window="$(xdotool search --sync --onlyvisible --name '^Mandorel')"
 xdotool windowmove --sync "$window" 0 0

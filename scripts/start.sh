@@ -10,6 +10,6 @@ bash scripts/install-samples.sh build/release
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "Kein Bildschirm (DISPLAY) gefunden: Mandorel läuft auf einem virtuellen Bildschirm (Xvfb)."
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" build/release/engine/quandrix "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" build/release/app/quandrix "$@"
 fi
-exec build/release/engine/quandrix "$@"
+exec build/release/app/quandrix "$@"

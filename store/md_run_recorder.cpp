@@ -1,6 +1,6 @@
 #include "md_run_recorder.h"
 
-#include "md_startup.h"
+#include "md_commandline.h"
 #include "vko_clock.h"
 #include "vko_info.h"
 #include "vko_trusted_file.h"
