@@ -270,9 +270,15 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Erneuern(TPlanManiDM& APlanMani, const QStr
         const QString datei = UnitName(id) + QStringLiteral(".timer");
         TPlanSatz satz;
         TZEP_PfadKommandoArgumenteList kommandos;
+        const TVKO_UnitOrdner::TZustand zustand = ordner.Zustand(datei);
+        if (zustand == TVKO_UnitOrdner::TZustand::Fremd) {
+            Protokoll(QStringLiteral("Die Unit %1 im Ordner %2 stammt nicht von dieser "
+                                     "Installation und bleibt unverändert.")
+                          .arg(UnitName(id), FUnitOrdner));
+        }
         // A plan without units of its own, or one that ended, waits for the next
         // synchronisation.
-        if (ordner.Zustand(datei) == TVKO_UnitOrdner::TZustand::Eigen &&
+        if (zustand == TVKO_UnitOrdner::TZustand::Eigen &&
             APlanMani.PlanLaden(id, satz, kommandos) && !VKO_OnCalendar(satz, jetzt).isEmpty() &&
             ordner.Schreiben(datei, TimerText(satz, jetzt))) {
             geaendert.append(UnitName(id));

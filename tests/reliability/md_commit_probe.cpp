@@ -173,6 +173,13 @@ private:
         FController.ReportChanges_Commit();
         // The commit reloads and selects the stored Mandorel again: it must be the new version.
         mandorel = FController.Selected_Mandorel();
+        std::unique_ptr<TZEP_MD_Mandorel> ohnePlan;
+        if (FPlanen && mandorel != nullptr && mandorel->PlanIds().size() == 2) {
+            // The booked plan's id joins the version's own.
+            ohnePlan = TZEP_MD_Mandorel::Clone(*mandorel);
+            ohnePlan->PlanIds().removeLast();
+            mandorel = ohnePlan.get();
+        }
         if (mandorel == nullptr || MD_VersionOf(*mandorel) != AVersion) {
             throw EVKO_Error(
                 QStringLiteral("Nach dem Buchen ist Version %1 nicht gewählt.").arg(AVersion));

@@ -292,7 +292,7 @@ TEST_F(ControllerPlanTest, EveryRunRenewsItsListedDatesAndNeverFailsForIt) {
     EXPECT_EQ(laufen("Jahresliste"), TZEP_MD_AutoExecuteErgebnis::Gespielt);
     EXPECT_TRUE(FSystemctl.Take().isEmpty());
 
-    // Without a service manager, or with a timer that cannot be written, the run still
+    // Without a service manager, or with something else in place of its timer, the run still
     // counts as played; each costs one log line.
     const auto zeilen = [this] { return FHome.ReadLog().count(QLatin1Char('\n')); };
     qsizetype vorher = zeilen();
