@@ -314,7 +314,8 @@ void TVKO_Database::Raise(int AResult, const QString& AAktion) const {
 
 TVKO_Transaction::TVKO_Transaction(TVKO_Database& ADatabase) try : FDatabase(ADatabase) {
     FInnen = sqlite3_get_autocommit(FDatabase.Handle()) == 0;
-    FDatabase.Execute(FInnen ? "SAVEPOINT md_innen" : "BEGIN IMMEDIATE", QStringLiteral("Schreiben"));
+    FDatabase.Execute(FInnen ? "SAVEPOINT md_innen" : "BEGIN IMMEDIATE",
+                      QStringLiteral("Schreiben"));
 } catch (...) {
     RethrowRegistered("TVKO_Transaction.Create");
 }

@@ -514,8 +514,7 @@ void TZEP_DBFile::Write(TZEP_DBOperation AOperation) try {
     RethrowRegistered("TZEP_DBFile.Write");
 }
 
-bool TZEP_DBFile::Gespeichert(TVKO_Database& ADatabase, QString& AProgramm,
-                              QString& ANameKey) try {
+bool TZEP_DBFile::Gespeichert(TVKO_Database& ADatabase, QString& AProgramm, QString& ANameKey) try {
     ADatabase.EnsureSchema(CTabelle, CSchema);
     TVKO_Statement lesen(ADatabase,
                          "SELECT PROGRAMM, NAME_KEY FROM MD_MANDORELE WHERE PROGRAMM = ?1 AND "

@@ -109,8 +109,7 @@ std::optional<QByteArray> TVKO_UnitOrdner::Lesen(const QString& AName) const {
 
 TVKO_UnitOrdner::TZustand TVKO_UnitOrdner::Zustand(const QString& AName) const try {
     struct stat info {};
-    if (::fstatat(FOrdner, QFile::encodeName(AName).constData(), &info, AT_SYMLINK_NOFOLLOW) !=
-        0) {
+    if (::fstatat(FOrdner, QFile::encodeName(AName).constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno == ENOENT ? TZustand::Fehlt : TZustand::Fremd;
     }
     if (!S_ISREG(info.st_mode)) {

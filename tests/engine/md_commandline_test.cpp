@@ -54,8 +54,8 @@ TEST(CommandLine, OwnSwitchesAreTheOnesThisClassReads) {
                                 "-REPORT:Monatsliste", "-report"}) {
         EXPECT_TRUE(TZEP_MD_CommandLine::IsOwnSwitch(QString::fromLatin1(eigener))) << eigener;
     }
-    for (const char* fremd : {"-platform", "-platformpluginpath", "PLON", "-RUNX", "--RUN",
-                              "\\PROG:PLON", "-", ""}) {
+    for (const char* fremd :
+         {"-platform", "-platformpluginpath", "PLON", "-RUNX", "--RUN", "\\PROG:PLON", "-", ""}) {
         EXPECT_FALSE(TZEP_MD_CommandLine::IsOwnSwitch(QString::fromLatin1(fremd))) << fremd;
     }
 }

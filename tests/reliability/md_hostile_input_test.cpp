@@ -40,10 +40,10 @@ protected:
         satz.Aktiv = true;
         satz.Art = TPlanArt::Taeglich;
         satz.JobText = AJobText;
-        FStore.PlanSpeichern(satz,
-                             {TZEP_PfadKommandoArgumenteRec{1, {}, {}, QStringLiteral("quandrix.exe"),
-                                                            AKommando}},
-                             false, false);
+        FStore.PlanSpeichern(
+            satz,
+            {TZEP_PfadKommandoArgumenteRec{1, {}, {}, QStringLiteral("quandrix.exe"), AKommando}},
+            false, false);
         return satz.PlanId;
     }
 
@@ -81,8 +81,8 @@ protected:
     qsizetype FLogGelesen = 0;
 };
 
-const QString CHarmlos = QStringLiteral(
-    "ExecStart=\"/opt/quandrix\" \"-RUN\" \"-PROG:PLON\" \"-REPORT:HARMLOS\"\n");
+const QString CHarmlos =
+    QStringLiteral("ExecStart=\"/opt/quandrix\" \"-RUN\" \"-PROG:PLON\" \"-REPORT:HARMLOS\"\n");
 
 }  // namespace
 
@@ -109,9 +109,10 @@ TEST_F(UnitDoorTest, CopiedDatabaseCommandTextsNeverBecomeArguments) {
     EXPECT_EQ(Units().size(), 2);
     const QString log = NeueLogZeilen();
     for (const TIntTrio& id : {fremd, angehaengt, anderes}) {
-        EXPECT_EQ(log.count(QStringLiteral("Der Plan %1 mit dem Auftrag")
-                                .arg(TVKO_SystemdTimer::UnitName(id))),
-                  1)
+        EXPECT_EQ(
+            log.count(
+                QStringLiteral("Der Plan %1 mit dem Auftrag").arg(TVKO_SystemdTimer::UnitName(id))),
+            1)
             << log.toStdString();
     }
     EXPECT_TRUE(log.contains(QStringLiteral("gehört zu keinem gespeicherten Mandorel")));
@@ -121,16 +122,16 @@ TEST_F(UnitDoorTest, CopiedDatabaseControlCharactersEndNoLineOfAUnit) {
     // Stored keys with line breaks and a NUL, as only a copied database can hold them.
     {
         TVKO_Database db(TVKO_Database::DefaultPath());
-        db.Execute("INSERT INTO MD_MANDORELE (PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, "
-                   "GEAENDERT_VON, DATEN) VALUES ('PLON', 'ZEILE' || char(10) || "
-                   "'ExecStartPre=/bin/evil', 'x', '1,1', '1,1', X'00'), ('PLON' || char(10) || "
-                   "'ExecStartPre=/bin/evil', 'HARMLOS', 'x', '1,1', '1,1', X'00'), ('PLON', "
-                   "'NUL' || char(0) || 'X', 'x', '1,1', '1,1', X'00')",
-                   QStringLiteral("Test"));
+        db.Execute(
+            "INSERT INTO MD_MANDORELE (PROGRAMM, NAME_KEY, NAME_ANZEIGE, ERSTELLT_VON, "
+            "GEAENDERT_VON, DATEN) VALUES ('PLON', 'ZEILE' || char(10) || "
+            "'ExecStartPre=/bin/evil', 'x', '1,1', '1,1', X'00'), ('PLON' || char(10) || "
+            "'ExecStartPre=/bin/evil', 'HARMLOS', 'x', '1,1', '1,1', X'00'), ('PLON', "
+            "'NUL' || char(0) || 'X', 'x', '1,1', '1,1', X'00')",
+            QStringLiteral("Test"));
     }
     const TIntTrio zeile = Plan(QStringLiteral("Mandorel;PLON;ZEILE\nExecStartPre=/bin/evil"));
-    const TIntTrio programm =
-        Plan(QStringLiteral("Mandorel;PLON\nExecStartPre=/bin/evil;HARMLOS"));
+    const TIntTrio programm = Plan(QStringLiteral("Mandorel;PLON\nExecStartPre=/bin/evil;HARMLOS"));
     const TIntTrio nul = Plan(QStringLiteral("Mandorel;PLON;NUL") + QChar(0) + QLatin1Char('X'));
     EXPECT_EQ(Synchronisieren(), TVKO_SyncErgebnis::Abgeglichen);
 
@@ -145,8 +146,8 @@ TEST_F(UnitDoorTest, CopiedDatabaseControlCharactersEndNoLineOfAUnit) {
     EXPECT_TRUE(Lesen(Datei(nul, "timer"))
                     .contains(QStringLiteral("Description=Quandrix Mandorel;PLON;NUL\n")));
     EXPECT_FALSE(QFile::exists(Datei(programm, "service")));
-    EXPECT_TRUE(NeueLogZeilen().contains(
-        QStringLiteral("Der Plan %1 nennt das Programm").arg(TVKO_SystemdTimer::UnitName(programm))));
+    EXPECT_TRUE(NeueLogZeilen().contains(QStringLiteral("Der Plan %1 nennt das Programm")
+                                             .arg(TVKO_SystemdTimer::UnitName(programm))));
 
     // A display name with a line break in the service manager's environment.
     const QByteArray alteAnzeige = qgetenv("DISPLAY");
@@ -168,11 +169,11 @@ TEST_F(UnitDoorTest, UnitFolderModesHoldUnderAnOpenUmask) {
     Synchronisieren();
     ::umask(alt);
     struct stat info {};
-    for (const QString& pfad : {Ordner(), QFileInfo(Ordner()).path(), Datei(id, "timer"),
-                                Datei(id, "service"), Ordner() + QStringLiteral("/.quandrix-plan.lock")}) {
+    for (const QString& pfad :
+         {Ordner(), QFileInfo(Ordner()).path(), Datei(id, "timer"), Datei(id, "service"),
+          Ordner() + QStringLiteral("/.quandrix-plan.lock")}) {
         ASSERT_EQ(::stat(QFile::encodeName(pfad).constData(), &info), 0) << pfad.toStdString();
-        EXPECT_EQ(info.st_mode & 0777, S_ISDIR(info.st_mode) ? 0700u : 0600u)
-            << pfad.toStdString();
+        EXPECT_EQ(info.st_mode & 0777, S_ISDIR(info.st_mode) ? 0700u : 0600u) << pfad.toStdString();
     }
 }
 

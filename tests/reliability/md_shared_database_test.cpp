@@ -122,8 +122,8 @@ TEST_F(SharedDatabaseTest, TwoWindowsBookingPlansAtOnceKeepEachOthersTimers) {
         EXPECT_TRUE(QFile::exists(ordner + name + QStringLiteral(".timer"))) << name.toStdString();
         EXPECT_TRUE(QFile::exists(ordner + name + QStringLiteral(".service")))
             << name.toStdString();
-        EXPECT_FALSE(aufrufe.contains(QStringLiteral("disable --now ") + name +
-                                      QStringLiteral(".timer")))
+        EXPECT_FALSE(
+            aufrufe.contains(QStringLiteral("disable --now ") + name + QStringLiteral(".timer")))
             << name.toStdString();
     }
 }
