@@ -215,21 +215,22 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
         soll.insert(it.key(), {TimerText(it->Satz, jetzt),
                                ServiceText(it->Satz, it->Programm, it->NameKey, display)});
     }
-    QStringList vorhanden;
+    // Units no plan keeps: of this installation they go; a plan blocked by a foreign unit
+    // loses its own half too, since its timer would start the foreign service.
+    QStringList weg;
     for (const QString& endung : {timer, service}) {
         for (const QString& datei : ordner.Namen(CPraefix, endung)) {
             const QString name = datei.chopped(endung.size());
-            if (!vorhanden.contains(name) && !geplant.contains(name) && !unlesbar.contains(name)) {
-                vorhanden.append(name);
+            if (!weg.contains(name) && !soll.contains(name) && !unlesbar.contains(name)) {
+                weg.append(name);
             }
         }
     }
-    for (const QString& name : vorhanden) {
-        if (fremd(name + timer) || fremd(name + service)) {
+    for (const QString& name : weg) {
+        if (!geplant.contains(name) && (fremd(name + timer) || fremd(name + service))) {
             Protokoll(QStringLiteral("Die Unit %1 im Ordner %2 stammt nicht von dieser "
                                      "Installation und bleibt unverändert.")
                           .arg(name, FUnitOrdner));
-            continue;
         }
         if (ordner.Zustand(name + timer) == TVKO_UnitOrdner::TZustand::Eigen) {
             Systemctl({QStringLiteral("disable"), QStringLiteral("--now"), name + timer});

@@ -187,7 +187,7 @@ TEST_F(UnitDoorTest, UnitFolderLinksAndForeignUnitsAreLeftAlone) {
     ziel.write("bleibt");
     ziel.close();
     ASSERT_TRUE(QFile::link(wichtig, Datei(id, "service")));
-    // Another installation's timer, and a stale timer of this one.
+    // Another installation's timer.
     const QString fremd = Ordner() + QStringLiteral("/quandrix-plan-9.timer");
     QFile fremdeUnit(fremd);
     ASSERT_TRUE(fremdeUnit.open(QIODevice::WriteOnly));
@@ -215,6 +215,17 @@ TEST_F(UnitDoorTest, UnitFolderLinksAndForeignUnitsAreLeftAlone) {
     Synchronisieren();
     EXPECT_TRUE(Lesen(Datei(id, "service")).contains(CHarmlos));
     EXPECT_TRUE(QFile::exists(fremd));
+
+    // A link planted in place of a service that runs already: its timer goes as well.
+    ASSERT_TRUE(QFile::remove(Datei(id, "service")));
+    ASSERT_TRUE(QFile::link(wichtig, Datei(id, "service")));
+    FSystemctl.Take();
+    Synchronisieren();
+    EXPECT_TRUE(FSystemctl.Take().contains(QStringLiteral("disable --now ") +
+                                           TVKO_SystemdTimer::UnitName(id) +
+                                           QStringLiteral(".timer")));
+    EXPECT_FALSE(QFile::exists(Datei(id, "timer")));
+    EXPECT_TRUE(QFileInfo(Datei(id, "service")).isSymLink());
     EXPECT_EQ(Lesen(wichtig), QStringLiteral("bleibt"));
 }
 
