@@ -107,7 +107,13 @@ void TZEP_MD_Processor::Save_Reports(const std::function<void()>& AMitschreiben)
     // failure anywhere leaves every change pending as it was.
     std::vector<std::pair<TZEP_MD_Mandorel*, qint64>> versionen;
     std::vector<const TZEP_MD_Mandorel*> geloescht;
-    {
+    const bool offen =
+        AMitschreiben ||
+        std::any_of(FMandorel_List.begin(), FMandorel_List.end(), [](const auto& AMandorel) {
+            return AMandorel->Modify_Marker() != TZEP_DataOperation::None;
+        });
+    // Nothing to write takes no write lock.
+    if (offen) {
         TVKO_Transaction buchung(Database());
         if (AMitschreiben) {
             AMitschreiben();
