@@ -6,8 +6,8 @@
 
 class TfraPlanen;
 
-// "Geplante Ausführungen": the timetable of the selected Mandorel's first plan record, saved
-// through the controller whenever a Buchen is prepared.
+// "Geplante Ausführungen": the timetable of the selected Mandorel's first plan record, handed
+// to the controller whenever a Buchen is prepared and stored by the commit that follows.
 class TZEP_MD_Planer_Frm : public TZEP_MD_FrameOf<TZEP_MD_Planer_Frm>,
                            public IZEP_MD_Buchen,
                            public IZEP_MD_SelectedReportChanged {
