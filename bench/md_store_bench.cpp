@@ -2,11 +2,14 @@
 //   md_store_bench [count, default 100000]
 //   md_store_bench --fill-for-run <count>   (fills the store of $HOME for scripts/bench.sh)
 //   md_store_bench --fill-sample            (stores the sample monthly list of PLON in $HOME)
+//   md_store_bench --server <service>       (an empty shared database of pg_service.conf)
 // 1. Load_Reports of <count> stored Mandorele of about 1 KiB against a raw scan of the same
 //    blobs through the SQLite C API, in the same run (best of 5, warm).
 // 2. A commit (Save_Reports of one change and Load_Reports) with 10,000 stored Mandorele
 //    against one Load_Reports.
 // 3. Resident memory with <count> loaded Mandorele against their blob bytes.
+// With --server: Load_Reports of 10,000 from the shared database against the same from the
+// file, and a commit with 10,000 stored on the shared database against one load.
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -167,6 +170,52 @@ int FillSample() {
     return 0;
 }
 
+// Load and commit with 10,000 stored in the database of the current HOME.
+struct TLadenBuchen {
+    double LoadMs;
+    double CommitMs;
+};
+
+TLadenBuchen LoadAndCommit() {
+    Fill(10000);
+    auto window = NewProcessor();
+    window->Load_Reports();
+    const double loadMs = BestMs(5, [&] { window->Load_Reports(); });
+    int round = 0;
+    const double commitMs = BestMs(5, [&] {
+        window
+            ->Modify_Mandorel_Start(QStringLiteral("Monatsliste Filiale 17"),
+                                    QStringLiteral("PLON"))
+            ->SetAuswertungs_Grund(QStringLiteral("Runde %1").arg(++round));
+        if (!window->Modify_Mandorel_Commit()) {
+            throw std::runtime_error("the edited Mandorel left the list");
+        }
+        window->Save_Reports();
+        window->Load_Reports();
+    });
+    return {loadMs, commitMs};
+}
+
+int CompareServer(const QByteArray& AService) {
+    QTemporaryDir fileHome;
+    qputenv("HOME", fileHome.path().toLocal8Bit());
+    const TLadenBuchen datei = LoadAndCommit();
+    QTemporaryDir serverHome;
+    qputenv("HOME", serverHome.path().toLocal8Bit());
+    QFile setting(VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Datenbank.ini")));
+    setting.open(QIODevice::WriteOnly);
+    setting.write("DIENST=" + AService + "\n");
+    setting.close();
+    const TLadenBuchen server = LoadAndCommit();
+    std::printf(
+        "10000 stored: Load_Reports %.1f ms from the file, %.1f ms from the server = "
+        "%.2f times\n",
+        datei.LoadMs, server.LoadMs, server.LoadMs / datei.LoadMs);
+    std::printf("server: commit (save + load) %.1f ms = %.2f times one load\n", server.CommitMs,
+                server.CommitMs / server.LoadMs);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,6 +225,9 @@ int main(int argc, char** argv) {
     }
     if (argc > 2 && QByteArray(argv[1]) == "--fill-for-run") {
         return FillForRun(QByteArray(argv[2]).toInt());
+    }
+    if (argc > 2 && QByteArray(argv[1]) == "--server") {
+        return CompareServer(argv[2]);
     }
     const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir home;
@@ -205,23 +257,8 @@ int main(int argc, char** argv) {
 
     QTemporaryDir commitHome;
     qputenv("HOME", commitHome.path().toLocal8Bit());
-    Fill(10000);
-    auto window = NewProcessor();
-    window->Load_Reports();
-    const double oneLoadMs = BestMs(5, [&] { window->Load_Reports(); });
-    int round = 0;
-    const double commitMs = BestMs(5, [&] {
-        window
-            ->Modify_Mandorel_Start(QStringLiteral("Monatsliste Filiale 17"),
-                                    QStringLiteral("PLON"))
-            ->SetAuswertungs_Grund(QStringLiteral("Runde %1").arg(++round));
-        if (!window->Modify_Mandorel_Commit()) {
-            throw std::runtime_error("the edited Mandorel left the list");
-        }
-        window->Save_Reports();
-        window->Load_Reports();
-    });
+    const TLadenBuchen figures = LoadAndCommit();
     std::printf("10000 stored: Load_Reports %.1f ms, commit (save + load) %.1f ms = %.2f times\n",
-                oneLoadMs, commitMs, commitMs / oneLoadMs);
+                figures.LoadMs, figures.CommitMs, figures.CommitMs / figures.LoadMs);
     return 0;
 }

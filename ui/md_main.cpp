@@ -23,6 +23,7 @@
 #include "md_gui_templatedetails.h"
 #include "md_gui_vorschau.h"
 #include "md_run_guarded.h"
+#include "vko_database.h"
 #include "vko_info.h"
 #include "vko_simplemask.h"
 
@@ -65,7 +66,7 @@ constexpr QDockWidget::DockWidgetFeatures CDockFeatures =
 
 TZEP_MD_Main::TZEP_MD_Main(QWidget* AOwner) try : QMainWindow(AOwner) {
     setObjectName(QStringLiteral("MAINFORM"));
-    setWindowTitle(QStringLiteral("Mandorel"));
+    setWindowTitle(QStringLiteral("Mandorel – ") + TVKO_Database::DefaultName());
     resize(767, 765);
     setDockNestingEnabled(true);
     setTabPosition(Qt::AllDockWidgetAreas, QTabWidget::North);

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 23> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -52,6 +52,17 @@ constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
      "Die Termine des Zeitplans von Mandorel „%1“ für das Programm %2 wurden nicht verlängert: "
      "Die Zeitsteuerung des Systems (systemd für Benutzer) ist nicht erreichbar. Der nächste "
      "Lauf oder Start des Programms verlängert sie."},
+    {1055,
+     "Die gemeinsame Datenbank „%1“ ist nicht erreichbar: %2\nBitte prüfen Sie den Eintrag in "
+     "pg_service.conf und ob der Datenbankserver läuft. Es wurde nichts verändert."},
+    {1056,
+     "Die Verbindung zur gemeinsamen Datenbank „%1“ ist unterbrochen: %2\nEs wurde nichts "
+     "gespeichert."},
+    {1057,
+     "Die gemeinsame Datenbank „%1“ hat nicht innerhalb von %2 Sekunden geantwortet: ein "
+     "anderes Programm sperrt die Daten. Es wurde nichts gespeichert; bitte versuchen Sie es "
+     "später noch einmal."},
+    {1058, "Die Datenbankeinstellung %1 ist fehlerhaft: %2 Es wird keine Datenbank geöffnet."},
 }};
 
 }  // namespace

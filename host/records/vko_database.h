@@ -4,28 +4,46 @@
 #include <QtGlobal>
 #include <memory>
 
-struct sqlite3;
+class TVKO_DatabaseEngine;
 
-// A connection to the one database file that the record file, the plan store and the settings
-// store share. Opening keeps the file (and its WAL companions) readable by its owner only,
-// since token values can be passwords, and switches it to WAL mode, so that an open window and
-// scheduled runs read while one of them writes. A connection belongs to one thread.
+// Which engine a connection runs on.
+enum class TVKO_Engine {
+    // One file in the data folder: the embedded default.
+    SQLite,
+    // A server that a team shares, reached through libpq.
+    PostgreSQL,
+};
+
+// A connection to the database that the record file, the plan store, the settings store and the
+// run history share. Its location is either a file (the embedded engine) or a libpq connection
+// ("service=<name>" or a "postgresql://" address) for a database a team shares. SQL is written
+// once with ?1, ?2 ... for parameters; where the engines' SQL differs, a store picks with Sql.
+// A connection belongs to one thread.
 class TVKO_Database {
 public:
     // How long a write waits for the write of another process before it fails. A commit takes
     // milliseconds; the margin covers many scheduled runs starting at once beside a window.
     static constexpr int CBusyTimeoutMs = 15000;
 
-    // quandrix.db in the data folder.
+    // The service that MD_Datenbank.ini in the settings folder names (DIENST=<name>, the
+    // connection itself in pg_service.conf), or without that file quandrix.db in the data folder.
     static QString DefaultPath();
+    // The database of DefaultPath as the window's header names it.
+    static QString DefaultName();
+    // Whether ALocation names a server connection rather than a file.
+    static bool IstServer(const QString& ALocation);
 
-    explicit TVKO_Database(const QString& APath);
+    explicit TVKO_Database(const QString& ALocation);
     ~TVKO_Database();
     TVKO_Database(const TVKO_Database&) = delete;
     TVKO_Database& operator=(const TVKO_Database&) = delete;
 
     const QString& Path() const { return FPath; }
-    sqlite3* Handle() const { return FHandle.get(); }
+    TVKO_Engine Engine() const { return FEngineArt; }
+    // ASqlite on the embedded engine, APostgres on the server.
+    const char* Sql(const char* ASqlite, const char* APostgres) const {
+        return FEngineArt == TVKO_Engine::SQLite ? ASqlite : APostgres;
+    }
 
     void SetBusyTimeout(int AMilliseconds);
     // Runs SQL without results; AAktion names the work in an error ("Schreiben").
@@ -38,32 +56,27 @@ public:
     void EnsureColumn(const char* ATable, const char* AColumn, const char* ADefinition);
     // Lets reads map up to ABytes of the file instead of copying each page through the
     // connection's cache; 0 ends it. Takes effect only while no statement of it is reading.
+    // A server connection has nothing to map.
     void SetMapSize(qint64 ABytes);
     // Rows changed by the last write statement.
     qint64 Changes() const;
-    qint64 LastInsertId() const;
+    qint64 LastInsertId();
+    // Changes whenever another connection has committed a change since the last question.
+    qint64 Datenstand();
 
-    // Raises the clear error for a result code of this connection; it names the file.
-    [[noreturn]] void Raise(int AResult, const QString& AAktion) const;
+    TVKO_DatabaseEngine& Impl() { return *FEngine; }
 
 private:
-    bool HasColumn(const char* ATable, const char* AColumn);
-    // Puts the database into WAL mode and answers the journal mode it then has.
-    QString SwitchToWal();
-
-    struct TClose {
-        void operator()(sqlite3* AHandle) const noexcept;
-    };
-
     QString FPath;
-    std::unique_ptr<sqlite3, TClose> FHandle;
-    int FBusyTimeoutMs = CBusyTimeoutMs;
+    TVKO_Engine FEngineArt;
+    std::unique_ptr<TVKO_DatabaseEngine> FEngine;
 };
 
-// A write transaction. BEGIN IMMEDIATE takes the write lock up front, so a busy database makes
-// it wait at the start rather than fail half way. Rolls back in its destructor unless committed.
-// Opened inside another transaction of the same connection it is a part of that one: its
-// commit keeps its writes for the outer one, its rollback takes back only its own.
+// A write transaction. On the embedded engine BEGIN IMMEDIATE takes the write lock up front, so
+// a busy database makes it wait at the start rather than fail half way. Rolls back in its
+// destructor unless committed. Opened inside another transaction of the same connection it is a
+// part of that one: its commit keeps its writes for the outer one, its rollback takes back only
+// its own.
 class TVKO_Transaction {
 public:
     explicit TVKO_Transaction(TVKO_Database& ADatabase);

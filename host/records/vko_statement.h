@@ -5,10 +5,12 @@
 #include <QtGlobal>
 #include <memory>
 
-struct sqlite3_stmt;
+#include "vko_db_engine.h"
+
 class TVKO_Database;
 
-// A prepared statement of a database connection, prepared once and run many times.
+// A statement of a database connection, prepared once and run many times. Parameters are
+// written ?1, ?2 ... on every engine.
 class TVKO_Statement {
 public:
     TVKO_Statement(TVKO_Database& ADatabase, const char* ASql);
@@ -24,8 +26,8 @@ public:
     // True when a row is there, false when the statement is done; raises the clear error
     // otherwise.
     bool Step();
-    // The result code of one step, for callers that handle some codes themselves.
-    int StepResult();
+    // Like Step, but a row that a unique key forbids answers Doppelt instead of an error.
+    TVKO_Schritt StepEindeutig();
     // Ends the current run, which also releases its read lock, and drops the bindings.
     void Reset() noexcept;
 
@@ -37,13 +39,8 @@ public:
     TVKO_Database& Database() const { return FDatabase; }
 
 private:
-    struct TFinalize {
-        void operator()(sqlite3_stmt* AHandle) const noexcept;
-    };
-    [[noreturn]] void Raise(int AResult) const;
-
     TVKO_Database& FDatabase;
-    std::unique_ptr<sqlite3_stmt, TFinalize> FHandle;
+    std::unique_ptr<TVKO_StatementEngine> FEngine;
 };
 
 // Resets a statement when the scope ends, also after an error, so that neither a read lock nor

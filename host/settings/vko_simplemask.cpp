@@ -20,9 +20,22 @@ CREATE TABLE IF NOT EXISTS VKO_MASKENEINSTELLUNG (
 );
 )sql";
 
+// The server compares keys as they are; the program writes them the same way every time.
+constexpr const char* CSchemaServer = R"sql(
+CREATE TABLE IF NOT EXISTS VKO_MASKENEINSTELLUNG (
+    PROGRAMM TEXT NOT NULL,
+    FORMULAR TEXT NOT NULL,
+    SEKTION TEXT NOT NULL,
+    ARBEITSPLATZ TEXT NOT NULL,
+    SCHLUESSEL TEXT NOT NULL,
+    WERT TEXT NOT NULL,
+    PRIMARY KEY (PROGRAMM, FORMULAR, SEKTION, ARBEITSPLATZ, SCHLUESSEL)
+);
+)sql";
+
 std::unique_ptr<TVKO_Database> OpenDatabase(const QString& APath) {
     auto database = std::make_unique<TVKO_Database>(APath);
-    database->EnsureSchema(CTabelle, CSchema);
+    database->EnsureSchema(CTabelle, database->Sql(CSchema, CSchemaServer));
     return database;
 }
 
@@ -34,10 +47,11 @@ TSimpleMask::TSimpleMask(const QString& AProgramm, const QString& AForm, const Q
 
 TSimpleMask::TSimpleMask(const QString& AProgramm, const QString& AForm, const QString& ASektion,
                          const QString& AArbeitsplatz, const QString& ADatabasePath) try
-    : FProgramm(AProgramm),
-      FForm(AForm),
-      FSektion(ASektion),
-      FArbeitsplatz(AArbeitsplatz),
+    // Keys match without regard to case on every engine.
+    : FProgramm(AProgramm.toUpper()),
+      FForm(AForm.toUpper()),
+      FSektion(ASektion.toUpper()),
+      FArbeitsplatz(AArbeitsplatz.toUpper()),
       FDatabase(OpenDatabase(ADatabasePath)) {
 } catch (...) {
     RethrowRegistered("TSimpleMask.Create");
@@ -55,7 +69,7 @@ QString TSimpleMask::ReadLocalDef(const QString& AKey, const QString& ADefault) 
     lesen.Bind(2, FForm);
     lesen.Bind(3, FSektion);
     lesen.Bind(4, FArbeitsplatz);
-    lesen.Bind(5, AKey);
+    lesen.Bind(5, AKey.toUpper());
     return lesen.Step() ? lesen.Text(0) : ADefault;
 } catch (...) {
     RethrowRegistered("TSimpleMask.ReadLocalDef");
@@ -63,15 +77,16 @@ QString TSimpleMask::ReadLocalDef(const QString& AKey, const QString& ADefault) 
 
 void TSimpleMask::WriteLocal(const QString& AKey, const QString& AValue) try {
     TVKO_Statement schreiben(*FDatabase,
-                             "INSERT OR REPLACE INTO VKO_MASKENEINSTELLUNG (PROGRAMM, FORMULAR, "
-                             "SEKTION, ARBEITSPLATZ, SCHLUESSEL, WERT) VALUES (?1, ?2, ?3, ?4, "
-                             "?5, ?6)");
+                             "INSERT INTO VKO_MASKENEINSTELLUNG (PROGRAMM, FORMULAR, SEKTION, "
+                             "ARBEITSPLATZ, SCHLUESSEL, WERT) VALUES (?1, ?2, ?3, ?4, ?5, ?6) "
+                             "ON CONFLICT (PROGRAMM, FORMULAR, SEKTION, ARBEITSPLATZ, "
+                             "SCHLUESSEL) DO UPDATE SET WERT = excluded.WERT");
     const TVKO_StatementReset reset(schreiben);
     schreiben.Bind(1, FProgramm);
     schreiben.Bind(2, FForm);
     schreiben.Bind(3, FSektion);
     schreiben.Bind(4, FArbeitsplatz);
-    schreiben.Bind(5, AKey);
+    schreiben.Bind(5, AKey.toUpper());
     schreiben.Bind(6, AValue);
     schreiben.Step();
 } catch (...) {

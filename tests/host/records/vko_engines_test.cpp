@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <thread>
+#include <vector>
+
+#include "md_postgres_cluster.h"
+#include "md_test_support.h"
+#include "vko_database.h"
+#include "vko_planmani.h"
+#include "vko_simplemask.h"
+#include "zep_dbfile.h"
+#include "zep_dbfile_test_util.h"
+#include "zep_run_history.h"
+
+// The stores behave alike on the embedded file and on a shared server.
+namespace {
+
+class EngineTest : public ::testing::TestWithParam<TVKO_Engine> {
+protected:
+    void SetUp() override {
+        FOrt = GetParam() == TVKO_Engine::SQLite ? FHome.DataFolder() + QStringLiteral("/t.db")
+                                                 : TPostgresCluster::Instance().NewDatabase();
+    }
+
+    TTempHome FHome;
+    QString FOrt;
+};
+
+const QString CPlon = QStringLiteral("PLON");
+
+TPlanSatz Plan(const QString& ANameKey) {
+    TPlanSatz satz;
+    satz.Aktiv = true;
+    satz.Art = TPlanArt::Taeglich;
+    satz.Uhrzeit = QTime(6, 30);
+    satz.PlanerId = QStringLiteral("PC-A");
+    satz.JobText = QStringLiteral("Mandorel;PLON;") + ANameKey;
+    return satz;
+}
+
+TZEP_RunEntry Lauf(int ASekunde, const QString& AMeldung) {
+    TZEP_RunEntry entry;
+    entry.Programm = CPlon;
+    entry.NameKey = QStringLiteral("MONAT");
+    entry.Start = QDateTime(QDate(2026, 3, 1), QTime(8, 0, ASekunde));
+    entry.Ende = entry.Start.addSecs(3);
+    entry.Ergebnis = TZEP_RunErgebnis::Fehlgeschlagen;
+    entry.ExitCode = 2;
+    entry.Schritt = 3;
+    entry.Meldung = AMeldung;
+    entry.TokenWerte = {{QStringLiteral("@Monat"), QStringLiteral("März")}};
+    return entry;
+}
+
+}  // namespace
+
+TEST_P(EngineTest, RecordsRoundTripAndTheLostUpdateAndDeleteElsewhereAreRefused) {
+    TZEP_DBFile hier(FOrt);
+    TZEP_DBFile dort(FOrt);
+    QByteArray daten("Z\0M\xffL", 5);
+    InsertRecord(hier, QStringLiteral("plon"), QStringLiteral("Monatsübersicht"), daten);
+    InsertRecord(hier, CPlon, QStringLiteral("Zweite"), "2");
+    EXPECT_EQ(BlobOf(dort, QStringLiteral("Plon"), QStringLiteral("monatsuebersicht")), daten);
+    EXPECT_EQ(dort.Wert(TZEP_DBFile::CDisplayName), QStringLiteral("Monatsübersicht"));
+    EXPECT_EQ(dort.Version(), 1);
+    EXPECT_EQ(WalkKeys(dort), (QStringList{QStringLiteral("PLON/MONATSUEBERSICHT"),
+                                           QStringLiteral("PLON/ZWEITE")}));
+
+    const QString doppelt =
+        ErrorText([&] { InsertRecord(dort, CPlon, QStringLiteral("MONATSÜBERSICHT"), "neu"); });
+    EXPECT_TRUE(doppelt.contains(QStringLiteral("schon einen Mandorel"))) << doppelt.toStdString();
+    EXPECT_EQ(BlobOf(hier, CPlon, QStringLiteral("MONATSUEBERSICHT")), daten);
+
+    // Both read version 1; the second commit must not overwrite the first.
+    ASSERT_TRUE(ReadRecord(dort, CPlon, QStringLiteral("MONATSUEBERSICHT")));
+    UpdateRecord(hier, CPlon, QStringLiteral("MONATSUEBERSICHT"), "erste");
+    dort.StartStreamBuchung(TZEP_DBOperation::wrdonUpdate, false).write("zweite");
+    const QString verloren = ErrorText([&] { dort.EndStreamBuchung(); });
+    EXPECT_TRUE(verloren.contains(QStringLiteral("inzwischen von einem anderen Programm geändert")))
+        << verloren.toStdString();
+    EXPECT_EQ(BlobOf(dort, CPlon, QStringLiteral("MONATSUEBERSICHT")), QByteArray("erste"));
+    EXPECT_EQ(dort.Version(), 2);
+
+    ASSERT_TRUE(ReadRecord(dort, CPlon, QStringLiteral("ZWEITE")));
+    ASSERT_TRUE(ReadRecord(hier, CPlon, QStringLiteral("ZWEITE")));
+    hier.Write(TZEP_DBOperation::wrdonDelete);
+    dort.StartStreamBuchung(TZEP_DBOperation::wrdonUpdate, false).write("x");
+    const QString geloescht = ErrorText([&] { dort.EndStreamBuchung(); });
+    EXPECT_TRUE(geloescht.contains(QStringLiteral("nicht mehr vorhanden")))
+        << geloescht.toStdString();
+    EXPECT_FALSE(ReadRecord(dort, CPlon, QStringLiteral("ZWEITE")));
+}
+
+TEST_P(EngineTest, APlanIsStoredOnlyWithTheCommitThatBooksIt) {
+    TZEP_DBFile datei(FOrt);
+    TPlanManiDM plaene(datei.Database());
+    TZEP_DBFile andere(FOrt);
+    TPlanManiDM anderePlaene(FOrt);
+    {
+        TVKO_Transaction commit(datei.Database());
+        InsertRecord(datei, CPlon, QStringLiteral("Verworfen"), "v");
+        TPlanSatz satz = Plan(QStringLiteral("VERWORFEN"));
+        plaene.PlanSpeichern(satz, {}, false, false);
+    }
+    EXPECT_FALSE(ReadRecord(andere, CPlon, QStringLiteral("VERWORFEN")));
+    EXPECT_TRUE(anderePlaene.PlanIds().isEmpty());
+
+    TPlanSatz satz = Plan(QStringLiteral("monat"));
+    const TZEP_PfadKommandoArgumenteList kommandos{
+        {1, {}, {}, QStringLiteral("quandrix.exe"), QStringLiteral("-RUN -PROG:PLON")}};
+    {
+        TVKO_Transaction commit(datei.Database());
+        InsertRecord(datei, CPlon, QStringLiteral("Monat"), "m");
+        plaene.PlanSpeichern(satz, kommandos, false, false);
+        commit.Commit();
+    }
+    EXPECT_TRUE(ReadRecord(andere, CPlon, QStringLiteral("MONAT")));
+    ASSERT_EQ(anderePlaene.PlanIds_ByJobText(QStringLiteral("MANDOREL;PLON;MONAT")),
+              QList<TIntTrio>{satz.PlanId});
+    TPlanSatz gelesen;
+    TZEP_PfadKommandoArgumenteList gelesenKommandos;
+    ASSERT_TRUE(anderePlaene.PlanLaden(satz.PlanId, gelesen, gelesenKommandos));
+    EXPECT_EQ(gelesen.PlanerId, QStringLiteral("PC-A"));
+    EXPECT_EQ(gelesen.Uhrzeit, QTime(6, 30));
+    ASSERT_EQ(gelesenKommandos.size(), 1);
+    EXPECT_EQ(gelesenKommandos[0].Argumente, QStringLiteral("-RUN -PROG:PLON"));
+    QString programm;
+    QString nameKey;
+    EXPECT_TRUE(anderePlaene.Mandorel_ZumPlan(gelesen, programm, nameKey));
+    EXPECT_EQ(nameKey, QStringLiteral("MONAT"));
+    EXPECT_TRUE(anderePlaene.PlanLoeschen(satz.PlanId));
+    EXPECT_FALSE(plaene.PlanLaden(satz.PlanId, gelesen, gelesenKommandos));
+}
+
+TEST_P(EngineTest, HistoryKeepsTheNewestEntriesAndAnotherConnectionNoticesThem) {
+    TZEP_RunHistory schreiber(FOrt);
+    TZEP_RunHistory leser(FOrt);
+    schreiber.SetGrenzen(2, 1000);
+    EXPECT_FALSE(leser.Geaendert());
+    for (int i = 1; i <= 3; ++i) {
+        schreiber.Add(Lauf(i, QStringLiteral("Fehler %1: „ä“").arg(i)));
+    }
+    EXPECT_TRUE(leser.Geaendert());
+    const QList<TZEP_RunEntry> entries = leser.Entries(CPlon, QStringLiteral("MONAT"));
+    EXPECT_FALSE(leser.Geaendert());
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].Meldung, QStringLiteral("Fehler 3: „ä“"));
+    EXPECT_EQ(entries[1].Start, QDateTime(QDate(2026, 3, 1), QTime(8, 0, 2)));
+    EXPECT_EQ(entries[0].Ergebnis, TZEP_RunErgebnis::Fehlgeschlagen);
+    EXPECT_EQ(entries[0].Schritt, 3);
+    EXPECT_EQ(entries[0].TokenWerte.value(0).second, QStringLiteral("März"));
+}
+
+TEST_P(EngineTest, LayoutsStayPerWorkstation) {
+    TSimpleMask hier(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                     QStringLiteral("MASKCFG"), QStringLiteral("PC1"), FOrt);
+    TSimpleMask dort(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                     QStringLiteral("MASKCFG"), QStringLiteral("PC2"), FOrt);
+    hier.WriteLocal(QStringLiteral("DOCKINGLAYOUT"), QStringLiteral("eins"));
+    hier.WriteLocal(QStringLiteral("DockingLayout"), QStringLiteral("zwei"));
+    dort.WriteLocal(QStringLiteral("DOCKINGLAYOUT"), QStringLiteral("drei"));
+    TSimpleMask wieder(QStringLiteral("quandrix"), QStringLiteral("MainForm"),
+                       QStringLiteral("MASKCFG"), QStringLiteral("pc1"), FOrt);
+    EXPECT_EQ(wieder.ReadLocalDef(QStringLiteral("dockinglayout"), {}), QStringLiteral("zwei"));
+    wieder.DeleteLocal();
+    EXPECT_EQ(hier.ReadLocalDef(QStringLiteral("DOCKINGLAYOUT"), QStringLiteral("weg")),
+              QStringLiteral("weg"));
+    EXPECT_EQ(dort.ReadLocalDef(QStringLiteral("DOCKINGLAYOUT"), {}), QStringLiteral("drei"));
+}
+
+TEST_P(EngineTest, ManyConnectionsCreateTheTablesAtOnce) {
+    std::vector<std::thread> threads;
+    std::vector<QString> fehler(8);
+    for (size_t i = 0; i < fehler.size(); ++i) {
+        threads.emplace_back([&, i] {
+            fehler[i] = ErrorText([&] {
+                TZEP_DBFile datei(FOrt);
+                TPlanManiDM plaene(datei.Database());
+                plaene.PlanIds();
+                TZEP_RunHistory history(FOrt);
+                InsertRecord(datei, CPlon, QStringLiteral("Lauf %1").arg(i), "x");
+            });
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (const QString& text : fehler) {
+        EXPECT_EQ(text, QString());
+    }
+    TZEP_DBFile datei(FOrt);
+    EXPECT_EQ(WalkKeys(datei).size(), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, EngineTest,
+                         ::testing::Values(TVKO_Engine::SQLite, TVKO_Engine::PostgreSQL),
+                         [](const auto& AInfo) {
+                             return AInfo.param == TVKO_Engine::SQLite ? "SQLite" : "PostgreSQL";
+                         });
+
+TEST(ServerFaults, AWrongServiceOrAStoppedServerIsAClearMessageAndLosesNothing) {
+    TTempHome home;
+    const QString falsch =
+        ErrorText([] { TVKO_Database database(QStringLiteral("service=gibtesnicht")); });
+    EXPECT_TRUE(falsch.contains(QStringLiteral("„gibtesnicht“ ist nicht erreichbar")))
+        << falsch.toStdString();
+    const QString leer = ErrorText(
+        [&] { TZEP_DBFile datei(QStringLiteral("postgresql:///x?host=%1").arg(home.Path())); });
+    EXPECT_TRUE(leer.contains(QStringLiteral("ist nicht erreichbar"))) << leer.toStdString();
+
+    TPostgresCluster& cluster = TPostgresCluster::Instance();
+    const QString ort = cluster.NewDatabase();
+    TZEP_DBFile datei(ort);
+    InsertRecord(datei, CPlon, QStringLiteral("Monat"), "gespeichert");
+    ASSERT_TRUE(ReadRecord(datei, CPlon, QStringLiteral("MONAT")));
+    cluster.Stop();
+    datei.StartStreamBuchung(TZEP_DBOperation::wrdonUpdate, false).write("neu");
+    const QString unterbrochen = ErrorText([&] { datei.EndStreamBuchung(); });
+    const QString beimStart = ErrorText([&] { TZEP_DBFile zweite(ort); });
+    cluster.Start();
+    EXPECT_TRUE(unterbrochen.contains(QStringLiteral("ist unterbrochen")))
+        << unterbrochen.toStdString();
+    EXPECT_TRUE(beimStart.contains(QStringLiteral("ist nicht erreichbar")))
+        << beimStart.toStdString();
+
+    // The edit is still there to book once the server is back.
+    EXPECT_EQ(datei.Version(), 1);
+    datei.StartStreamBuchung(TZEP_DBOperation::wrdonUpdate, false).write("neu");
+    datei.EndStreamBuchung();
+    TZEP_DBFile andere(ort);
+    EXPECT_EQ(BlobOf(andere, CPlon, QStringLiteral("MONAT")), QByteArray("neu"));
+}
+
+TEST(DatabaseSetting, TheServiceOfTheSettingFileChoosesTheSharedDatabase) {
+    TTempHome home;
+    EXPECT_EQ(TVKO_Database::DefaultPath(), home.DataFolder() + QStringLiteral("/quandrix.db"));
+    EXPECT_TRUE(TVKO_Database::DefaultName().endsWith(QStringLiteral("/quandrix.db")));
+
+    const QString ort = TPostgresCluster::Instance().NewDatabase();
+    const QString dienstDatei = home.Path() + QStringLiteral("/pg_service.conf");
+    QFile dienste(dienstDatei);
+    ASSERT_TRUE(dienste.open(QIODevice::WriteOnly));
+    dienste.write(QStringLiteral("[team]\nhost=%1\ndbname=%2\nuser=postgres\n")
+                      .arg(TPostgresCluster::Instance().SocketFolder(),
+                           ort.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1))
+                      .toUtf8());
+    dienste.close();
+    qputenv("PGSERVICEFILE", dienstDatei.toUtf8());
+    home.WriteSetting(QStringLiteral("MD_Datenbank.ini"), "; shared by the team\nDIENST = team\n");
+    EXPECT_EQ(TVKO_Database::DefaultPath(), QStringLiteral("service=team"));
+    EXPECT_EQ(TVKO_Database::DefaultName(), QStringLiteral("gemeinsame Datenbank „team“"));
+    {
+        TZEP_DBFile datei;
+        InsertRecord(datei, CPlon, QStringLiteral("Geteilt"), "g");
+    }
+    TZEP_DBFile direkt(ort);
+    EXPECT_EQ(BlobOf(direkt, CPlon, QStringLiteral("GETEILT")), QByteArray("g"));
+
+    // Bad settings open nothing, neither the file nor a server.
+    for (const QByteArray& falsch :
+         {QByteArray("DIENST=team host=anderswo\n"), QByteArray("DIENST=\n"),
+          QByteArray("SERVER=team\n"), QByteArray("; nur ein Kommentar\n")}) {
+        home.WriteSetting(QStringLiteral("MD_Datenbank.ini"), falsch);
+        const QString text = ErrorText([] { TZEP_DBFile datei; });
+        EXPECT_TRUE(text.contains(QStringLiteral("MD_Datenbank.ini ist fehlerhaft")))
+            << text.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(home.DataFolder() + QStringLiteral("/quandrix.db")));
+    qunsetenv("PGSERVICEFILE");
+}
