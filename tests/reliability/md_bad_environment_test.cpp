@@ -155,3 +155,21 @@ TEST_F(BadEnvironmentTest, ADatabaseFileThatIsNoneStaysByteForByteAsItWas) {
     EXPECT_TRUE(log.contains(QStringLiteral("ist keine Quandrix-Datenbank"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("ist beschädigt."))) << log.toStdString();
 }
+
+TEST_F(BadEnvironmentTest, AnUnreachableSharedDatabaseFailsTheRunAndTheWindowStartNamingIt) {
+    const QString datei = DatabasePath();
+    const QByteArray stored = FileBytes(datei);
+    FHome.WriteSetting(QStringLiteral("MD_Datenbank.ini"), "DIENST=teamdb\n");
+    const QString nachricht = QStringLiteral("„teamdb“ ist nicht erreichbar");
+    ExpectFailedRun(RunMandorel(QStringLiteral("MONATSLISTE")), {nachricht});
+    EXPECT_TRUE(FHome.ReadLog().contains(nachricht)) << FHome.ReadLog().toStdString();
+    const TProcessResult window =
+        Commit({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("--fenster")});
+    EXPECT_EQ(window.ExitCode, 1);
+    EXPECT_TRUE(window.StandardError.contains(nachricht)) << window.StandardError.toStdString();
+
+    // The file of this workstation is left as it was, and serves again without the setting.
+    EXPECT_EQ(FileBytes(datei), stored);
+    QFile::remove(FHome.SettingsFolder() + QStringLiteral("/MD_Datenbank.ini"));
+    EXPECT_EQ(RunMandorel(QStringLiteral("MONATSLISTE")).ExitCode, 0);
+}
