@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -10,9 +11,11 @@
 #include "md_file_dialog.h"
 #include "md_gui_controller.h"
 #include "md_gui_run_progress.h"
+#include "md_kopieren_nach.h"
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
 #include "md_png_writer.h"
+#include "vko_folder.h"
 #include "vko_huge_page_heap.h"
 #include "vko_info.h"
 #include "vko_programm.h"
@@ -67,6 +70,25 @@ void EndWithoutDisplay(QtMsgType AType, const QMessageLogContext&, const QString
     std::_Exit(CMD_Exit_Fehler);
 }
 
+// -KOPIEREN-NACH:<service>: prints what it copied, or the reason it copied nothing.
+int KopierenNach(const QString& ADienst) {
+    try {
+        const QStringList bericht = MD_KopierenNach(
+            VKO_FilePath(TVKOFolder::Daten, QStringLiteral("quandrix.db")), ADienst);
+        std::printf("Kopiert in die gemeinsame Datenbank „%s“:\n", ADienst.toUtf8().constData());
+        for (const QString& zeile : bericht) {
+            std::printf("  %s\n", zeile.toUtf8().constData());
+        }
+        return CMD_Exit_OK;
+    } catch (const EVKO_Error& AError) {
+        VKOInfo().WriteTextWithStamp(AError.Text());
+        std::fprintf(stderr, "%s\n", AError.Text().toUtf8().constData());
+    } catch (const std::exception& AError) {
+        std::fprintf(stderr, "%s\n", AError.what());
+    }
+    return CMD_Exit_Fehler;
+}
+
 int ExitCodeOf(const TZEP_MD_GUI_Controller_Impl* AController, bool AUnattended,
                bool AStartFailed) {
     if (!AUnattended) {
@@ -91,6 +113,12 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     VKO_HugePageHeap();
     const QStringList arguments = ArgumentsOf(argc, argv);
     const bool unattended = TZEP_MD_CommandLine(arguments).RunSwitch();
+    for (const QString& argument : arguments) {
+        if (argument.mid(1).startsWith(QLatin1String("KOPIEREN-NACH"), Qt::CaseInsensitive)) {
+            return KopierenNach(
+                TZEP_MD_CommandLine({argument}).SwitchValue(QStringLiteral("KOPIEREN-NACH")));
+        }
+    }
     if (!DisplayNamed()) {
         StartFailed(QStringLiteral("die Umgebungsvariable DISPLAY ist leer"));
         return CMD_Exit_Fehler;

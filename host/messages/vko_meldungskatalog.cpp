@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 23> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 24> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -63,6 +63,9 @@ constexpr std::array<std::pair<int, const char*>, 23> CMandorelTexte{{
      "anderes Programm sperrt die Daten. Es wurde nichts gespeichert; bitte versuchen Sie es "
      "später noch einmal."},
     {1058, "Die Datenbankeinstellung %1 ist fehlerhaft: %2 Es wird keine Datenbank geöffnet."},
+    {1059,
+     "Die gemeinsame Datenbank „%1“ enthält schon Daten (%2). Kopiert wird nur in eine leere "
+     "Datenbank; es wurde nichts kopiert."},
 }};
 
 }  // namespace

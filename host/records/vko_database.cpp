@@ -23,9 +23,9 @@ QString EinstellungDatei() {
                      MD_Koord(1058));
 }
 
-// A service name as pg_service.conf names its sections; nothing that could add another
-// connection parameter.
-bool IstDienstName(const QString& AName) {
+}  // namespace
+
+bool TVKO_Database::IstDienstName(const QString& AName) {
     if (AName.isEmpty() || AName.size() > 63) {
         return false;
     }
@@ -38,6 +38,8 @@ bool IstDienstName(const QString& AName) {
     }
     return true;
 }
+
+namespace {
 
 // The service of MD_Datenbank.ini, empty without the file.
 QString Dienst() {
@@ -60,7 +62,7 @@ QString Dienst() {
                                  .arg(text.left(80)));
         }
         dienst = text.mid(gleich + 1).trimmed();
-        if (!IstDienstName(dienst)) {
+        if (!TVKO_Database::IstDienstName(dienst)) {
             RaiseEinstellung(QStringLiteral("„%1“ ist kein Name eines Eintrags in pg_service.conf.")
                                  .arg(dienst.left(80)));
         }

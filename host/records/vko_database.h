@@ -30,6 +30,9 @@ public:
     static QString DefaultPath();
     // The database of DefaultPath as the window's header names it.
     static QString DefaultName();
+    // A service name as pg_service.conf names its sections; nothing that could add another
+    // connection parameter.
+    static bool IstDienstName(const QString& AName);
     // Whether ALocation names a server connection rather than a file.
     static bool IstServer(const QString& ALocation);
 

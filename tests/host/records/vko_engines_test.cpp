@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "md_kopieren_nach.h"
 #include "md_postgres_cluster.h"
 #include "md_test_support.h"
 #include "vko_database.h"
@@ -268,5 +269,66 @@ TEST(DatabaseSetting, TheServiceOfTheSettingFileChoosesTheSharedDatabase) {
             << text.toStdString();
     }
     EXPECT_FALSE(QFile::exists(home.DataFolder() + QStringLiteral("/quandrix.db")));
+    qunsetenv("PGSERVICEFILE");
+}
+
+TEST(MovingIn, TheFileIsCopiedIntoAnEmptySharedDatabaseOnlyOnce) {
+    TTempHome home;
+    const QString datei = home.DataFolder() + QStringLiteral("/quandrix.db");
+    {
+        TZEP_DBFile quelle(datei);
+        InsertRecord(quelle, CPlon, QStringLiteral("Monat"), QByteArray("M\0x", 3));
+        InsertRecord(quelle, CPlon, QStringLiteral("Jahr"), "J");
+        UpdateRecord(quelle, CPlon, QStringLiteral("JAHR"), "J2");
+        TPlanSatz satz = Plan(QStringLiteral("MONAT"));
+        TPlanManiDM(quelle.Database())
+            .PlanSpeichern(satz,
+                           {{1, {}, {}, QStringLiteral("quandrix.exe"), QStringLiteral("-RUN")}},
+                           false, false);
+        TSimpleMask(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                    QStringLiteral("MASKCFG"), QStringLiteral("pc1"), datei)
+            .WriteLocal(QStringLiteral("DockingLayout"), QStringLiteral("L"));
+        TZEP_RunHistory(datei).Add(Lauf(1, QStringLiteral("weg")));
+    }
+    const QString ort = TPostgresCluster::Instance().NewDatabase();
+    const QString dienstDatei = home.Path() + QStringLiteral("/pg_service.conf");
+    QFile dienste(dienstDatei);
+    ASSERT_TRUE(dienste.open(QIODevice::WriteOnly));
+    dienste.write(QStringLiteral("[neu]\nhost=%1\ndbname=%2\nuser=postgres\n")
+                      .arg(TPostgresCluster::Instance().SocketFolder(),
+                           ort.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1))
+                      .toUtf8());
+    dienste.close();
+    qputenv("PGSERVICEFILE", dienstDatei.toUtf8());
+
+    EXPECT_EQ(
+        MD_KopierenNach(datei, QStringLiteral("neu")),
+        (QStringList{QStringLiteral("Mandorele: 2"), QStringLiteral("Pläne: 1"),
+                     QStringLiteral("Programmaufrufe der Pläne: 1"),
+                     QStringLiteral("Fensteraufteilungen: 1"), QStringLiteral("Ausführungen: 1")}));
+    TZEP_DBFile ziel(ort);
+    EXPECT_EQ(BlobOf(ziel, CPlon, QStringLiteral("MONAT")), QByteArray("M\0x", 3));
+    EXPECT_EQ(BlobOf(ziel, CPlon, QStringLiteral("JAHR")), QByteArray("J2"));
+    EXPECT_EQ(ziel.Version(), 2);
+    TPlanManiDM plaene(ziel.Database());
+    ASSERT_EQ(plaene.PlanIds(), (QList<TIntTrio>{TIntTrio{1, 0, 0}}));
+    EXPECT_EQ(TSimpleMask(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                          QStringLiteral("MASKCFG"), QStringLiteral("PC1"), ort)
+                  .ReadLocalDef(QStringLiteral("DOCKINGLAYOUT"), {}),
+              QStringLiteral("L"));
+    EXPECT_EQ(TZEP_RunHistory(ort).Entries(CPlon, QStringLiteral("MONAT")).size(), 1);
+    // New rows continue after the copied ids.
+    TPlanSatz neu = Plan(QStringLiteral("JAHR"));
+    plaene.PlanSpeichern(neu, {}, false, false);
+    EXPECT_EQ(neu.PlanId, (TIntTrio{2, 0, 0}));
+
+    const QString belegt = ErrorText([&] { MD_KopierenNach(datei, QStringLiteral("neu")); });
+    EXPECT_TRUE(belegt.contains(QStringLiteral("enthält schon Daten (2 Mandorele, 2 Pläne")))
+        << belegt.toStdString();
+    const QString falsch =
+        ErrorText([&] { MD_KopierenNach(datei, QStringLiteral("neu host=anderswo")); });
+    EXPECT_TRUE(falsch.contains(QStringLiteral("kein Name eines Eintrags")))
+        << falsch.toStdString();
+    EXPECT_EQ(WalkKeys(ziel).size(), 2);
     qunsetenv("PGSERVICEFILE");
 }
