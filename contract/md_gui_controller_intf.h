@@ -61,6 +61,9 @@ public:
     // Whether runs may have been recorded elsewhere (a planned run, another window) since the
     // runs were last read; cheap enough to ask every few seconds.
     [[nodiscard]] virtual bool Ausfuehrungen_Geaendert() { return false; }
+    // Whether another program committed or deleted a Mandorel since the list was read; never
+    // during an edit, which the lost-update rule guards instead.
+    [[nodiscard]] virtual bool Mandorele_Geaendert() { return false; }
     // Fills AVorschau with what a run of the selected Mandorel in its current state would play
     // on ADatum, masked values as "***"; plays nothing. False when none is selected.
     [[nodiscard]] virtual bool Vorschau_SelectedReport(const QDate& ADatum,

@@ -152,6 +152,15 @@ QList<TZEP_RunEntry> TZEP_MD_GUI_Controller_Impl::Ausfuehrungen_SelectedReport()
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Ausfuehrungen_SelectedReport");
 }
 
+bool TZEP_MD_GUI_Controller_Impl::Mandorele_Geaendert() try {
+    if (FNewMandorel || FProcessor->Modify_Mandorel_Copy() != nullptr) {
+        return false;
+    }
+    return FProcessor->Reports_Geaendert();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Mandorele_Geaendert");
+}
+
 bool TZEP_MD_GUI_Controller_Impl::Ausfuehrungen_Geaendert() try {
     if (FSelected_Mandorel == nullptr || SelectedReport_IsNew()) {
         return false;
@@ -294,8 +303,10 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
     }
     FSelected_Mandorel = nullptr;
     FNewMandorel.reset();
+    // What others committed during the edit comes into the list with this load.
+    const bool fremdeAenderungen = FProcessor->Reports_Geaendert();
     FProcessor->Load_Reports();
-    if (isNew) {
+    if (isNew || fremdeAenderungen) {
         FListener->SendNotification_ReportListeChanged();
     }
     Select_Mandorel(nameKey, programm);

@@ -62,6 +62,7 @@ public:
                              const QString& ATemplateKennung) override;
     QList<TZEP_RunEntry> Ausfuehrungen_SelectedReport() override;
     bool Ausfuehrungen_Geaendert() override;
+    bool Mandorele_Geaendert() override;
     bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
     IZEP_MD_FileDialog* FileDialog() const override { return FFileDialog.get(); }
 

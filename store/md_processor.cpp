@@ -33,6 +33,8 @@ TZEP_MD_Processor::~TZEP_MD_Processor() {
 }
 
 void TZEP_MD_Processor::Load_Reports() try {
+    // Taken before the rows: a commit in between makes the next question answer yes.
+    FGeladenerStand = FMdRdFile->Database().Datenstand();
     FMandorel_List.clear();
     FCO_Original.reset();
     TVKO_StringPool pool;
@@ -44,6 +46,12 @@ void TZEP_MD_Processor::Load_Reports() try {
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Load_Reports");
+}
+
+bool TZEP_MD_Processor::Reports_Geaendert() try {
+    return FMdRdFile->Database().Datenstand() != FGeladenerStand;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Processor.Reports_Geaendert");
 }
 
 void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgrammName) try {

@@ -31,6 +31,8 @@ public:
 
     // Skips a record that cannot be read, with a log line.
     void Load_Reports();
+    // Whether another program committed or deleted a Mandorel since Load_Reports.
+    [[nodiscard]] bool Reports_Geaendert();
     // Loads only the Mandorel with this name and program, for a run that needs no other. A
     // stored record that cannot be read, or holds no step, is an error that names it.
     void Load_Report(const QString& AName, const QString& AProgrammName);
@@ -102,6 +104,8 @@ private:
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;
     std::unique_ptr<TZEP_DBFile> FMdRdFile;
     std::unique_ptr<TZEP_MD_Mandorel> FCO_Report;
+    // What the database said of other programs' commits when the list was last loaded.
+    qint64 FGeladenerStand = 0;
     // The stored Mandorel the last commit replaced, and its place, until the commit is saved.
     std::unique_ptr<TZEP_MD_Mandorel> FCO_Original;
     int FCO_Original_Index = 0;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -35,6 +36,13 @@ TZEP_MD_Reportliste_Frm::TZEP_MD_Reportliste_Frm(TZEP_MD_GUI_Controller& AContro
         RunGuarded("TZEP_MD_Reportliste_Frm.vrMandoreleSelectionChanged",
                    [this] { vrMandoreleSelectionChanged(); });
     });
+    tmrPruefen = new QTimer(this);
+    tmrPruefen->setObjectName(QStringLiteral("tmrListePruefen"));
+    tmrPruefen->setInterval(CPruefIntervallMs);
+    connect(tmrPruefen, &QTimer::timeout, this, [this] {
+        RunGuarded("TZEP_MD_Reportliste_Frm.tmrPruefenTimeout", [this] { tmrPruefenTimeout(); });
+    });
+    tmrPruefen->start();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Reportliste_Frm.Create");
 }
@@ -92,6 +100,20 @@ void TZEP_MD_Reportliste_Frm::LoadReporte() try {
     vrMandorele->expandAll();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Reportliste_Frm.LoadReporte");
+}
+
+// Only while the list is browsed: an open edit keeps what it shows.
+void TZEP_MD_Reportliste_Frm::tmrPruefenTimeout() {
+    bool geaendert = false;
+    try {
+        geaendert = vrMandorele->isEnabled() && Controller().Mandorele_Geaendert();
+    } catch (...) {
+        // The user's next action says why; a failed look waits for the next tick.
+        VKOInfo().ResetErrorSpezNoWrite();
+    }
+    if (geaendert) {
+        LoadReporte();
+    }
 }
 
 void TZEP_MD_Reportliste_Frm::vrMandoreleSelectionChanged() try {

@@ -3,6 +3,7 @@
 #include "md_gui_frame_base.h"
 #include "md_gui_listener.h"
 
+class QTimer;
 class QTreeView;
 class TZEP_MD_Mandorel;
 class TZEP_MD_ReportListeModel;
@@ -15,6 +16,8 @@ public:
     explicit TZEP_MD_Reportliste_Frm(TZEP_MD_GUI_Controller& AController,
                                      QWidget* AOwner = nullptr);
 
+    static constexpr int CPruefIntervallMs = 1000;
+
     static QString View_Caption();
     static QUuid Docking_Key();
 
@@ -26,7 +29,10 @@ public:
 private:
     void LoadReporte();
     void vrMandoreleSelectionChanged();
+    void tmrPruefenTimeout();
 
     QTreeView* vrMandorele = nullptr;
+    // Brings in what other programs committed while the list is browsed.
+    QTimer* tmrPruefen = nullptr;
     TZEP_MD_ReportListeModel* FReportListe = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include "md_gui_ausfuehrungen.h"
 #include "md_gui_dyntokenauswahl.h"
@@ -414,4 +415,32 @@ TEST_F(MainWindowTest, AStoreThatCannotBeWrittenShowsAMessageAndKeepsTheWindow) 
     EXPECT_TRUE(FWindow->isVisible());
     EXPECT_TRUE(Shown(QStringLiteral("btnNew")));
     EXPECT_EQ(StoredNames(), QStringList{QStringLiteral("Monatsliste: PLON_START")});
+}
+
+TEST_F(MainWindowTest, CommitsOfOtherWindowsReachTheBrowsedListButNeverAnOpenEdit) {
+    Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    Open();
+    EXPECT_TRUE(FWindow->windowTitle().endsWith(QStringLiteral("quandrix.db")))
+        << FWindow->windowTitle().toStdString();
+    SelectInList(QStringLiteral("Monatsliste"));
+    auto* pruefen = Find<QTimer>(QStringLiteral("tmrListePruefen"));
+    ASSERT_TRUE(pruefen->isActive());
+    EXPECT_LE(pruefen->interval(), 2000);
+
+    Store(QStringLiteral("Jahresliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    QMetaObject::invokeMethod(pruefen, "timeout");
+    EXPECT_EQ(ListRows().size(), 3) << ListRows().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Find<QLineEdit>(QStringLiteral("edtReportName"))->text(),
+              QStringLiteral("Monatsliste"));
+
+    // During an edit the list stays as it is; the commit after it brings everything in.
+    Click(QStringLiteral("btnEdit"));
+    Store(QStringLiteral("Wochenliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    QMetaObject::invokeMethod(pruefen, "timeout");
+    EXPECT_EQ(ListRows().size(), 3);
+    Type(QStringLiteral("edtReportGrund"), QStringLiteral("Neuer Grund"));
+    Click(QStringLiteral("btnBuchen"));
+    EXPECT_EQ(ListRows().size(), 4);
+    EXPECT_EQ(Find<QLineEdit>(QStringLiteral("edtReportName"))->text(),
+              QStringLiteral("Monatsliste"));
 }

@@ -6,13 +6,16 @@
 #include <vector>
 
 #include "md_kopieren_nach.h"
+#include "md_mandorel.h"
 #include "md_postgres_cluster.h"
+#include "md_processor.h"
 #include "md_test_support.h"
 #include "vko_database.h"
 #include "vko_planmani.h"
 #include "vko_simplemask.h"
 #include "zep_dbfile.h"
 #include "zep_dbfile_test_util.h"
+#include "zep_ga_player.h"
 #include "zep_run_history.h"
 
 // The stores behave alike on the embedded file and on a shared server.
@@ -54,6 +57,23 @@ TZEP_RunEntry Lauf(int ASekunde, const QString& AMeldung) {
     entry.TokenWerte = {{QStringLiteral("@Monat"), QStringLiteral("März")}};
     return entry;
 }
+
+// Names the database AOrt of the cluster as the service ADienst in a service file of AHome.
+void DienstEinrichten(const TTempHome& AHome, const QString& ADienst, const QString& AOrt) {
+    const QString dienstDatei = AHome.Path() + QStringLiteral("/pg_service.conf");
+    QFile dienste(dienstDatei);
+    ASSERT_TRUE(dienste.open(QIODevice::WriteOnly));
+    dienste.write(QStringLiteral("[%1]\nhost=%2\ndbname=%3\nuser=postgres\n")
+                      .arg(ADienst, TPostgresCluster::Instance().SocketFolder(),
+                           AOrt.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1))
+                      .toUtf8());
+    qputenv("PGSERVICEFILE", dienstDatei.toUtf8());
+}
+
+class TStillerPlayer : public TZEP_GA_Player {
+public:
+    void PlaySequence(const TZEP_GA_Sequence&) override {}
+};
 
 }  // namespace
 
@@ -195,6 +215,42 @@ TEST_P(EngineTest, ManyConnectionsCreateTheTablesAtOnce) {
     EXPECT_EQ(WalkKeys(datei).size(), 8);
 }
 
+TEST_P(EngineTest, TheListNoticesCommitsAndDeletesOfOtherProgramsButNotItsOwn) {
+    if (GetParam() == TVKO_Engine::PostgreSQL) {
+        DienstEinrichten(FHome, QStringLiteral("team"), FOrt);
+        FHome.WriteSetting(QStringLiteral("MD_Datenbank.ini"), "DIENST=team\n");
+    }
+    TZEP_MD_Processor fenster(std::make_unique<TStillerPlayer>());
+    TZEP_MD_Processor anderer(std::make_unique<TStillerPlayer>());
+    fenster.Load_Reports();
+    EXPECT_FALSE(fenster.Reports_Geaendert());
+
+    auto neu = TZEP_MD_Mandorel::CreateNew(QStringLiteral("Monat"), CPlon);
+    neu->Sequence().SetTargetProgramFile(QStringLiteral("PLON.EXE"));
+    neu->Sequence().Append(
+        TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, QStringLiteral("PLON_START")});
+    ASSERT_TRUE(anderer.Add_Mandorel(neu, nullptr));
+    anderer.Save_Reports();
+    EXPECT_TRUE(fenster.Reports_Geaendert());
+    fenster.Load_Reports();
+    EXPECT_FALSE(fenster.Reports_Geaendert());
+    ASSERT_NE(fenster.Mandorel_ByName(QStringLiteral("Monat"), CPlon), nullptr)
+        << FHome.ReadLog().toStdString();
+
+    // Its own commit is no news to the list.
+    fenster.Modify_Mandorel_Start(QStringLiteral("Monat"), CPlon)
+        ->SetAuswertungs_Grund(QStringLiteral("eigene"));
+    ASSERT_TRUE(fenster.Modify_Mandorel_Commit());
+    fenster.Save_Reports();
+    EXPECT_FALSE(fenster.Reports_Geaendert());
+
+    anderer.Load_Reports();
+    anderer.Delete_Mandorel(QStringLiteral("Monat"), CPlon);
+    anderer.Save_Reports();
+    EXPECT_TRUE(fenster.Reports_Geaendert());
+    qunsetenv("PGSERVICEFILE");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, EngineTest,
                          ::testing::Values(TVKO_Engine::SQLite, TVKO_Engine::PostgreSQL),
                          [](const auto& AInfo) {
@@ -240,15 +296,7 @@ TEST(DatabaseSetting, TheServiceOfTheSettingFileChoosesTheSharedDatabase) {
     EXPECT_TRUE(TVKO_Database::DefaultName().endsWith(QStringLiteral("/quandrix.db")));
 
     const QString ort = TPostgresCluster::Instance().NewDatabase();
-    const QString dienstDatei = home.Path() + QStringLiteral("/pg_service.conf");
-    QFile dienste(dienstDatei);
-    ASSERT_TRUE(dienste.open(QIODevice::WriteOnly));
-    dienste.write(QStringLiteral("[team]\nhost=%1\ndbname=%2\nuser=postgres\n")
-                      .arg(TPostgresCluster::Instance().SocketFolder(),
-                           ort.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1))
-                      .toUtf8());
-    dienste.close();
-    qputenv("PGSERVICEFILE", dienstDatei.toUtf8());
+    DienstEinrichten(home, QStringLiteral("team"), ort);
     home.WriteSetting(QStringLiteral("MD_Datenbank.ini"), "; shared by the team\nDIENST = team\n");
     EXPECT_EQ(TVKO_Database::DefaultPath(), QStringLiteral("service=team"));
     EXPECT_EQ(TVKO_Database::DefaultName(), QStringLiteral("gemeinsame Datenbank „team“"));
@@ -291,15 +339,7 @@ TEST(MovingIn, TheFileIsCopiedIntoAnEmptySharedDatabaseOnlyOnce) {
         TZEP_RunHistory(datei).Add(Lauf(1, QStringLiteral("weg")));
     }
     const QString ort = TPostgresCluster::Instance().NewDatabase();
-    const QString dienstDatei = home.Path() + QStringLiteral("/pg_service.conf");
-    QFile dienste(dienstDatei);
-    ASSERT_TRUE(dienste.open(QIODevice::WriteOnly));
-    dienste.write(QStringLiteral("[neu]\nhost=%1\ndbname=%2\nuser=postgres\n")
-                      .arg(TPostgresCluster::Instance().SocketFolder(),
-                           ort.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1))
-                      .toUtf8());
-    dienste.close();
-    qputenv("PGSERVICEFILE", dienstDatei.toUtf8());
+    DienstEinrichten(home, QStringLiteral("neu"), ort);
 
     EXPECT_EQ(
         MD_KopierenNach(datei, QStringLiteral("neu")),
