@@ -12,6 +12,7 @@
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
 #include "md_png_writer.h"
+#include "md_testlauf_hook.h"
 #include "vko_huge_page_heap.h"
 #include "vko_info.h"
 #include "vko_programm.h"
@@ -83,7 +84,9 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     const QtMessageHandler toolkitHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(argc, argv);
     qInstallMessageHandler(toolkitHandler);
-    if (!unattended) {
+    const QString hook = MD_TestlaufHook();
+    // Under the test hook nobody answers a message box: messages go to the log.
+    if (!unattended && hook.isEmpty()) {
         VKOInfo().SetPresenter(std::make_unique<TZEP_MD_MessageBoxPresenter>());
     }
 
@@ -104,6 +107,15 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
             window->SetController(*controller);
             window->Initialize();
             window->show();
+            if (!hook.isEmpty()) {
+                QTimer::singleShot(0, window.get(), [&window, &controller, hook] {
+                    try {
+                        MD_RunTestlaufHook(hook, *window, *controller);
+                    } catch (...) {
+                        VKOProgramm().ShowException(std::current_exception(), false);
+                    }
+                });
+            }
             // Repairs any drift between the timers and the plan store once the window is up:
             // the service manager may take a while to answer, and the window stays regardless.
             QTimer::singleShot(0, window.get(), [&controller] {

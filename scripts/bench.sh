@@ -45,3 +45,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --memo
 
 echo "== Step parameters: rebuilding 50 token panels against 50 bare label and edit rows"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_token_panels_bench 20
+
+echo "== Test runs beside the user: private display, live picture, keystrokes"
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_beside_bench \
+  build/bench/data/sample_programs/plon_sample 5

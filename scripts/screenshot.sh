@@ -70,8 +70,14 @@ capture mandorel-gebucht.png
 # browse panel; the run drives the sample program and lands in "Ausführungen". That view waits
 # behind the schedule's tab and comes last: Shift+F6 from the panel brings it to the front,
 # once the window has the keyboard back from the sample program.
+# The run plays on a display of its own; its progress window shows the picture of it.
 xdotool mousemove --window "$window" 51 316 click 1
-sleep 8
+progress="$(xdotool search --sync --onlyvisible --name '^Ausführung des Mandorels')"
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$progress")"
+scrot -o -a "$X,$Y,$WIDTH,$HEIGHT" docs/testlauf.png
+echo docs/testlauf.png
+sleep 6
 xdotool windowfocus --sync "$window"
 xdotool key shift+F6
 sleep 0.5

@@ -100,13 +100,12 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
     } catch (...) {
         fehler = std::current_exception();
     }
+    // A failed run's screen, or the last one of a run on a private display.
     TZEP_GA_Bildschirm bild;
-    if (fehler) {
-        try {
-            bild = FProcessor->TakeFehlerBildschirm();
-        } catch (...) {
-            bild = {};
-        }
+    try {
+        bild = FProcessor->TakeFehlerBildschirm();
+    } catch (...) {
+        bild = {};
     }
     // Recorded outside the handler, and raises nothing: the run ends as it would without.
     RecordRun(std::move(entry), fehler, bild);
@@ -115,6 +114,28 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");
+}
+
+void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport_Beside(
+    TZEP_GA_Begleitung& ABegleitung) try {
+    // Only this run plays beside the user; an unattended one after it plays as ever.
+    class TBeside {
+    public:
+        TBeside(TZEP_MD_Processor& AProcessor, TZEP_GA_Begleitung& ABegleitung)
+            : FProcessor(AProcessor) {
+            FProcessor.SetBegleitung(&ABegleitung);
+        }
+        ~TBeside() { FProcessor.SetBegleitung(nullptr); }
+        TBeside(const TBeside&) = delete;
+        TBeside& operator=(const TBeside&) = delete;
+
+    private:
+        TZEP_MD_Processor& FProcessor;
+    };
+    const TBeside beside(*FProcessor, ABegleitung);
+    ExecuteSelectedReport();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport_Beside");
 }
 
 void TZEP_MD_GUI_Controller_Impl::PlaySelectedReport() {

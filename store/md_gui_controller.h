@@ -34,6 +34,7 @@ public:
     void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) override;
     void Select_Mandorel(const QString& AMD_Name, const QString& AMD_Programm) override;
     void ExecuteSelectedReport() override;
+    void ExecuteSelectedReport_Beside(TZEP_GA_Begleitung& ABegleitung) override;
     void DeleteSelectedReport() override;
     void EditSelectedReport_Start() override;
     void CreateNewReport_Start() override;

@@ -11,6 +11,7 @@
 class QDateTime;
 class TZEP_DBFile;
 enum class TZEP_DBOperation;
+class TZEP_GA_Begleitung;
 class TZEP_GA_Player;
 struct TZEP_GA_Bildschirm;
 class TZEP_MD_TemplateList;
@@ -62,6 +63,8 @@ public:
     // played, when a step names a template the catalogue lacks (Fehlende_Vorlage names it).
     [[nodiscard]] bool Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel);
     [[nodiscard]] bool Execute_Mandorel(const QString& AName, const QString& AProgrammName);
+    // While set, runs play beside the user (a test run of the window) with ABegleitung.
+    void SetBegleitung(TZEP_GA_Begleitung* ABegleitung) { FBegleitung = ABegleitung; }
     // The sequence a run on ADatum would play, expanded as the run expands it, with every
     // masked value as "***"; nothing is played. False as Execute_Mandorel.
     [[nodiscard]] bool Preview_Mandorel(const TZEP_MD_Mandorel& AMandorel, const QDateTime& ADatum,
@@ -99,4 +102,5 @@ private:
     std::unique_ptr<TZEP_MD_Mandorel> FCO_Original;
     int FCO_Original_Index = 0;
     QString FFehlende_Vorlage;
+    TZEP_GA_Begleitung* FBegleitung = nullptr;
 };

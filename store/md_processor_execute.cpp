@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include "md_play_beside.h"
 #include "md_templates.h"
 #include "md_tokenlist.h"
 #include "vko_info.h"
@@ -48,7 +49,11 @@ bool TZEP_MD_Processor::Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel) try 
     if (!Expand_Mandorel(AMandorel, *FToken_List, run)) {
         return false;
     }
-    FMandorel_Player->PlaySequence(run);
+    if (FBegleitung != nullptr) {
+        MD_PlayBeside(*FMandorel_Player, run, *FBegleitung);
+    } else {
+        FMandorel_Player->PlaySequence(run);
+    }
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Execute_Mandorel");

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -23,8 +24,10 @@
 #include "md_gui_templatedetails.h"
 #include "md_gui_vorschau.h"
 #include "md_run_guarded.h"
+#include "md_run_sperre.h"
 #include "vko_info.h"
 #include "vko_simplemask.h"
+#include "zep_ga_begleitung.h"
 
 namespace {
 
@@ -521,19 +524,30 @@ void TZEP_MD_Main::btnTestlaufClick() try {
     if (FProgress.isNull()) {
         FProgress = new TZEP_MD_Progress(this);
     }
+    TZEP_GA_Begleitung begleitung(screen() != nullptr ? screen()->size() : QSize());
+    FProgress->SetBegleitung(&begleitung);
     FProgress->Show(report->Programm(), report->Name_Anzeige());
     QString fehler;
-    try {
-        FController->ExecuteSelectedReport();
-    } catch (...) {
-        fehler = VKOInfo().FehlerInfo(std::current_exception()).Text;
+    {
+        // The window handles its events while the run plays; nothing but the progress window
+        // may act meanwhile.
+        const TZEP_MD_RunSperre sperre(*this, FLaufAktiv);
+        try {
+            FController->ExecuteSelectedReport_Beside(begleitung);
+        } catch (...) {
+            fehler = VKOInfo().FehlerInfo(std::current_exception()).Text;
+        }
     }
     if (!FProgress.isNull()) {
+        FProgress->SetBegleitung(nullptr);
         FProgress->Hide();
     }
     if (!fehler.isNull()) {
         VKOInfo().ResetErrorSpezNoWrite();
-        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1010), {fehler});
+        // A run the user stopped needs no notice; its entry says "angehalten".
+        if (!begleitung.Angehalten()) {
+            VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1010), {fehler});
+        }
     }
     for (TZEP_MD_Frame* view : FViews) {
         if (auto* ausfuehrungen = dynamic_cast<TZEP_MD_Ausfuehrungen_Frm*>(view)) {
@@ -580,6 +594,11 @@ void TZEP_MD_Main::btnZurueckClick() try { close(); } catch (...) {
 }
 
 void TZEP_MD_Main::closeEvent(QCloseEvent* AEvent) {
+    if (FLaufAktiv) {
+        // The test run is stopped with its own button; the window closes after it.
+        AEvent->ignore();
+        return;
+    }
     RunGuarded("TZEP_MD_Main.FormCloseQuery", [&] {
         if (!FARO &&
             VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1008)) != CVKO_Antwort_Ja) {

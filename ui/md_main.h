@@ -108,5 +108,6 @@ private:
     QPushButton* btnZurueck = nullptr;
     QAction* acOptionSetLocked = nullptr;
     QPointer<TZEP_MD_Progress> FProgress;
+    bool FLaufAktiv = false;
     QPointer<TZEP_MD_Vorschau> FVorschau;
 };

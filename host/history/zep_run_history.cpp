@@ -72,6 +72,8 @@ QString TZEP_RunEntry::ErgebnisText(TZEP_RunErgebnis AErgebnis) {
             return QStringLiteral("fehlgeschlagen");
         case TZEP_RunErgebnis::NichtGefunden:
             return QStringLiteral("nicht gefunden");
+        case TZEP_RunErgebnis::Angehalten:
+            return QStringLiteral("angehalten");
     }
     return QString();
 }

@@ -23,6 +23,7 @@ enum class TZEP_RunErgebnis {
     Gespielt = 0,
     Fehlgeschlagen = 1,
     NichtGefunden = 2,
+    Angehalten = 3,  // a test run the user stopped
 };
 
 // One run of a Mandorel as the history keeps it. Token values are those the run used, masked

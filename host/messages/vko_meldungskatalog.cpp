@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 20> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -52,6 +52,11 @@ constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
      "Die Termine des Zeitplans von Mandorel „%1“ für das Programm %2 wurden nicht verlängert: "
      "Die Zeitsteuerung des Systems (systemd für Benutzer) ist nicht erreichbar. Der nächste "
      "Lauf oder Start des Programms verlängert sie."},
+    {1050,
+     "Dieser Mandorel startet sein Programm nicht selbst und müsste daher auf Ihrem Bildschirm "
+     "laufen. In einer Wayland-Sitzung erreicht seine Eingabe dort kein Programm; es wurde nichts "
+     "eingegeben. Melden Sie sich dafür mit einer X11-Sitzung an, oder lassen Sie den ersten "
+     "Schritt das Programm starten: dann läuft er auf einem eigenen virtuellen X-Bildschirm."},
 }};
 
 }  // namespace

@@ -33,11 +33,8 @@ QString StepName(const TZEP_GA_SingleAction& AAction) {
                                                         : AAction.ToString();
 }
 
-void Sleep(qint64 AMs) {
-    if (AMs > 0) {
-        QThread::msleep(static_cast<unsigned long>(AMs));
-    }
-}
+// A stopped run ends within this much of a wait.
+constexpr qint64 CStopCheckMs = 50;
 
 }  // namespace
 
@@ -52,20 +49,51 @@ TZEP_GA_X11Run::~TZEP_GA_X11Run() {
     }
 }
 
+void TZEP_GA_X11Run::SetZiel(QByteArray ADisplay, QByteArrayList AUmgebung,
+                             const TZEP_GA_Begleitung* ABegleitung) {
+    FDisplay = std::move(ADisplay);
+    FUmgebung = std::move(AUmgebung);
+    FBegleitung = ABegleitung;
+}
+
+void TZEP_GA_X11Run::CheckAngehalten() const {
+    if (FBegleitung != nullptr && FBegleitung->Angehalten()) {
+        throw EZEP_GA_Angehalten();
+    }
+}
+
+void TZEP_GA_X11Run::Sleep(qint64 AMs) const {
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 left = AMs; left > 0; left = AMs - timer.elapsed()) {
+        CheckAngehalten();
+        QThread::msleep(static_cast<unsigned long>(std::min(left, CStopCheckMs)));
+    }
+    CheckAngehalten();
+}
+
 void TZEP_GA_X11Run::Play() {
     CheckSteps();
     ResolveCommand();
     for (qsizetype i = 0; i < FSequence.Count(); ++i) {
         const TZEP_GA_SingleAction action = FSequence.Action(i);
         try {
+            CheckAngehalten();
             if (FSession == nullptr && action.Kind != TZEP_GA_ActionKind::Pause) {
-                FSession = std::make_unique<TZEP_GA_X11Session>();
+                FSession = std::make_unique<TZEP_GA_X11Session>(FDisplay);
             }
             PlayStep(action);
+        } catch (const EZEP_GA_Angehalten&) {
+            KeepScreen();
+            throw;
         } catch (const EVKO_Error& error) {
             KeepScreen();
             FailStep(i, error.Text());
         }
+    }
+    // A display of the run's own goes with it; its last screen is kept.
+    if (!FDisplay.isEmpty()) {
+        KeepScreen();
     }
     FCompleted = true;
 }
@@ -235,8 +263,8 @@ void TZEP_GA_X11Run::PlayStep(const TZEP_GA_SingleAction& AAction) {
 void TZEP_GA_X11Run::StartProgram(const TZEP_GA_SingleAction& AAction) {
     const QString program = FSequence.TargetProgramFile().trimmed();
     try {
-        FStarted.push_back(
-            TZEP_GA_TargetProcess::Start(FCommand + ZEP_GA_SplitArguments(AAction.Text)));
+        FStarted.push_back(TZEP_GA_TargetProcess::Start(
+            FCommand + ZEP_GA_SplitArguments(AAction.Text), FUmgebung));
     } catch (const EVKO_Error& error) {
         throw EVKO_Error(QStringLiteral("Das Programm „%1“ wurde nicht gestartet: %2")
                              .arg(program, error.Text()));

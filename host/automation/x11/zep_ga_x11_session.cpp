@@ -164,8 +164,9 @@ struct TZEP_GA_X11Session::TConnection {
     }
 };
 
-TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnection>()) {
-    const QByteArray displayName = qgetenv("DISPLAY");
+TZEP_GA_X11Session::TZEP_GA_X11Session(const QByteArray& ADisplayName)
+    : FConnection(std::make_unique<TConnection>()) {
+    const QByteArray displayName = ADisplayName.isEmpty() ? qgetenv("DISPLAY") : ADisplayName;
     if (displayName.isEmpty()) {
         throw EVKO_Error(
             QStringLiteral("Kein X-Bildschirm: die Umgebungsvariable DISPLAY ist nicht "

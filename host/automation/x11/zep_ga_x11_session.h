@@ -15,10 +15,10 @@ using TZEP_X11_Window = unsigned long;
 // open, an X error (a window that closed meanwhile) is recorded, never the end of the process.
 class TZEP_GA_X11Session {
 public:
-    // Opens the display that DISPLAY names; raises EVKO_Error when there is none, or when the
-    // server cannot say which program owns a window (X-Resource 1.2): then any program could
-    // pass its window off as the target's.
-    TZEP_GA_X11Session();
+    // Opens ADisplayName, or the display that DISPLAY names when it is empty; raises EVKO_Error
+    // when there is none, or when the server cannot say which program owns a window
+    // (X-Resource 1.2): then any program could pass its window off as the target's.
+    explicit TZEP_GA_X11Session(const QByteArray& ADisplayName = {});
     ~TZEP_GA_X11Session();
     TZEP_GA_X11Session(const TZEP_GA_X11Session&) = delete;
     TZEP_GA_X11Session& operator=(const TZEP_GA_X11Session&) = delete;
