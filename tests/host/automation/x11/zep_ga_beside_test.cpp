@@ -197,13 +197,17 @@ TEST_F(Beside, ARunOnTheUsersDisplayFailsOnWaylandBeforeItTypes) {
 }
 
 TEST_F(Beside, AnhaltenInALongWaitEndsTheRunAndItsProgramAtOnce) {
-    std::thread stop([this] {
+    // The picture of the display while the program shows, as the window takes it.
+    TZEP_GA_Bildschirm bild;
+    bool bildDa = false;
+    std::thread stop([this, &bild, &bildDa] {
         QElapsedTimer timer;
         timer.start();
         while (PlonPid() == 0 && timer.elapsed() < 20000) {
             QThread::msleep(20);
         }
         QThread::msleep(1500);
+        bildDa = FBegleitung.TakeBild(bild);
         FStoppedAt.start();
         FBegleitung.Anhalten();
     });
@@ -215,9 +219,8 @@ TEST_F(Beside, AnhaltenInALongWaitEndsTheRunAndItsProgramAtOnce) {
     EXPECT_TRUE(Ends(PlonPid(), 1000)) << "the started program is left running";
     EXPECT_TRUE(OwnXServers().isEmpty()) << "the private display is left running";
 
-    // The picture of the display: scaled to the window's width, showing the program.
-    TZEP_GA_Bildschirm bild;
-    ASSERT_TRUE(FBegleitung.TakeBild(bild));
+    // Scaled to the window's width, showing the program.
+    ASSERT_TRUE(bildDa);
     EXPECT_EQ(bild.Breite, 640);
     EXPECT_EQ(bild.Hoehe, 400);
     EXPECT_TRUE(bild.Pixel != bild.Pixel.left(4).repeated(bild.Pixel.size() / 4))
