@@ -73,7 +73,13 @@ capture mandorel-gebucht.png
 # The run plays on a display of its own; its progress window shows the picture of it.
 xdotool mousemove --window "$window" 51 316 click 1
 progress="$(xdotool search --sync --onlyvisible --name '^Ausführung des Mandorels')"
-sleep 2
+# The window grows by the picture once the program shows on the run's display.
+for _ in $(seq 1 50); do
+  eval "$(xdotool getwindowgeometry --shell "$progress")"
+  [ "$WIDTH" -gt 409 ] && break
+  sleep 0.1
+done
+sleep 0.4
 eval "$(xdotool getwindowgeometry --shell "$progress")"
 scrot -o -a "$X,$Y,$WIDTH,$HEIGHT" docs/testlauf.png
 echo docs/testlauf.png
