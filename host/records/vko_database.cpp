@@ -205,13 +205,6 @@ void TVKO_Database::SetBusyTimeout(int AMilliseconds) try {
     RethrowRegistered("TVKO_Database.SetBusyTimeout");
 }
 
-void TVKO_Database::SetMapSize(qint64 ABytes) try {
-    Execute(QByteArray("PRAGMA mmap_size=" + QByteArray::number(ABytes)).constData(),
-            QStringLiteral("Lesen"));
-} catch (...) {
-    RethrowRegistered("TVKO_Database.SetMapSize");
-}
-
 void TVKO_Database::Execute(const char* ASql, const QString& AAktion) try {
     const int result = sqlite3_exec(Handle(), ASql, nullptr, nullptr, nullptr);
     if (result != SQLITE_OK) {
