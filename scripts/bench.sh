@@ -42,6 +42,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" hyperfine --warmup 2 --runs 10 -N \
 echo "== Main window: start and list rebuild with 10000 stored, memory with 100000 stored"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench 10000
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --memory 100000
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --idle 10000
 
 echo "== Step parameters: rebuilding 50 token panels against 50 bare label and edit rows"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_token_panels_bench 20
