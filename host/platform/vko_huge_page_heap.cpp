@@ -25,8 +25,10 @@ std::uintptr_t HeapEnd() {
 }  // namespace
 
 bool VKO_HugePageHeap() {
-    // The heap grows by the reserve at once and gives nothing back meanwhile, so the range
-    // marked below is heap.
+    // What is free at the heap's end goes back first: else the blocks below could come from it
+    // without the heap growing. The heap then grows by the reserve at once and gives nothing
+    // back meanwhile, so the range marked below is heap.
+    malloc_trim(0);
     mallopt(M_TOP_PAD, CReserve);
     mallopt(M_TRIM_THRESHOLD, 2 * CReserve);
     const std::uintptr_t before = HeapEnd();
