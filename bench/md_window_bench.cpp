@@ -10,7 +10,8 @@
 // 2. The list rebuild after a commit against one Load_Reports and the bare tree fill.
 // 3. Resident memory of the shown window against the blob bytes of the stored Mandorele.
 // 4. Resident memory of the idle window with the start's heap settings against the same
-//    build without them (each in a process of its own, median of 5).
+//    build without them (each in a process of its own, median of 5), and what each keeps
+//    after 100 MiB were allocated and freed.
 #include <sqlite3.h>
 
 #include <poll.h>
@@ -27,7 +28,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <vector>
 
 #include "md_bare_list.h"
 #include "md_gui_controller.h"
@@ -272,27 +276,52 @@ long IdleResidentKiB() {
     return ResidentKiB();
 }
 
-long IdleChild(bool AHeapSettings) {
+// Resident KiB after 100 MiB in small blocks were allocated, used and freed again.
+long AfterFreeKiB() {
+    std::vector<void*> blocks(100 * 1024);
+    for (void*& block : blocks) {
+        block = std::malloc(1024);
+        std::memset(block, 1, 1024);
+    }
+    for (void* block : blocks) {
+        std::free(block);
+    }
+    return ResidentKiB();
+}
+
+// The child's idle and after-free figures.
+QPair<double, double> IdleChild(bool AHeapSettings) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--measure-idle"),
                  AHeapSettings ? QStringLiteral("--heap") : QStringLiteral("--plain")});
     child.waitForFinished(60000);
-    return child.readAllStandardOutput().trimmed().toLong();
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    return {figures.value(0).toDouble(), figures.value(1).toDouble()};
 }
 
 int Idle(int ACount) {
     Fill(ACount);
     QList<double> with;
     QList<double> without;
+    QList<double> withFreed;
+    QList<double> withoutFreed;
     for (int i = 0; i < 5; ++i) {
-        with.append(double(IdleChild(true)));
-        without.append(double(IdleChild(false)));
+        const auto [idle, freed] = IdleChild(true);
+        with.append(idle);
+        withFreed.append(freed);
+        const auto [plainIdle, plainFreed] = IdleChild(false);
+        without.append(plainIdle);
+        withoutFreed.append(plainFreed);
     }
     std::printf(
         "%d stored: idle window resident %.0f KiB with the heap settings, %.0f KiB without "
         "= %.3f times (medians of 5)\n",
         ACount, Median(with), Median(without), Median(with) / Median(without));
+    std::printf(
+        "after 100 MiB allocated and freed: resident %.0f KiB with the heap settings, %.0f KiB "
+        "without\n",
+        Median(withFreed), Median(withoutFreed));
     return 0;
 }
 
@@ -336,7 +365,8 @@ int main(int argc, char** argv) {
         return MeasureMemory();
     }
     if (measureIdle) {
-        std::printf("%ld\n", IdleResidentKiB());
+        const long idle = IdleResidentKiB();
+        std::printf("%ld %ld\n", idle, AfterFreeKiB());
         return 0;
     }
     qputenv("HOME", home.path().toLocal8Bit());
