@@ -2,6 +2,7 @@
 
 #include "md_glyph_imagelist.h"
 #include "md_helper.h"
+#include "md_mandorel_checks.h"
 #include "md_processor.h"
 #include "md_run_recorder.h"
 #include "vko_clock.h"
@@ -247,6 +248,14 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         return;
     }
     FTemplates->Check_Programmstarts(FSelected_Mandorel->Sequence(), *FTokenList);
+    // The program code becomes a word of the scheduler's command line.
+    if (!FMenuFile->IsProgrammCode(FSelected_Mandorel->Programm())) {
+        VKOInfo().FehlerRaise(
+            "TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit", MD_Koord(1041),
+            {FSelected_Mandorel->Name_Anzeige(), MD_Anzeigbar(FSelected_Mandorel->Programm())});
+    }
+    MD_CheckGrenzen(*FSelected_Mandorel, QString(),
+                    "TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     if (!isNew) {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -69,11 +70,13 @@ public:
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
     // The screen at the failure of the last run, as the player kept it, taken once.
     TZEP_GA_Bildschirm TakeFehlerBildschirm();
-    // The Mandorel's token values as a run of it now uses them, in token order; a masked value
-    // is given as "***".
+    // The values of the tokens that the Mandorel's actions name, as a run of it now uses them,
+    // in token order; a masked value is given as "***".
     QList<QPair<QString, QString>> Token_Werte_Lauf(const TZEP_MD_Mandorel& AMandorel);
 
 private:
+    // The texts of every action a run of the Mandorel plays, before tokens are replaced.
+    QStringList Texte_Lauf(const TZEP_MD_Mandorel& AMandorel) const;
     void LoadCurrentRecord();
     // The Mandorel of the current record; none when it holds no step.
     std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord();

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 29> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -52,6 +52,34 @@ constexpr std::array<std::pair<int, const char*>, 19> CMandorelTexte{{
      "Die Termine des Zeitplans von Mandorel „%1“ für das Programm %2 wurden nicht verlängert: "
      "Die Zeitsteuerung des Systems (systemd für Benutzer) ist nicht erreichbar. Der nächste "
      "Lauf oder Start des Programms verlängert sie."},
+    {1040,
+     "Die Datei „%1“ nennt das Programm „%2“, das nicht im Programmverzeichnis steht. Es wurde "
+     "nichts übernommen."},
+    {1041,
+     "Das Programm „%2“ des Mandorels „%1“ steht nicht im Programmverzeichnis. Bitte wählen "
+     "Sie ein Programm aus der Liste. Es wurde nichts gebucht."},
+    {1042,
+     "Die Datei „%1“ enthält als Schritt %2 die Aktion „%3“, die keine Vorlage des Katalogs "
+     "ist. Importiert werden nur Schritte aus Vorlagen; es wurde nichts übernommen."},
+    {1043,
+     "Die Datei „%1“ enthält %2 Tokenwerte; ein Mandorel darf höchstens 1.000 haben. Es wurde "
+     "nichts übernommen."},
+    {1044,
+     "Die Datei „%1“ enthält für das Token %2 einen Wert mit mehr als 300 Zeichen. Es wurde "
+     "nichts übernommen."},
+    {1045,
+     "Die Datei „%1“ ist größer als 1 MiB und damit kein exportierter Mandorel. Es wurde nichts "
+     "übernommen."},
+    {1046,
+     "Der Mandorel „%1“ hat %2 Tokenwerte; ein Mandorel darf höchstens 1.000 haben. Es wurde "
+     "nichts gebucht."},
+    {1047,
+     "Der Mandorel „%1“ hat für das Token %2 einen Wert mit mehr als 300 Zeichen. Es wurde "
+     "nichts gebucht."},
+    {1048, "Der Mandorel „%1“ ist gespeichert größer als 1 MiB. Es wurde nichts gebucht."},
+    {1049,
+     "Der Mandorel „%1“ enthält maskierte Werte (zum Beispiel Kennwörter). Die Exportdatei "
+     "enthält sie lesbar. Soll er trotzdem exportiert werden?"},
 }};
 
 }  // namespace
