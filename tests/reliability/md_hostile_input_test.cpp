@@ -1,6 +1,7 @@
 // Hostile input through every door a file comes in by. Each case shows what must not happen
 // (nothing stored, nothing outside the folders touched) and that a message or log line names
 // the cause.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
