@@ -248,14 +248,7 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         return;
     }
     FTemplates->Check_Programmstarts(FSelected_Mandorel->Sequence(), *FTokenList);
-    // The program code becomes a word of the scheduler's command line.
-    if (!FMenuFile->IsProgrammCode(FSelected_Mandorel->Programm())) {
-        VKOInfo().FehlerRaise(
-            "TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit", MD_Koord(1041),
-            {FSelected_Mandorel->Name_Anzeige(), MD_Anzeigbar(FSelected_Mandorel->Programm())});
-    }
-    MD_CheckGrenzen(*FSelected_Mandorel, QString(),
-                    "TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
+    Check_Buchbar("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     if (!isNew) {
@@ -293,6 +286,16 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
     Select_Mandorel(nameKey, programm);
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
+}
+
+void TZEP_MD_GUI_Controller_Impl::Check_Buchbar(const char* AGuard) const {
+    // The program code becomes a word of the scheduler's command line.
+    if (!FMenuFile->IsProgrammCode(FSelected_Mandorel->Programm())) {
+        VKOInfo().FehlerRaise(
+            AGuard, MD_Koord(1041),
+            {FSelected_Mandorel->Name_Anzeige(), MD_Anzeigbar(FSelected_Mandorel->Programm())});
+    }
+    MD_CheckGrenzen(*FSelected_Mandorel, QString(), AGuard);
 }
 
 void TZEP_MD_GUI_Controller_Impl::ReportChanges_Abort() try {

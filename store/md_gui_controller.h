@@ -88,6 +88,9 @@ private:
     // failure costs a log line, never the run's result.
     void RenewPlans() noexcept;
     void PlaySelectedReport();
+    // Raises, under AGuard, why the selected Mandorel may not be booked: a program that is
+    // not in the directory, values beyond their bounds. Asked before its plan is saved too.
+    void Check_Buchbar(const char* AGuard) const;
     void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
                    const TZEP_GA_Bildschirm& ABild = {}) noexcept;
 

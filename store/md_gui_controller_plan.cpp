@@ -42,6 +42,8 @@ TIntTrio TZEP_MD_GUI_Controller_Impl::Save_Plan(TPlanSatz& APlansatz) try {
         VKOInfo().FehlerRaise("TZEP_MD_GUI_Controller_Impl.Save_Plan", MD_Koord(1001),
                               {mandorel.Name_Anzeige(), mandorel.Programm()});
     }
+    // Nor may a plan start what the commit will refuse.
+    Check_Buchbar("TZEP_MD_GUI_Controller_Impl.Save_Plan");
     const TZEP_PfadKommandoArgumenteList kommandos{TZEP_PfadKommandoArgumenteRec{
         1, QString(), QString(), QStringLiteral("quandrix.exe"),
         QStringLiteral("-RUN -PROG:") + mandorel.Programm() + QStringLiteral(" -") +

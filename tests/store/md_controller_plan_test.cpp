@@ -106,7 +106,7 @@ TEST_F(ControllerPlanTest, SavesTheProgramCallLoadsOnlyThisMandorelsRecordsAndDe
     }
 }
 
-TEST_F(ControllerPlanTest, ANewMandorelWithStoredKeysWritesNoPlan) {
+TEST_F(ControllerPlanTest, ANewMandorelThatCannotBeBookedWritesNoPlan) {
     auto controller = NewController();
     controller->CreateNewReport_Start();
     controller->SelectedReport_SetName(QStringLiteral("monatsliste"));
@@ -117,6 +117,19 @@ TEST_F(ControllerPlanTest, ANewMandorelWithStoredKeysWritesNoPlan) {
         FAIL() << "the plan of a duplicate was saved";
     } catch (const EVKO_Error& AFehler) {
         EXPECT_EQ(AFehler.Koord(), MD_Koord(1001));
+    }
+    EXPECT_TRUE(TPlanManiDM().PlanIds().isEmpty());
+    EXPECT_TRUE(FSystemctl.Take().isEmpty());
+
+    // Nor for a program that is not in the directory: its code would become words of the
+    // timer's command line.
+    controller->SelectedReport_SetName(QStringLiteral("Neu"));
+    controller->SelectedReport_SetProgramm(QStringLiteral("PLON -REPORT:MONATSLISTE"));
+    try {
+        (void)controller->Save_Plan(satz);
+        FAIL() << "the plan of a program outside the directory was saved";
+    } catch (const EVKO_Error& AFehler) {
+        EXPECT_EQ(AFehler.Koord(), MD_Koord(1041));
     }
     EXPECT_TRUE(TPlanManiDM().PlanIds().isEmpty());
     EXPECT_TRUE(FSystemctl.Take().isEmpty());
