@@ -278,6 +278,16 @@ void TZEP_RunHistory::BilderBeschraenken() {
 // The oldest entries of all Mandorele go until the rest fit the bound: a Mandorel with long
 // messages or many values must not fill the disk within its count of entries.
 void TZEP_RunHistory::ZeilenBeschraenken() {
+    {
+        // The texts of the rows lie in the file: a file within the bound needs no count.
+        TVKO_Statement datei(*FDatabase,
+                             "SELECT page_count * page_size FROM pragma_page_count(), "
+                             "pragma_page_size()");
+        const TVKO_StatementReset reset(datei);
+        if (datei.Step() && datei.Integer(0) <= FMaxZeilenBytes) {
+            return;
+        }
+    }
     QList<QPair<qint64, QString>> alte;
     qint64 summe = 0;
     {
@@ -286,7 +296,7 @@ void TZEP_RunHistory::ZeilenBeschraenken() {
             "SELECT ID, BILD, LENGTH(CAST(PROGRAMM AS BLOB)) + LENGTH(CAST(NAME_KEY AS BLOB)) + "
             "LENGTH(CAST(START AS BLOB)) + LENGTH(CAST(ENDE AS BLOB)) + "
             "LENGTH(CAST(MELDUNG AS BLOB)) + LENGTH(CAST(TOKENWERTE AS BLOB)) + "
-            "LENGTH(CAST(BILD AS BLOB)) + 32 FROM ZEP_AUSFUEHRUNG ORDER BY ID DESC");
+            "LENGTH(CAST(BILD AS BLOB)) FROM ZEP_AUSFUEHRUNG ORDER BY ID DESC");
         const TVKO_StatementReset reset(lesen);
         while (lesen.Step()) {
             summe += lesen.Integer(2);

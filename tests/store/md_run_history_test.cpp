@@ -183,7 +183,7 @@ TEST_F(RunHistoryTest, AnEntryKeepsOnlyTheValuesOfTokensTheRunUsed) {
 
 TEST_F(RunHistoryTest, TheRowsOfAllMandoreleStayWithinTheirBoundOldestFirst) {
     TZEP_RunHistory history(DatabaseIn(FHome));
-    // Rows of about 540 bytes: three fit into 2,000, a fourth does not.
+    // Rows of about 510 bytes of text: three fit into 2,000, a fourth does not.
     history.SetGrenzen(50, TZEP_RunHistory::CMaxBildBytes, 2000);
     QList<qint64> ids;
     for (const char* name : {"A", "B", "A", "B", "A", "B"}) {
