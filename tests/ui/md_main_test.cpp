@@ -186,7 +186,7 @@ TEST_F(MainWindowTest, ANewMandorelIsBuiltStepByStepAndBooked) {
     EXPECT_EQ(StepRows().size(), 3);
 }
 
-TEST_F(MainWindowTest, EditKeepsForeignActionsAndDropsUnknownStepsAbortChangesNothing) {
+TEST_F(MainWindowTest, EditKeepsForeignActionsAndUnknownStepsAbortChangesNothing) {
     TZEP_GA_SingleAction pause{TZEP_GA_ActionKind::Pause, QString()};
     pause.Millisekunden = 700;
     Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"),
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, EditKeepsForeignActionsAndDropsUnknownStepsAbortChangesNo
           {pause});
     Open();
     SelectInList(QStringLiteral("Monatsliste"));
-    EXPECT_EQ(StepRows().size(), 3);
+    EXPECT_EQ(StepRows().size(), 4);
 
     // Edit, delete from step 2 on, then abort: nothing changes.
     Click(QStringLiteral("btnEdit"));
@@ -209,10 +209,10 @@ TEST_F(MainWindowTest, EditKeepsForeignActionsAndDropsUnknownStepsAbortChangesNo
     FPresenter->Answers = {CVKO_Antwort_Ja};
     Click(QStringLiteral("btnAbort"));
     EXPECT_TRUE(Shown(QStringLiteral("btnNew")));
-    EXPECT_EQ(StepRows().size(), 3);
+    EXPECT_EQ(StepRows().size(), 4);
     EXPECT_EQ(Meldungen(), (QList<int>{1009, 1006, 1006}));
 
-    // Booked unchanged: the unknown step is gone, the pause stays as it was.
+    // Booked unchanged: the unknown step and the pause stay as they were.
     Click(QStringLiteral("btnEdit"));
     Type(QStringLiteral("edtReportGrund"), QStringLiteral("Neuer Grund"));
     Click(QStringLiteral("btnBuchen"));
@@ -223,9 +223,10 @@ TEST_F(MainWindowTest, EditKeepsForeignActionsAndDropsUnknownStepsAbortChangesNo
     ASSERT_NE(stored, nullptr);
     EXPECT_EQ(stored->Auswertungs_Grund(), QStringLiteral("Neuer Grund"));
     const QList<TZEP_GA_SingleAction> actions = stored->Sequence().Actions();
-    ASSERT_EQ(actions.size(), 3);
-    EXPECT_EQ(actions.at(1).Text, QStringLiteral("PLON_SUMMEN"));
-    EXPECT_EQ(actions.at(2), pause);
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions.at(1).Text, QStringLiteral("GIBT_ES_NICHT"));
+    EXPECT_EQ(actions.at(2).Text, QStringLiteral("PLON_SUMMEN"));
+    EXPECT_EQ(actions.at(3), pause);
 }
 
 TEST_F(MainWindowTest, DeleteAsksTestRunReportsWhyItDidNotPlay) {
