@@ -146,9 +146,10 @@ TEST_F(MainWindowTest, ANewMandorelIsBuiltStepByStepAndBooked) {
     Type(QStringLiteral("edtReportBeschreibung"), QString(300, QLatin1Char('b')));
     Type(QStringLiteral("edtReportGrund"), QStringLiteral("Abrechnung"));
 
-    // Buchen without a step is refused.
+    // Buchen without a step is refused, and says so.
     Click(QStringLiteral("btnBuchen"));
     EXPECT_EQ(Meldungen(), QList<int>{1005});
+    EXPECT_TRUE(FPresenter->Meldungen.last().Text.contains(QStringLiteral("kein Schritt")));
     EXPECT_TRUE(Shown(QStringLiteral("btnBuchen")));
 
     // The first step of a blank program sets the program.
@@ -196,6 +197,10 @@ TEST_F(MainWindowTest, EditKeepsForeignActionsAndUnknownStepsAbortChangesNothing
     Open();
     SelectInList(QStringLiteral("Monatsliste"));
     EXPECT_EQ(StepRows().size(), 4);
+    const QTreeWidgetItem* unbekannt =
+        Find<QTreeWidget>(QStringLiteral("vtReportSequence"))->topLevelItem(1);
+    EXPECT_EQ(unbekannt->text(2), QStringLiteral("unbekannte Vorlage GIBT_ES_NICHT"));
+    EXPECT_FALSE(unbekannt->icon(2).isNull());
 
     // Edit, delete from step 2 on, then abort: nothing changes.
     Click(QStringLiteral("btnEdit"));
@@ -235,11 +240,12 @@ TEST_F(MainWindowTest, DeleteAsksTestRunReportsWhyItDidNotPlay) {
     Store(QStringLiteral("Gut"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
     Open();
     Click(QStringLiteral("btnTestlauf"));
-    EXPECT_EQ(Meldungen(), QList<int>{1014});
+    Click(QStringLiteral("btnDelete"));
+    EXPECT_EQ(Meldungen(), (QList<int>{1014, 1027}));
 
     SelectInList(QStringLiteral("Kaputt"));
     Click(QStringLiteral("btnTestlauf"));
-    ASSERT_EQ(Meldungen().size(), 2);
+    ASSERT_EQ(Meldungen().size(), 3);
     EXPECT_EQ(FPresenter->Meldungen.last().Koord.Nummer, 1010);
     EXPECT_TRUE(FPresenter->Meldungen.last().Text.contains(QStringLiteral("GIBT_ES_NICHT")));
     EXPECT_TRUE(FPlayed->Played.empty());
