@@ -120,6 +120,12 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
 }
 
 void TZEP_MD_GUI_Controller_Impl::PlaySelectedReport() {
+    // Nothing to play is no success: the history and the user learn why nothing ran.
+    if (FSelected_Mandorel->Sequence().Count() == 0) {
+        throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht "
+                                        "ausgeführt: Er enthält keinen Schritt.")
+                             .arg(FSelected_Mandorel->Name_Key(), FSelected_Mandorel->Programm()));
+    }
     if (!FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
         RaiseNichtGespielt();
     }
