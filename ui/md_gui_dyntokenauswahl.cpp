@@ -1,5 +1,6 @@
 #include "md_gui_dyntokenauswahl.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTreeWidget>
@@ -40,15 +41,21 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(vtDynTokens);
     vtDynTokens->installEventFilter(this);
-    connect(vtDynTokens, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* ARow) {
-        RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeDblClick",
-                   [&] { Uebernehmen(ARow); });
-    });
+    connect(vtDynTokens, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* ARow, int AColumn) {
+                RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeDblClick", [&] {
+                    if (AColumn == CZelle_Uebernehmen) {
+                        BildKlick(ARow);
+                    } else {
+                        Uebernehmen(ARow);
+                    }
+                });
+            });
     connect(vtDynTokens, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* ARow, int AColumn) {
                 RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeImageClick", [&] {
                     if (AColumn == CZelle_Uebernehmen) {
-                        Uebernehmen(ARow);
+                        BildKlick(ARow);
                     }
                 });
             });
@@ -109,4 +116,16 @@ void TZEP_MD_DynToken_Auswahl_Frm::Uebernehmen(const QTreeWidgetItem* ARow) {
     if (ARow != nullptr && vtDynTokens->isEnabled()) {
         Controller().Listeners().SendNotification_DynTokenSelected(ARow->text(CZelle_Kennung));
     }
+}
+
+// A double click on the image also reports its clicks: what follows a take-over of the same
+// row within the double-click time belongs to it.
+void TZEP_MD_DynToken_Auswahl_Frm::BildKlick(const QTreeWidgetItem* ARow) {
+    if (ARow == FBildZeile && FBildZeit.isValid() &&
+        FBildZeit.elapsed() < QApplication::doubleClickInterval()) {
+        return;
+    }
+    FBildZeile = ARow;
+    FBildZeit.start();
+    Uebernehmen(ARow);
 }

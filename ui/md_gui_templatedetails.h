@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QPointer>
 #include <memory>
 
@@ -16,6 +17,7 @@ class TZEP_MD_Wertevorrat_Registry;
 // written into the selected Mandorel when an input is left; a placeholder taken over in the
 // picker is appended to the plain edit that had the focus last.
 class TZEP_MD_TemplateDetails_Frm : public TZEP_MD_FrameOf<TZEP_MD_TemplateDetails_Frm>,
+                                    public IZEP_MD_Buchen,
                                     public IZEP_MD_DynTokenSelected,
                                     public IZEP_MD_SelectedTemplateChanged,
                                     public IZEP_MD_SelectedReportChanged {
@@ -34,12 +36,23 @@ public:
     void Notification_DynTokenSelected(const QString& ADynToken_Kennung) override;
     void Notification_TemplateChanged(const QString& ANewTemplate_Name) override;
     void Notification_ReportChanged() override;
+    // Refuses while an input holds a text its editor refuses, here or in a step shown before.
+    bool Notification_BeforeBuchen() override;
+    void Anzeige_2_Report() override;
 
 protected:
     bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
 
 private:
+    // A text an editor refused: it is shown again when its token is, and blocks the commit.
+    struct TAbgewiesen {
+        QString Text;
+        QString Schritt;
+        QString Feld;
+    };
+
     void Clear_Anzeige();
+    void Abgewiesene_Merken();
     void EditEnter(QWidget* AInput);
     void EditExit(const QString& ATokenKennung, const QString& ATokenValue);
     void Komponenten_der_Panels_ausrichten(bool AZweimal);
@@ -49,6 +62,8 @@ private:
     QList<TZEP_MD_Token_Panel*> FPanels;
     std::unique_ptr<TZEP_MD_Wertevorrat_Registry> FRegistry;
     QPointer<QLineEdit> FLastFocusedEdit;
+    QMap<QString, TAbgewiesen> FAbgewiesen;
+    QString FSchritt;
     bool FRO = true;
     int FMaxHintLabelWidth = 0;
 };

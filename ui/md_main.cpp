@@ -462,6 +462,17 @@ void TZEP_MD_Main::Notification_ReportChanged() try {
     RethrowRegistered("TZEP_MD_Main.Notification_ReportChanged");
 }
 
+// A field still being typed in, or a step just chosen, counts before the run, the preview,
+// the export and the commit act on the working copy.
+void TZEP_MD_Main::Anzeige_2_Report() {
+    if (FARO) {
+        return;
+    }
+    for (TZEP_MD_Frame* view : FViews) {
+        view->Anzeige_2_Report();
+    }
+}
+
 void TZEP_MD_Main::NeuHandling() {
     FController->CreateNewReport_Start();
     EditMode();
@@ -491,6 +502,10 @@ void TZEP_MD_Main::btnBearbeitenClick() try {
 }
 
 void TZEP_MD_Main::btnDeleteClick() try {
+    if (FController->Selected_Mandorel() == nullptr) {
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1027));
+        return;
+    }
     if (VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1002)) == CVKO_Antwort_Ja) {
         FController->DeleteSelectedReport();
     }
@@ -499,6 +514,7 @@ void TZEP_MD_Main::btnDeleteClick() try {
 }
 
 void TZEP_MD_Main::btnBuchenClick() try {
+    Anzeige_2_Report();
     if (!FController->Listeners().SendNotification_BeforeBuchen()) {
         return;
     }
@@ -518,6 +534,7 @@ void TZEP_MD_Main::btnTestlaufClick() try {
         VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1014));
         return;
     }
+    Anzeige_2_Report();
     if (FProgress.isNull()) {
         FProgress = new TZEP_MD_Progress(this);
     }
@@ -546,9 +563,10 @@ void TZEP_MD_Main::btnTestlaufClick() try {
 
 void TZEP_MD_Main::btnVorschauClick() try {
     if (FController->Selected_Mandorel() == nullptr) {
-        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1014));
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1028));
         return;
     }
+    Anzeige_2_Report();
     if (FVorschau.isNull()) {
         FVorschau = new TZEP_MD_Vorschau(*FController, this);
     }
@@ -557,7 +575,10 @@ void TZEP_MD_Main::btnVorschauClick() try {
     RethrowRegistered("TZEP_MD_Main.btnVorschauClick");
 }
 
-void TZEP_MD_Main::btnExportClick() try { FController->ExportSelectedReport(); } catch (...) {
+void TZEP_MD_Main::btnExportClick() try {
+    Anzeige_2_Report();
+    FController->ExportSelectedReport();
+} catch (...) {
     RethrowRegistered("TZEP_MD_Main.btnExportClick");
 }
 

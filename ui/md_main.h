@@ -70,6 +70,7 @@ private:
     void SperrenEntsperren();
     bool AbortAsked();
     void NeuHandling();
+    void Anzeige_2_Report();
 
     void btnNeuClick();
     void btnBearbeitenClick();

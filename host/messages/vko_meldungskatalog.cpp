@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 29> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 34> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -15,7 +15,7 @@ constexpr std::array<std::pair<int, const char*>, 29> CMandorelTexte{{
      "Sie sie ab, bevor Sie eine neue Bearbeitung beginnen."},
     {1004, "Das Kopieren eines Mandorels ist in dieser Version nicht möglich."},
     {1005,
-     "Die Angaben sind nicht vollständig. Bitte füllen Sie Programm, Name, Beschreibung und "
+     "Die Angaben sind nicht vollständig: %1 Bitte füllen Sie Programm, Name, Beschreibung und "
      "Auswertungsgrund aus und legen Sie mindestens einen Schritt an."},
     {1006, "Sollen die Änderungen verworfen und die Bearbeitung abgebrochen werden?"},
     {1007,
@@ -52,6 +52,21 @@ constexpr std::array<std::pair<int, const char*>, 29> CMandorelTexte{{
      "Die Termine des Zeitplans von Mandorel „%1“ für das Programm %2 wurden nicht verlängert: "
      "Die Zeitsteuerung des Systems (systemd für Benutzer) ist nicht erreichbar. Der nächste "
      "Lauf oder Start des Programms verlängert sie."},
+    {1025,
+     "Im Schritt „%1“ wird der Wert „%3“ des Feldes „%2“ nicht angenommen. Bitte korrigieren "
+     "Sie ihn; es wurde nichts gebucht."},
+    {1026,
+     "Der Platzhalter %1 passt nicht mehr in das Feld „%2“, das höchstens %3 Zeichen aufnimmt. "
+     "Es wurde nichts übernommen."},
+    {1027,
+     "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der gelöscht "
+     "werden soll."},
+    {1028,
+     "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, dessen Vorschau "
+     "angezeigt werden soll."},
+    {1029,
+     "Dieser Zeitplan wird nie ausgeführt: Alle seine Termine liegen in der Vergangenheit. "
+     "Soll er trotzdem so gebucht werden?"},
     {1040,
      "Die Datei „%1“ nennt das Programm „%2“, das nicht im Programmverzeichnis steht. Es wurde "
      "nichts übernommen."},

@@ -141,7 +141,7 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithDetailsPictureAndRunsOfOthe
 TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
     Open();
     Click(QStringLiteral("btnVorschau"));
-    EXPECT_EQ(Meldungen(), QList<int>{1014});
+    EXPECT_EQ(Meldungen(), QList<int>{1028});
     SelectInList(QStringLiteral("Kundenliste"));
     Click(QStringLiteral("btnVorschau"));
     auto* vorschau = FWindow->findChild<QDialog*>(QStringLiteral("dlgVorschau"));

@@ -89,6 +89,7 @@ TEST(VKOInfo, EveryCatalogueEntryHasAGermanText) {
     for (int nummer = 1001; nummer <= 1019; ++nummer) {
         nummern.append(nummer);
     }
+    nummern << 1025 << 1026 << 1027 << 1028 << 1029;
     for (int nummer = 1040; nummer <= 1049; ++nummer) {
         nummern.append(nummer);
     }
