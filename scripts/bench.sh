@@ -34,7 +34,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env TEXT="$text" \
   -n "quandrix -RUN" \
   "env HOME=$typing XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/app/quandrix -RUN -PROG:XTERM -REPORT:TIPPEN" \
   -n "xterm & xdotool type --delay 4" \
-  "sh -c 'xterm -T Tippziel -e sh -c \"read zeile\" & xdotool search --sync --name Tippziel windowfocus --sync >/dev/null; xdotool type --delay 4 \"\$TEXT\"; xdotool key Return; wait'"
+  "sh -c 'xterm -T Tippziel -e sh -c \"read zeile\" & xdotool search --sync --onlyvisible --name Tippziel windowfocus >/dev/null; xdotool type --delay 4 \"\$TEXT\"; xdotool key Return; wait'"
 
 echo "== Run history: the sample monthly list, history writable against history refused"
 for name in mit ohne; do
