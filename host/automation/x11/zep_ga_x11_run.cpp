@@ -408,12 +408,10 @@ QList<TZEP_X11_Window> TZEP_GA_X11Run::EnsureFocus() {
     return walked;
 }
 
-// The focus may sit on an inner window of the target or of another window of its program, and
-// a window manager puts the target into a frame: the checks depend on the target and its
-// ancestors, which report being unmapped, moved into another parent or destroyed, and on the
-// focus window and its ancestors up to the one that proved it the program's, of which at least
-// the focus window reports that the focus left. The server reports only after the windows are
-// chosen, so a check counts once it ran with every window it looked at already watched.
+// The checks depend on the target and its ancestors (a window manager's frame), which report
+// being unmapped, reparented or destroyed, and on the focus window, which reports that the focus
+// left, and its ancestors up to the one that proved it the program's. A check counts only if
+// every window it looked at was watched before it ran.
 void TZEP_GA_X11Run::EnsureTarget() {
     const bool changed = FSession->Changed();
     if (FTargetWatched && !changed) {

@@ -119,6 +119,7 @@ struct TZEP_GA_X11Session::TConnection {
     Atom Utf8String = None;
     Atom NetSupported = None;
     Atom NetActiveWindow = None;
+    Atom NetWmUserTime = None;
     std::vector<int> HeldSignals;
     std::vector<std::pair<KeySym, KeyCode>> BoundKeys;
 
@@ -222,6 +223,7 @@ TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnect
     FConnection->Utf8String = XInternAtom(display, "UTF8_STRING", False);
     FConnection->NetSupported = XInternAtom(display, "_NET_SUPPORTED", False);
     FConnection->NetActiveWindow = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    FConnection->NetWmUserTime = XInternAtom(display, "_NET_WM_USER_TIME", False);
     ThrowRecordedError(QStringLiteral("Verbinden mit dem X-Bildschirm"));
 }
 
@@ -564,7 +566,9 @@ bool TZEP_GA_X11Session::Changed() {
         if (event.type == DestroyNotify) {
             FWatched.erase(event.xdestroywindow.window);
         }
-        changed = true;
+        // Many programs note the time of every key they get; no check depends on it.
+        changed = changed || event.type != PropertyNotify ||
+                  event.xproperty.atom != FConnection->NetWmUserTime;
     }
     return changed;
 }
