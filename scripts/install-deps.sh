@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libsqlite3-dev sqlite3 libxdo-dev libx11-dev libxtst-dev libxres-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth x11-utils openbox fonts-dejavu-core hyperfine xdotool scrot
+  xvfb xauth x11-utils openbox fonts-dejavu-core hyperfine xdotool xterm scrot
   systemd
 )
 
