@@ -1,9 +1,13 @@
 #include "md_gui_dyntokenauswahl.h"
 
+#include <QCollator>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "md_glyph_imagelist.h"
 #include "md_gui_controller_intf.h"
@@ -16,11 +20,30 @@ constexpr int CZelle_Bezeichnung = 0;
 constexpr int CZelle_Kennung = 1;
 constexpr int CZelle_Uebernehmen = 2;
 
+// A click on a cell selects its row where it stands: the list does not slide sideways under the
+// mouse to show the whole cell.
+class TZeilenListe : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    void mousePressEvent(QMouseEvent* AEvent) override {
+        const int seitlich = horizontalScrollBar()->value();
+        QTreeWidget::mousePressEvent(AEvent);
+        horizontalScrollBar()->setValue(seitlich);
+    }
+    void mouseReleaseEvent(QMouseEvent* AEvent) override {
+        const int seitlich = horizontalScrollBar()->value();
+        QTreeWidget::mouseReleaseEvent(AEvent);
+        horizontalScrollBar()->setValue(seitlich);
+    }
+};
+
 }  // namespace
 
 TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controller& AController,
                                                            QWidget* AOwner) try
-    : TZEP_MD_FrameOf(AController, AOwner), vtDynTokens(new QTreeWidget(this)) {
+    : TZEP_MD_FrameOf(AController, AOwner), vtDynTokens(new TZeilenListe(this)) {
     setObjectName(QStringLiteral("TZEP_MD_DynToken_Auswahl_Frm"));
     vtDynTokens->setObjectName(QStringLiteral("vtDynTokens"));
     vtDynTokens->setAccessibleName(View_Caption());
@@ -32,9 +55,8 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     vtDynTokens->setSelectionBehavior(QAbstractItemView::SelectRows);
     vtDynTokens->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtDynTokens->header()->setStretchLastSection(false);
-    // The key gives way when the view is narrow, so that the take-over image stays in sight.
     vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::ResizeToContents);
-    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::Stretch);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
     vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::ResizeToContents);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -66,10 +88,19 @@ QUuid TZEP_MD_DynToken_Auswahl_Frm::Docking_Key() {
 
 void TZEP_MD_DynToken_Auswahl_Frm::Initialize() try {
     vtDynTokens->clear();
-    Controller().Enum_DynTokens([this](const QString& AKennung, const QString& ABezeichnung) {
-        DynToken_EnumCallback(AKennung, ABezeichnung);
+    QList<QPair<QString, QString>> tokens;
+    Controller().Enum_DynTokens([&tokens](const QString& AKennung, const QString& ABezeichnung) {
+        tokens.append({ABezeichnung, AKennung});
     });
-    vtDynTokens->sortItems(CZelle_Bezeichnung, Qt::AscendingOrder);
+    // Display names in German order, without regard to case.
+    QCollator ordnung{QLocale(QLocale::German, QLocale::Germany)};
+    ordnung.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(tokens.begin(), tokens.end(), [&ordnung](const auto& A, const auto& B) {
+        return ordnung.compare(A.first, B.first) < 0;
+    });
+    for (const auto& [bezeichnung, kennung] : tokens) {
+        DynToken_EnumCallback(kennung, bezeichnung);
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.Initialize");
 }

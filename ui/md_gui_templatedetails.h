@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSet>
+#include <QString>
 #include <memory>
 
 #include "md_gui_frame_base.h"
@@ -11,6 +13,7 @@ class QLineEdit;
 class QScrollArea;
 class TZEP_MD_Token_Panel;
 class TZEP_MD_Wertevorrat_Registry;
+struct TZEP_MD_TokenInfo;
 
 // "Parameter des Einzelschritts": one token panel per token of the selected step. Values are
 // written into the selected Mandorel when an input is left; a placeholder taken over in the
@@ -43,6 +46,7 @@ private:
     void EditEnter(QWidget* AInput);
     void EditExit(const QString& ATokenKennung, const QString& ATokenValue);
     void Komponenten_der_Panels_ausrichten(bool AZweimal);
+    void Verdeckte_Eintraege_melden(const QList<TZEP_MD_TokenInfo>& ATokens);
 
     QScrollArea* scbTemplateReplacableTokens;
     QWidget* FPanelBox;
@@ -51,4 +55,5 @@ private:
     QPointer<QLineEdit> FLastFocusedEdit;
     bool FRO = true;
     int FMaxHintLabelWidth = 0;
+    QSet<QString> FVerdeckteGemeldet;
 };
