@@ -4,7 +4,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -27,15 +26,11 @@ public:
     using QTreeWidget::QTreeWidget;
 
 protected:
+    // The view would bring the clicked cell into sight a moment after the click.
     void mousePressEvent(QMouseEvent* AEvent) override {
-        const int seitlich = horizontalScrollBar()->value();
+        setAutoScroll(false);
         QTreeWidget::mousePressEvent(AEvent);
-        horizontalScrollBar()->setValue(seitlich);
-    }
-    void mouseReleaseEvent(QMouseEvent* AEvent) override {
-        const int seitlich = horizontalScrollBar()->value();
-        QTreeWidget::mouseReleaseEvent(AEvent);
-        horizontalScrollBar()->setValue(seitlich);
+        setAutoScroll(true);
     }
 };
 
@@ -58,6 +53,9 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::ResizeToContents);
     vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
     vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::ResizeToContents);
+    // Names and keys take the room they need; the take-over image leads, so that it stays in
+    // sight in a narrow view.
+    vtDynTokens->header()->moveSection(CZelle_Uebernehmen, 0);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(vtDynTokens);

@@ -144,10 +144,13 @@ TEST_F(MainWindowTest, ColumnsShowTheirTextsWholeAndThePickerSortsLikeADictionar
     QApplication::processEvents();
     QScrollBar* seitlich = picker->horizontalScrollBar();
     ASSERT_GT(seitlich->maximum(), 8);
-    seitlich->setValue(seitlich->maximum() - 8);
+    seitlich->setValue(8);
+    // The image leads the row, in sight however narrow the view.
+    EXPECT_EQ(picker->header()->visualIndex(2), 0);
     const QRect bild =
         picker->visualRect(picker->model()->index(0, 2)) & picker->viewport()->rect();
     ASSERT_FALSE(bild.isEmpty());
     QTest::mouseClick(picker->viewport(), Qt::LeftButton, {}, bild.center());
-    EXPECT_EQ(seitlich->value(), seitlich->maximum() - 8);
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    EXPECT_EQ(seitlich->value(), 8);
 }
