@@ -32,6 +32,14 @@ protected:
         QTreeWidget::mousePressEvent(AEvent);
         setAutoScroll(true);
     }
+    // Typing finds a placeholder by its name, also when the image at the front is current.
+    void keyboardSearch(const QString& ASearch) override {
+        const QModelIndex aktuell = currentIndex();
+        if (aktuell.isValid() && aktuell.column() != CZelle_Bezeichnung) {
+            setCurrentIndex(aktuell.siblingAtColumn(CZelle_Bezeichnung));
+        }
+        QTreeWidget::keyboardSearch(ASearch);
+    }
 };
 
 }  // namespace
@@ -52,7 +60,8 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     vtDynTokens->header()->setStretchLastSection(false);
     vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::ResizeToContents);
     vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
-    vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::ResizeToContents);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::Fixed);
+    vtDynTokens->header()->resizeSection(CZelle_Uebernehmen, 28);
     // Names and keys take the room they need; the take-over image leads, so that it stays in
     // sight in a narrow view.
     vtDynTokens->header()->moveSection(CZelle_Uebernehmen, 0);

@@ -153,4 +153,8 @@ TEST_F(MainWindowTest, ColumnsShowTheirTextsWholeAndThePickerSortsLikeADictionar
     QTest::mouseClick(picker->viewport(), Qt::LeftButton, {}, bild.center());
     QTest::qWait(QApplication::doubleClickInterval() + 200);
     EXPECT_EQ(seitlich->value(), 8);
+    // Typing still finds a placeholder by its name while the image is current.
+    ASSERT_EQ(picker->currentIndex().column(), 2);
+    QTest::keyClicks(picker, QStringLiteral("Vormonat, A"));
+    EXPECT_EQ(picker->currentItem()->text(0), QStringLiteral("Vormonat, Anfang"));
 }
