@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
 #include "md_png_writer.h"
+#include "md_qt_deutsch.h"
 #include "vko_huge_page_heap.h"
 #include "vko_info.h"
 #include "vko_programm.h"
@@ -100,6 +102,7 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     const QtMessageHandler toolkitHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(toolkitArgc, toolkitArgv.data());
     qInstallMessageHandler(toolkitHandler);
+    QTranslator qtTexte;
     if (!unattended) {
         VKOInfo().SetPresenter(std::make_unique<TZEP_MD_MessageBoxPresenter>());
     }
@@ -109,6 +112,7 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     bool startFailed = false;
     try {
         VKOProgramm().Init(QStringLiteral("MANDOREL"), 3, 0, 0, true);
+        MD_QtTexteDeutsch(qtTexte);
         QApplication::setApplicationDisplayName(QStringLiteral("Mandorel"));
         controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
             APlayerFactory(), arguments, std::make_unique<TZEP_MD_Progress>());

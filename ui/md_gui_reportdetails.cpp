@@ -65,6 +65,13 @@ public:
         });
         return chooser;
     }
+    // The chooser shows its names whole, however narrow the name column is.
+    void updateEditorGeometry(QWidget* AEditor, const QStyleOptionViewItem& AOption,
+                              const QModelIndex&) const override {
+        QRect zelle = AOption.rect;
+        zelle.setWidth(std::max(zelle.width(), AEditor->sizeHint().width()));
+        AEditor->setGeometry(zelle);
+    }
     void setEditorData(QWidget*, const QModelIndex&) const override {}
     void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
 
@@ -102,6 +109,7 @@ TZEP_MD_ReportDetail_Frm::TZEP_MD_ReportDetail_Frm(TZEP_MD_GUI_Controller& ACont
 
     cmbReportProgramm = new QComboBox;
     cmbReportProgramm->setObjectName(QStringLiteral("cmbReportProgramm"));
+    cmbReportProgramm->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     edtReportName = new QLineEdit;
     edtReportName->setObjectName(QStringLiteral("edtReportName"));
     edtReportName->setMaxLength(20);
@@ -138,7 +146,7 @@ TZEP_MD_ReportDetail_Frm::TZEP_MD_ReportDetail_Frm(TZEP_MD_GUI_Controller& ACont
     vtReportSequence->setSelectionMode(QAbstractItemView::SingleSelection);
     vtReportSequence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtReportSequence->header()->setStretchLastSection(false);
-    vtReportSequence->header()->setSectionResizeMode(CZelle_Name, QHeaderView::Stretch);
+    vtReportSequence->header()->setSectionResizeMode(CZelle_Name, QHeaderView::ResizeToContents);
     vtReportSequence->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
     vtReportSequence->header()->setSectionResizeMode(CZelle_Bild, QHeaderView::Fixed);
     vtReportSequence->header()->setSectionResizeMode(CZelle_Bearbeiten, QHeaderView::Fixed);

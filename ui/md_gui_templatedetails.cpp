@@ -110,8 +110,28 @@ void TZEP_MD_TemplateDetails_Frm::Notification_TemplateChanged(
     Komponenten_der_Panels_ausrichten(true);
     scbTemplateReplacableTokens->viewport()->installEventFilter(this);
     Toggle_RO_RW(FRO);
+    Verdeckte_Eintraege_melden(tokens);
 } catch (...) {
     RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_TemplateChanged");
+}
+
+// Once per token and window: the value-set file's entry for a masked token is not used.
+void TZEP_MD_TemplateDetails_Frm::Verdeckte_Eintraege_melden(
+    const QList<TZEP_MD_TokenInfo>& ATokens) {
+    for (const TZEP_MD_TokenInfo& token : ATokens) {
+        const TZEP_MD_Wertevorrat_TokenEditFunc entry =
+            FRegistry->GetRegisteredWertevorrat(token.Kennung);
+        if (!token.WertMasked || !entry.Vorhanden() || FVerdeckteGemeldet.contains(token.Kennung)) {
+            continue;
+        }
+        FVerdeckteGemeldet.insert(token.Kennung);
+        VKOInfo().ShowMeldung(
+            CVKO_Buttons_OK, MD_Koord(1017),
+            {entry.Datei, QString::number(entry.Zeile),
+             QStringLiteral("der Platzhalter „%1“ ist verdeckt, sein Wert wird in keiner Auswahl "
+                            "gezeigt")
+                 .arg(token.Kennung)});
+    }
 }
 
 void TZEP_MD_TemplateDetails_Frm::Clear_Anzeige() try {

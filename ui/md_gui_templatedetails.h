@@ -3,6 +3,8 @@
 #include <QList>
 #include <QMap>
 #include <QPointer>
+#include <QSet>
+#include <QString>
 #include <memory>
 
 #include "md_gui_frame_base.h"
@@ -12,6 +14,7 @@ class QLineEdit;
 class QScrollArea;
 class TZEP_MD_Token_Panel;
 class TZEP_MD_Wertevorrat_Registry;
+struct TZEP_MD_TokenInfo;
 
 // "Parameter des Einzelschritts": one token panel per token of the selected step. Values are
 // written into the selected Mandorel when an input is left; a placeholder taken over in the
@@ -56,6 +59,7 @@ private:
     void EditEnter(QWidget* AInput);
     void EditExit(const QString& ATokenKennung, const QString& ATokenValue);
     void Komponenten_der_Panels_ausrichten(bool AZweimal);
+    void Verdeckte_Eintraege_melden(const QList<TZEP_MD_TokenInfo>& ATokens);
 
     QScrollArea* scbTemplateReplacableTokens;
     QWidget* FPanelBox;
@@ -66,4 +70,5 @@ private:
     QString FSchritt;
     bool FRO = true;
     int FMaxHintLabelWidth = 0;
+    QSet<QString> FVerdeckteGemeldet;
 };

@@ -115,7 +115,10 @@ void TZEP_MD_Token_Panel::Detach() {
 QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& ARegistry,
                                           IZEP_MD_FileDialog* ADialoge, const QString& AValue,
                                           bool AMaskieren) try {
-    const TZEP_MD_Wertevorrat_TokenEditFunc entry = ARegistry.GetRegisteredWertevorrat(FTokenName);
+    // A choice or a dialog would show a masked value in clear: such a token keeps the masked edit.
+    const TZEP_MD_Wertevorrat_TokenEditFunc entry =
+        AMaskieren ? TZEP_MD_Wertevorrat_TokenEditFunc{}
+                   : ARegistry.GetRegisteredWertevorrat(FTokenName);
     switch (entry.EditorClass) {
         case TZEP_MD_EditorKind::MandantenCheckCombo: {
             auto* editor = new TZEP_MandantenCheckCombo(ARegistry.Mandanten(), this);
