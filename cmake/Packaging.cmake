@@ -26,4 +26,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # The shared libraries the binaries link, as Debian packages; the X11 platform plugin comes
 # with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The toolkit's own dialog texts (buttons, file dialog) in German.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 include(CPack)

@@ -59,6 +59,8 @@ private:
 
 // A write transaction. BEGIN IMMEDIATE takes the write lock up front, so a busy database makes
 // it wait at the start rather than fail half way. Rolls back in its destructor unless committed.
+// Opened inside another transaction of the same connection it is a part of that one: its
+// commit keeps its writes for the outer one, its rollback takes back only its own.
 class TVKO_Transaction {
 public:
     explicit TVKO_Transaction(TVKO_Database& ADatabase);
@@ -70,5 +72,6 @@ public:
 
 private:
     TVKO_Database& FDatabase;
+    bool FInnen = false;
     bool FCommitted = false;
 };

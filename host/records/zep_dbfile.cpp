@@ -495,3 +495,20 @@ void TZEP_DBFile::Write(TZEP_DBOperation AOperation) try {
 } catch (...) {
     RethrowRegistered("TZEP_DBFile.Write");
 }
+
+bool TZEP_DBFile::Gespeichert(TVKO_Database& ADatabase, QString& AProgramm, QString& ANameKey) try {
+    ADatabase.EnsureSchema(CTabelle, CSchema);
+    TVKO_Statement lesen(ADatabase,
+                         "SELECT PROGRAMM, NAME_KEY FROM MD_MANDORELE WHERE PROGRAMM = ?1 AND "
+                         "NAME_KEY = ?2");
+    lesen.Bind(1, AProgramm.toUpper());
+    lesen.Bind(2, ANameKey.toUpper());
+    if (!lesen.Step()) {
+        return false;
+    }
+    AProgramm = lesen.Text(0);
+    ANameKey = lesen.Text(1);
+    return true;
+} catch (...) {
+    RethrowRegistered("TZEP_DBFile.Gespeichert");
+}
