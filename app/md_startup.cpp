@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
+#include <vector>
 
 #include "md_commandline.h"
 #include "md_file_dialog.h"
@@ -12,6 +14,7 @@
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
 #include "md_png_writer.h"
+#include "md_qt_deutsch.h"
 #include "md_testlauf_hook.h"
 #include "vko_huge_page_heap.h"
 #include "vko_info.h"
@@ -25,6 +28,20 @@ QStringList ArgumentsOf(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     }
+    return arguments;
+}
+
+// What the toolkit gets of the command line: never a switch of this program, whose values come
+// from a plan or a file, and for an unattended run nothing at all, so that no argument can
+// choose a platform plugin, a style or a display for it.
+std::vector<char*> ToolkitArguments(int argc, char** argv, bool AUnattended) {
+    std::vector<char*> arguments{argv[0]};
+    for (int i = 1; i < argc && !AUnattended; ++i) {
+        if (!TZEP_MD_CommandLine::IsOwnSwitch(QString::fromLocal8Bit(argv[i]))) {
+            arguments.push_back(argv[i]);
+        }
+    }
+    arguments.push_back(nullptr);
     return arguments;
 }
 
@@ -81,9 +98,12 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
         StartFailed(QStringLiteral("die Umgebungsvariable DISPLAY ist leer"));
         return CMD_Exit_Fehler;
     }
+    std::vector<char*> toolkitArgv = ToolkitArguments(argc, argv, unattended);
+    int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
     const QtMessageHandler toolkitHandler = qInstallMessageHandler(EndWithoutDisplay);
-    QApplication application(argc, argv);
+    QApplication application(toolkitArgc, toolkitArgv.data());
     qInstallMessageHandler(toolkitHandler);
+    QTranslator qtTexte;
     const QString hook = MD_TestlaufHook();
     // Under the test hook nobody answers a message box: messages go to the log.
     if (!unattended && hook.isEmpty()) {
@@ -95,6 +115,7 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     bool startFailed = false;
     try {
         VKOProgramm().Init(QStringLiteral("MANDOREL"), 3, 0, 0, true);
+        MD_QtTexteDeutsch(qtTexte);
         QApplication::setApplicationDisplayName(QStringLiteral("Mandorel"));
         controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
             APlayerFactory(), arguments, std::make_unique<TZEP_MD_Progress>());

@@ -30,3 +30,16 @@ QString TZEP_MD_CommandLine::SwitchValue(const QString& AName) const {
     }
     return {};
 }
+
+bool TZEP_MD_CommandLine::IsOwnSwitch(const QString& AArgument) {
+    if (TZEP_MD_CommandLine(QStringList{AArgument}).RunSwitch()) {
+        return true;
+    }
+    if (AArgument.isEmpty() ||
+        (AArgument.front() != QLatin1Char('-') && AArgument.front() != QLatin1Char('/'))) {
+        return false;
+    }
+    const QString name = AArgument.mid(1);
+    return name.startsWith(QLatin1String("PROG"), Qt::CaseInsensitive) ||
+           name.startsWith(QLatin1String("REPORT"), Qt::CaseInsensitive);
+}

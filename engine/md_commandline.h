@@ -21,6 +21,9 @@ public:
     // case, with one ":" after the name dropped; empty when no argument matches.
     QString SwitchValue(const QString& AName) const;
 
+    // True for an argument this class reads (RUN, PROG or REPORT); the toolkit never sees one.
+    static bool IsOwnSwitch(const QString& AArgument);
+
     QString Programm() const { return SwitchValue(QStringLiteral("PROG")); }
     QString Report() const { return SwitchValue(QStringLiteral("REPORT")); }
 

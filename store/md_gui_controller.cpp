@@ -2,11 +2,13 @@
 
 #include "md_glyph_imagelist.h"
 #include "md_helper.h"
+#include "md_mandorel_checks.h"
 #include "md_processor.h"
 #include "md_run_recorder.h"
 #include "vko_clock.h"
 #include "vko_info.h"
 #include "vko_planmani.h"
+#include "vko_systemd_timer.h"
 #include "zep_ga_player.h"
 #include "zep_menu_file.h"
 #include "zep_run_history.h"
@@ -32,7 +34,8 @@ TZEP_MD_GUI_Controller_Impl::TZEP_MD_GUI_Controller_Impl(
         VKOInfo().RegisterException("TZEP_MD_GUI_Controller.Create", std::current_exception(),
                                     false);
     }
-    FPlanMani = std::make_unique<TPlanManiDM>();
+    // The plan store writes on the record file's connection, in the commit's transaction.
+    FPlanMani = std::make_unique<TPlanManiDM>(FProcessor->Database());
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller.Create");
 }
@@ -139,6 +142,12 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport_Beside(
 }
 
 void TZEP_MD_GUI_Controller_Impl::PlaySelectedReport() {
+    // Nothing to play is no success: the history and the user learn why nothing ran.
+    if (FSelected_Mandorel->Sequence().Count() == 0) {
+        throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht "
+                                        "ausgeführt: Er enthält keinen Schritt.")
+                             .arg(FSelected_Mandorel->Name_Key(), FSelected_Mandorel->Programm()));
+    }
     if (!FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
         RaiseNichtGespielt();
     }
@@ -201,8 +210,11 @@ void TZEP_MD_GUI_Controller_Impl::DeleteSelectedReport() try {
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     FProcessor->Delete_Mandorel(nameKey, programm);
+    // A deleted Mandorel must not be started any more, nor leave its timetable to a later one
+    // of the same name: its plan records go in the same transaction.
+    bool plaene = false;
     try {
-        FProcessor->Save_Reports();
+        FProcessor->Save_Reports([&] { plaene = RemovePlans(programm, nameKey); });
     } catch (...) {
         // The Mandorel is still stored, so it stays listed and selected as the views show it,
         // and no later save deletes it behind the user's back.
@@ -213,14 +225,15 @@ void TZEP_MD_GUI_Controller_Impl::DeleteSelectedReport() try {
     FSelected_Mandorel = nullptr;
     FListener->SendNotification_ReportListeChanged();
     FListener->SendNotification_ReportChanged();
-    // A deleted Mandorel must not be started any more, nor leave its timetable to a later one
-    // of the same name.
-    RemovePlans(programm, nameKey);
+    if (plaene) {
+        PostMessage_ReloadJobs(*FPlanMani, TIntTrio{});
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.DeleteSelectedReport");
 }
 
 void TZEP_MD_GUI_Controller_Impl::EditSelectedReport_Start() try {
+    FPlan.reset();
     if (FSelected_Mandorel != nullptr) {
         FSelected_Mandorel = FProcessor->Modify_Mandorel_Start(FSelected_Mandorel->Name_Key(),
                                                                FSelected_Mandorel->Programm());
@@ -230,6 +243,7 @@ void TZEP_MD_GUI_Controller_Impl::EditSelectedReport_Start() try {
 }
 
 void TZEP_MD_GUI_Controller_Impl::CreateNewReport_Start() try {
+    FPlan.reset();
     FSelected_Mandorel = nullptr;
     FNewMandorel = std::make_unique<TZEP_MD_Mandorel>();
     FSelected_Mandorel = FNewMandorel.get();
@@ -261,6 +275,8 @@ void TZEP_MD_GUI_Controller_Impl::SelectedReport_SetProgramm(const QString& APro
 }
 
 void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
+    // The plan the view handed over counts for this commit only, whatever its outcome.
+    std::optional<TVorgemerkterPlan> plan = std::exchange(FPlan, std::nullopt);
     const bool isNew = FSelected_Mandorel != nullptr && SelectedReport_IsNew();
     // Only an open create or edit has something to commit.
     if (!isNew && (FSelected_Mandorel == nullptr ||
@@ -268,6 +284,7 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         return;
     }
     FTemplates->Check_Programmstarts(FSelected_Mandorel->Sequence(), *FTokenList);
+    Check_Buchbar("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     if (!isNew) {
@@ -283,12 +300,20 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         VKOInfo().FehlerRaise("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit",
                               MD_Koord(1001), {FNewMandorel->Name_Anzeige(), programm});
     }
+    TZEP_MD_Mandorel& mandorel = *FSelected_Mandorel;
+    const QList<TIntTrio> planIds = mandorel.PlanIds();
     try {
-        FProcessor->Save_Reports();
+        // The record and its plan are stored together or not at all.
+        FProcessor->Save_Reports([&] {
+            if (plan) {
+                WritePlan(*plan, mandorel);
+            }
+        });
     } catch (...) {
         // Nothing of the failed commit may stay pending: the list holds what is stored again,
         // and the create or edit stays open with the same object selected, for another try
         // with "Buchen" or a real drop with "Abbrechen".
+        mandorel.PlanIds() = planIds;
         if (isNew) {
             FNewMandorel = FProcessor->Add_Mandorel_Undo(FSelected_Mandorel);
         } else {
@@ -303,11 +328,26 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         FListener->SendNotification_ReportListeChanged();
     }
     Select_Mandorel(nameKey, programm);
+    // The units follow only what the transaction stored.
+    if (plan) {
+        PlansWritten(plan->Satz);
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
 }
 
+void TZEP_MD_GUI_Controller_Impl::Check_Buchbar(const char* AGuard) const {
+    // The program code becomes a word of the scheduler's command line.
+    if (!FMenuFile->IsProgrammCode(FSelected_Mandorel->Programm())) {
+        VKOInfo().FehlerRaise(
+            AGuard, MD_Koord(1041),
+            {FSelected_Mandorel->Name_Anzeige(), MD_Anzeigbar(FSelected_Mandorel->Programm())});
+    }
+    MD_CheckGrenzen(*FSelected_Mandorel, QString(), AGuard);
+}
+
 void TZEP_MD_GUI_Controller_Impl::ReportChanges_Abort() try {
+    FPlan.reset();
     const QString nameKey = FSelected_Mandorel ? FSelected_Mandorel->Name_Key() : QString();
     const QString programm = FSelected_Mandorel ? FSelected_Mandorel->Programm() : QString();
     FSelected_Mandorel = nullptr;

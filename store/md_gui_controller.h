@@ -2,10 +2,12 @@
 
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "md_file_dialog_intf.h"
 #include "md_gui_controller_intf.h"
 #include "md_progress_window.h"
+#include "vko_plansatz.h"
 #include "zep_ga_player.h"
 
 class TPlanManiDM;
@@ -46,6 +48,9 @@ public:
     void ReportChanges_Commit() override;
     void ReportChanges_Abort() override;
     void Load_Plan(const TIntTrio& APlanId, const TZEP_LoadPlan_Callback& ACallback) override;
+    // Keeps the selected Mandorel's plan record for the next commit, which writes it in the
+    // transaction of the Mandorel's record; answers the id it will update, or none for a new
+    // record. Nothing is written or planned before that commit.
     TIntTrio Save_Plan(TPlanSatz& APlansatz) override;
     bool Template_ByKennung(const QString& ATemplate_Name,
                             const TZEP_MD_Template*& ATemplate) override;
@@ -83,12 +88,26 @@ private:
     void RunAutoExecute(const QString& AProgramm, const QString& AName);
     // Raises why the selected Mandorel was not played.
     [[noreturn]] void RaiseNichtGespielt() const;
-    // Removes the plan records of a deleted Mandorel, and so their timers.
-    void RemovePlans(const QString& AProgramm, const QString& ANameKey);
+    // The plan record the schedule view handed over for the next commit, and the id it showed.
+    struct TVorgemerkterPlan {
+        TPlanSatz Satz;
+        TIntTrio Gezeigt;
+    };
+    // Inside the commit's transaction: writes APlan's record for AMandorel and lists its id in
+    // AMandorel's plan ids in place of the one the view showed.
+    void WritePlan(TVorgemerkterPlan& APlan, TZEP_MD_Mandorel& AMandorel);
+    // After a commit wrote a plan: the units follow the plan store.
+    void PlansWritten(const TPlanSatz& APlansatz);
+    // Inside the delete's transaction: removes the plan records of the Mandorel; true when
+    // there were any.
+    bool RemovePlans(const QString& AProgramm, const QString& ANameKey);
     // After an unattended run: renews the listed dates of the selected Mandorel's timers. A
     // failure costs a log line, never the run's result.
     void RenewPlans() noexcept;
     void PlaySelectedReport();
+    // Raises, under AGuard, why the selected Mandorel may not be booked: a program that is
+    // not in the directory, values beyond their bounds. Asked before its plan is saved too.
+    void Check_Buchbar(const char* AGuard) const;
     void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
                    const TZEP_GA_Bildschirm& ABild = {}) noexcept;
 
@@ -98,6 +117,7 @@ private:
     std::unique_ptr<TPlanManiDM> FPlanMani;
     std::unique_ptr<TZEP_MD_Mandorel> FNewMandorel;
     std::unique_ptr<TZEP_MD_RunRecorder> FRecorder;
+    std::optional<TVorgemerkterPlan> FPlan;
 
     QStringList FArguments;
     std::unique_ptr<IZEP_MD_ProgressWindow> FProgress;

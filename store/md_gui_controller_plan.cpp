@@ -34,58 +34,86 @@ TIntTrio TZEP_MD_GUI_Controller_Impl::Save_Plan(TPlanSatz& APlansatz) try {
     if (FSelected_Mandorel == nullptr) {
         return ergebnis;
     }
-    const TZEP_MD_Mandorel& mandorel = *FSelected_Mandorel;
-    // The commit that follows refuses a new Mandorel whose keys are stored already; its plan
-    // record would run the stored one on the new timetable.
-    if (SelectedReport_IsNew() &&
-        FProcessor->Mandorel_ByName(mandorel.Name_Key(), mandorel.Programm()) != nullptr) {
-        VKOInfo().FehlerRaise("TZEP_MD_GUI_Controller_Impl.Save_Plan", MD_Koord(1001),
-                              {mandorel.Name_Anzeige(), mandorel.Programm()});
-    }
-    const TZEP_PfadKommandoArgumenteList kommandos{TZEP_PfadKommandoArgumenteRec{
-        1, QString(), QString(), QStringLiteral("quandrix.exe"),
-        QStringLiteral("-RUN -PROG:") + mandorel.Programm() + QStringLiteral(" -") +
-            QStringLiteral("REPORT") + QLatin1Char(':') + mandorel.Name_Key()}};
-    APlansatz.RId = VKOProgramm().GetRId();
-    APlansatz.PlanerId = VKOInfo().VKOInfoPlanerID();
-    APlansatz.JobText = JobText(mandorel);
-    APlansatz.Flag1 = QLatin1Char('N');
-    APlansatz.Flag2 = QLatin1Char('J');
-    APlansatz.Paar.Clear();
-    APlansatz.Flag3 = QLatin1Char('N');
-    APlansatz.Flag4 = QLatin1Char('N');
-    APlansatz.Flag5 = QLatin1Char('N');
+    TVorgemerkterPlan plan{APlansatz, APlansatz.PlanId};
     // An id brought by an import may name another Mandorel's record here: that one stays,
     // and this Mandorel gets a record of its own.
     TPlanSatz vorhanden;
     TZEP_PfadKommandoArgumenteList vorhandeneKommandos;
-    if (APlansatz.PlanId.Defined() &&
-        FPlanMani->PlanLaden(APlansatz.PlanId, vorhanden, vorhandeneKommandos) &&
-        vorhanden.JobText.compare(APlansatz.JobText, Qt::CaseInsensitive) != 0) {
-        APlansatz.PlanId.Clear();
+    if (plan.Satz.PlanId.Defined() &&
+        (!FPlanMani->PlanLaden(plan.Satz.PlanId, vorhanden, vorhandeneKommandos) ||
+         vorhanden.JobText.compare(JobText(*FSelected_Mandorel), Qt::CaseInsensitive) != 0)) {
+        plan.Satz.PlanId.Clear();
     }
-    FPlanMani->PlanSpeichern(APlansatz, kommandos, false, false);
+    ergebnis = plan.Satz.PlanId;
+    FPlan = std::move(plan);
+    return ergebnis;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Save_Plan");
+}
+
+void TZEP_MD_GUI_Controller_Impl::WritePlan(TVorgemerkterPlan& APlan,
+                                            TZEP_MD_Mandorel& AMandorel) try {
+    TPlanSatz& satz = APlan.Satz;
+    const TZEP_PfadKommandoArgumenteList kommandos{TZEP_PfadKommandoArgumenteRec{
+        1, QString(), QString(), QStringLiteral("quandrix.exe"),
+        QStringLiteral("-RUN -PROG:") + AMandorel.Programm() + QStringLiteral(" -") +
+            QStringLiteral("REPORT") + QLatin1Char(':') + AMandorel.Name_Key()}};
+    satz.RId = VKOProgramm().GetRId();
+    satz.PlanerId = VKOInfo().VKOInfoPlanerID();
+    satz.JobText = JobText(AMandorel);
+    satz.Flag1 = QLatin1Char('N');
+    satz.Flag2 = QLatin1Char('J');
+    satz.Paar.Clear();
+    satz.Flag3 = QLatin1Char('N');
+    satz.Flag4 = QLatin1Char('N');
+    satz.Flag5 = QLatin1Char('N');
+    // Asked again inside the transaction: another window may have removed the record since.
+    TPlanSatz vorhanden;
+    TZEP_PfadKommandoArgumenteList vorhandeneKommandos;
+    if (satz.PlanId.Defined() &&
+        (!FPlanMani->PlanLaden(satz.PlanId, vorhanden, vorhandeneKommandos) ||
+         vorhanden.JobText.compare(satz.JobText, Qt::CaseInsensitive) != 0)) {
+        satz.PlanId.Clear();
+    }
+    FPlanMani->PlanSpeichern(satz, kommandos, false, false);
+    const TIntTrio id = satz.PlanId;
+    const TIntTrio gezeigt = APlan.Gezeigt;
+    QList<TIntTrio>& ids = AMandorel.PlanIds();
+    // The store gave a new id for the one shown (unknown here, or another Mandorel's): the new
+    // one takes its place, so that the next selection shows what was saved.
+    const qsizetype alt = gezeigt.Defined() && id != gezeigt ? ids.indexOf(gezeigt) : -1;
+    if (ids.contains(id)) {
+        if (alt >= 0) {
+            ids.removeAt(alt);
+        }
+    } else if (alt >= 0) {
+        ids[alt] = id;
+    } else {
+        ids.append(id);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.WritePlan");
+}
+
+void TZEP_MD_GUI_Controller_Impl::PlansWritten(const TPlanSatz& APlansatz) try {
     if (PostMessage_ReloadJobs(*FPlanMani, APlansatz.PlanId) ==
             TVKO_SyncErgebnis::NichtErreichbar &&
         Plansatz_Geplant(APlansatz) && !FPlanungHinweisGezeigt) {
         FPlanungHinweisGezeigt = true;
         VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1016));
     }
-    return APlansatz.PlanId;
 } catch (...) {
-    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Save_Plan");
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.PlansWritten");
 }
 
-void TZEP_MD_GUI_Controller_Impl::RemovePlans(const QString& AProgramm,
+bool TZEP_MD_GUI_Controller_Impl::RemovePlans(const QString& AProgramm,
                                               const QString& ANameKey) try {
     const QList<TIntTrio> ids = FPlanMani->PlanIds_ByJobText(
         QStringLiteral("Mandorel;") + AProgramm + QLatin1Char(';') + ANameKey);
     for (const TIntTrio& id : ids) {
         FPlanMani->PlanLoeschen(id);
     }
-    if (!ids.isEmpty()) {
-        PostMessage_ReloadJobs(*FPlanMani, ids.first());
-    }
+    return !ids.isEmpty();
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.RemovePlans");
 }

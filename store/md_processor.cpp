@@ -5,6 +5,7 @@
 #include "md_templates.h"
 #include "md_tokenlist.h"
 #include "vko_benutzer.h"
+#include "vko_database.h"
 #include "vko_info.h"
 #include "vko_keyfeld.h"
 #include "vko_meldungsliste.h"
@@ -101,40 +102,66 @@ void TZEP_MD_Processor::LoadCurrentRecord() {
     }
 }
 
-void TZEP_MD_Processor::Save_Reports() try {
-    for (auto index = static_cast<qsizetype>(FMandorel_List.size()) - 1; index >= 0; --index) {
-        TZEP_MD_Mandorel& mandorel = *FMandorel_List[static_cast<std::size_t>(index)];
-        // The marker is reset only after the write, so a failed write stays pending.
-        switch (mandorel.Modify_Marker()) {
-            case TZEP_DataOperation::None:
-                break;
-            case TZEP_DataOperation::Insert:
-                InsertReport(mandorel);
-                mandorel.SetModify_Marker(TZEP_DataOperation::None);
-                break;
-            case TZEP_DataOperation::Update:
-                UpdateReport(mandorel);
-                mandorel.SetModify_Marker(TZEP_DataOperation::None);
-                break;
-            case TZEP_DataOperation::Delete:
-                DeleteReport(mandorel);
-                FMandorel_List.erase(FMandorel_List.begin() + index);
-                break;
-            default: {
-                const int marker = static_cast<int>(mandorel.Modify_Marker());
-                mandorel.SetModify_Marker(TZEP_DataOperation::None);
-                VKOInfo().FehlerRaise("TZEP_MD_Processor.Save_Reports",
-                                      CVKO_Info_Fehler_Standard_IllegalerParameter,
-                                      {QStringLiteral("Änderungskennzeichen %1 des Mandorels %2")
-                                           .arg(marker)
-                                           .arg(mandorel.Name_Anzeige())});
+void TZEP_MD_Processor::Save_Reports(const std::function<void()>& AMitschreiben) try {
+    // What the records hold once the transaction is committed; applied only then, so that a
+    // failure anywhere leaves every change pending as it was.
+    std::vector<std::pair<TZEP_MD_Mandorel*, qint64>> versionen;
+    std::vector<const TZEP_MD_Mandorel*> geloescht;
+    const bool offen =
+        AMitschreiben ||
+        std::any_of(FMandorel_List.begin(), FMandorel_List.end(), [](const auto& AMandorel) {
+            return AMandorel->Modify_Marker() != TZEP_DataOperation::None;
+        });
+    // Nothing to write takes no write lock.
+    if (offen) {
+        TVKO_Transaction buchung(Database());
+        if (AMitschreiben) {
+            AMitschreiben();
+        }
+        for (auto index = static_cast<qsizetype>(FMandorel_List.size()) - 1; index >= 0; --index) {
+            TZEP_MD_Mandorel& mandorel = *FMandorel_List[static_cast<std::size_t>(index)];
+            switch (mandorel.Modify_Marker()) {
+                case TZEP_DataOperation::None:
+                    break;
+                case TZEP_DataOperation::Insert:
+                    versionen.emplace_back(&mandorel, InsertReport(mandorel));
+                    break;
+                case TZEP_DataOperation::Update:
+                    versionen.emplace_back(&mandorel, UpdateReport(mandorel));
+                    break;
+                case TZEP_DataOperation::Delete:
+                    DeleteReport(mandorel);
+                    geloescht.push_back(&mandorel);
+                    break;
+                default: {
+                    const int marker = static_cast<int>(mandorel.Modify_Marker());
+                    mandorel.SetModify_Marker(TZEP_DataOperation::None);
+                    VKOInfo().FehlerRaise(
+                        "TZEP_MD_Processor.Save_Reports",
+                        CVKO_Info_Fehler_Standard_IllegalerParameter,
+                        {QStringLiteral("Änderungskennzeichen %1 des Mandorels %2")
+                             .arg(marker)
+                             .arg(mandorel.Name_Anzeige())});
+                }
             }
         }
+        buchung.Commit();
     }
+    for (const auto& [mandorel, version] : versionen) {
+        mandorel->SetRecord_Version(version);
+        mandorel->SetModify_Marker(TZEP_DataOperation::None);
+    }
+    std::erase_if(FMandorel_List, [&geloescht](const auto& AMandorel) {
+        return std::find(geloescht.begin(), geloescht.end(), AMandorel.get()) != geloescht.end();
+    });
     // The last commit is stored: the Mandorel it replaced is no longer needed to undo it.
     FCO_Original.reset();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Save_Reports");
+}
+
+TVKO_Database& TZEP_MD_Processor::Database() {
+    return FMdRdFile->Database();
 }
 
 void TZEP_MD_Processor::WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOperation AOperation) {
@@ -143,7 +170,7 @@ void TZEP_MD_Processor::WriteBlob(const TZEP_MD_Mandorel& AMandorel, TZEP_DBOper
     FMdRdFile->EndStreamBuchung();
 }
 
-void TZEP_MD_Processor::InsertReport(TZEP_MD_Mandorel& AMandorel) try {
+qint64 TZEP_MD_Processor::InsertReport(const TZEP_MD_Mandorel& AMandorel) try {
     const TIntPair benutzer = WpGetBenuAngemeldet();
     FMdRdFile->Reset();
     FMdRdFile->SetKeyWert(TZEP_DBFile::CProgramKey, AMandorel.Programm().toUpper());
@@ -151,12 +178,12 @@ void TZEP_MD_Processor::InsertReport(TZEP_MD_Mandorel& AMandorel) try {
     FMdRdFile->SetWert(TZEP_DBFile::CCreatedBy, benutzer);
     FMdRdFile->SetWert(TZEP_DBFile::CChangedBy, benutzer);
     WriteBlob(AMandorel, TZEP_DBOperation::wrdonInsert);
-    AMandorel.SetRecord_Version(FMdRdFile->Version());
+    return FMdRdFile->Version();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.InsertReport");
 }
 
-void TZEP_MD_Processor::UpdateReport(TZEP_MD_Mandorel& AMandorel) try {
+qint64 TZEP_MD_Processor::UpdateReport(const TZEP_MD_Mandorel& AMandorel) try {
     if (!ReadRecord(AMandorel.Programm(), AMandorel.Name_Key())) {
         // Another process deleted the record meanwhile: the commit the user just made wins
         // and is written again, rather than being dropped without a word.
@@ -164,8 +191,7 @@ void TZEP_MD_Processor::UpdateReport(TZEP_MD_Mandorel& AMandorel) try {
             QStringLiteral("Der Mandorel %1 für das Programm %2 war nicht mehr gespeichert und "
                            "wurde neu angelegt.")
                 .arg(AMandorel.Name_Key(), AMandorel.Programm()));
-        InsertReport(AMandorel);
-        return;
+        return InsertReport(AMandorel);
     }
     if (FMdRdFile->Version() != AMandorel.Record_Version()) {
         // Another window or process committed since this Mandorel was read: writing now would
@@ -175,7 +201,7 @@ void TZEP_MD_Processor::UpdateReport(TZEP_MD_Mandorel& AMandorel) try {
     }
     FMdRdFile->SetWert(TZEP_DBFile::CChangedBy, WpGetBenuAngemeldet());
     WriteBlob(AMandorel, TZEP_DBOperation::wrdonUpdate);
-    AMandorel.SetRecord_Version(FMdRdFile->Version());
+    return FMdRdFile->Version();
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.UpdateReport");
 }

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,6 +18,7 @@ class TZEP_GA_Player;
 struct TZEP_GA_Bildschirm;
 class TZEP_MD_TemplateList;
 class TZEP_MD_Tokenlist;
+class TVKO_Database;
 class TVKO_InfoMeldungListe;
 
 // The report store: every stored Mandorel in memory, their record file, the edit transaction
@@ -33,9 +36,13 @@ public:
     // Loads only the Mandorel with this name and program, for a run that needs no other. A
     // stored record that cannot be read, or holds no step, is an error that names it.
     void Load_Report(const QString& AName, const QString& AProgrammName);
-    // Writes every pending change; a change whose write fails stays pending. An update of a
-    // record that another program changed since it was read is refused with message 1015.
-    void Save_Reports();
+    // Writes every pending change in one transaction of the database, together with what
+    // AMitschreiben writes on the same connection before the records; when any of it fails,
+    // nothing is written and every change stays pending. An update of a record that another
+    // program changed since it was read is refused with message 1015.
+    void Save_Reports(const std::function<void()>& AMitschreiben = {});
+    // The record file's connection, for stores that write in its transactions.
+    TVKO_Database& Database();
 
     // Takes the Mandorel over (AMandorel is then empty) unless one with its program and name
     // key is stored; then it adds message 1001 to AErrors and answers false.
@@ -72,17 +79,20 @@ public:
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
     // The screen at the failure of the last run, as the player kept it, taken once.
     TZEP_GA_Bildschirm TakeFehlerBildschirm();
-    // The Mandorel's token values as a run of it now uses them, in token order; a masked value
-    // is given as "***".
+    // The values of the tokens that the Mandorel's actions name, as a run of it now uses them,
+    // in token order; a masked value is given as "***".
     QList<QPair<QString, QString>> Token_Werte_Lauf(const TZEP_MD_Mandorel& AMandorel);
 
 private:
+    // The texts of every action a run of the Mandorel plays, before tokens are replaced.
+    QStringList Texte_Lauf(const TZEP_MD_Mandorel& AMandorel) const;
     void LoadCurrentRecord();
     // The Mandorel of the current record; none when it holds no step.
     std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord();
     int Get_MD_Index(const QString& AName, const QString& AProgrammName) const;
-    void InsertReport(TZEP_MD_Mandorel& AMandorel);
-    void UpdateReport(TZEP_MD_Mandorel& AMandorel);
+    // Both answer the version the record has once the transaction is committed.
+    qint64 InsertReport(const TZEP_MD_Mandorel& AMandorel);
+    qint64 UpdateReport(const TZEP_MD_Mandorel& AMandorel);
     void DeleteReport(const TZEP_MD_Mandorel& AMandorel);
     // Positions the record file on a stored record; false when there is none.
     bool ReadRecord(const QString& AProgramm, const QString& ANameKey);

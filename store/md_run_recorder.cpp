@@ -3,7 +3,6 @@
 #include "md_commandline.h"
 #include "vko_clock.h"
 #include "vko_info.h"
-#include "vko_trusted_file.h"
 #include "zep_ga_begleitung.h"
 #include "zep_ga_player.h"
 
@@ -73,10 +72,7 @@ void TZEP_MD_RunRecorder::Record(TZEP_RunEntry AEntry, const std::exception_ptr&
         AEntry.Meldung = VKOInfo().Redact(AEntry.Meldung);
         const qint64 id = History().Add(AEntry);
         if (!ABild.IsEmpty() && FWriter) {
-            const QString ordner = History().BildOrdner();
-            VKO_MakePrivateFolder(ordner);
-            const QString path = ordner + QStringLiteral("/ausfuehrung-%1.png").arg(id);
-            History().SetBild(id, path, FWriter->WritePng(ABild, path));
+            History().SetBild(id, FWriter->Png(ABild));
         }
     } catch (...) {
         try {

@@ -42,6 +42,7 @@ void TZEP_MD_Planer_Frm::Initialize() try {
 
 void TZEP_MD_Planer_Frm::Toggle_RO_RW(bool ARO) try {
     TZEP_MD_Frame::Toggle_RO_RW(ARO);
+    FRO = ARO;
     // Every control of the form, spin boxes and date fields as well.
     for (QWidget* control : fraPlaner->findChildren<QWidget*>()) {
         control->setEnabled(!ARO);
@@ -81,7 +82,19 @@ void TZEP_MD_Planer_Frm::Notification_ReportChanged() try {
     RethrowRegistered("TZEP_MD_Planer_Frm.Notification_ReportChanged");
 }
 
+void TZEP_MD_Planer_Frm::Notification_TemplateChanged(const QString&) try {
+    if (!FRO && !FPlanId.Defined()) {
+        fraPlaner->EigenerBildschirm_Vorschlagen(StartetProgramm());
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Planer_Frm.Notification_TemplateChanged");
+}
+
 bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
+    if (fraPlaner->NieAusgefuehrt() &&
+        VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1029)) != CVKO_Antwort_Ja) {
+        return false;
+    }
     TPlanSatz plansatz;
     Clear_Plansatz(plansatz);
     plansatz.PlanId = FPlanId;
@@ -91,24 +104,9 @@ bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
     if (!FPlanId.Defined() && !fraPlaner->EigenerBildschirmGewaehlt()) {
         plansatz.EigenerBildschirm = StartetProgramm();
     }
-    const TIntTrio id = Controller().Save_Plan(plansatz);
-    TZEP_MD_Mandorel* mandorel = Controller().Selected_Mandorel();
-    if (!id.Defined() || mandorel == nullptr) {
-        return true;
-    }
-    QList<TIntTrio>& ids = mandorel->PlanIds();
-    // The store gave a new id for the one shown (unknown here, or another Mandorel's): the new
-    // one takes its place, so that the next selection shows what was saved.
-    const qsizetype alt = FPlanId.Defined() && id != FPlanId ? ids.indexOf(FPlanId) : -1;
-    if (ids.contains(id)) {
-        if (alt >= 0) {
-            ids.removeAt(alt);
-        }
-    } else if (alt >= 0) {
-        ids[alt] = id;
-    } else {
-        ids.append(id);
-    }
+    // Handed to the commit that follows, which stores it with the Mandorel or not at all; the
+    // commit's reselection then shows the id it was saved under.
+    static_cast<void>(Controller().Save_Plan(plansatz));
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Planer_Frm.Notification_BeforeBuchen");

@@ -3,6 +3,7 @@
 #include "vko_database.h"
 #include "vko_info.h"
 #include "vko_statement.h"
+#include "zep_dbfile.h"
 
 namespace {
 
@@ -73,13 +74,19 @@ TPlanManiDM::TPlanManiDM() try : TPlanManiDM(TVKO_Database::DefaultPath()) {
 
 TPlanManiDM::TPlanManiDM(const QString& ADatabasePath) : FPath(ADatabasePath) {}
 
+TPlanManiDM::TPlanManiDM(TVKO_Database& ADatabase)
+    : FPath(ADatabase.Path()), FDatabase(&ADatabase) {}
+
 TPlanManiDM::~TPlanManiDM() = default;
 
 TVKO_Database& TPlanManiDM::Database() {
-    if (!FDatabase) {
-        auto database = std::make_unique<TVKO_Database>(FPath);
-        database->EnsureSchema("MD_PLAENE", CSchema);
-        FDatabase = std::move(database);
+    if (FDatabase == nullptr) {
+        FEigene = std::make_unique<TVKO_Database>(FPath);
+        FDatabase = FEigene.get();
+    }
+    if (!FSchema) {
+        FDatabase->EnsureSchema("MD_PLAENE", CSchema);
+        FSchema = true;
     }
     return *FDatabase;
 }
@@ -207,4 +214,23 @@ QList<TIntTrio> TPlanManiDM::PlanIds() try {
     return Ids(Database(), "SELECT ID FROM MD_PLAENE ORDER BY ID");
 } catch (...) {
     RethrowRegistered("TPlanManiDM.PlanIds");
+}
+
+bool TPlanManiDM::Mandorel_ZumPlan(const TPlanSatz& APlansatz, QString& AProgramm,
+                                   QString& ANameKey) try {
+    const QStringList teile = APlansatz.JobText.split(QLatin1Char(';'));
+    if (teile.size() != 3 || teile[0] != QLatin1String("Mandorel") || teile[1].isEmpty() ||
+        teile[2].isEmpty()) {
+        return false;
+    }
+    QString programm = teile[1];
+    QString nameKey = teile[2];
+    if (!TZEP_DBFile::Gespeichert(Database(), programm, nameKey)) {
+        return false;
+    }
+    AProgramm = programm;
+    ANameKey = nameKey;
+    return true;
+} catch (...) {
+    RethrowRegistered("TPlanManiDM.Mandorel_ZumPlan");
 }

@@ -18,9 +18,14 @@ public:
     TPlanManiDM();
     // Opens the database at ADatabasePath; for tests.
     explicit TPlanManiDM(const QString& ADatabasePath);
+    // Works on the connection of the record file, which outlives it, so that a record and
+    // its plan are written in one transaction.
+    explicit TPlanManiDM(TVKO_Database& ADatabase);
     ~TPlanManiDM();
     TPlanManiDM(const TPlanManiDM&) = delete;
     TPlanManiDM& operator=(const TPlanManiDM&) = delete;
+
+    const QString& Path() const { return FPath; }
 
     // Reads the record APlanId with its program calls; false, and both left as they are, when
     // the store does not know the id.
@@ -37,10 +42,15 @@ public:
     QList<TIntTrio> PlanIds_ByJobText(const QString& AJobText);
     // The ids of all records, in the order they were added.
     QList<TIntTrio> PlanIds();
+    // The Mandorel a record runs, named by its job text "Mandorel;<program>;<name key>": true,
+    // with both keys as the record file stores them, only when the record file holds it.
+    bool Mandorel_ZumPlan(const TPlanSatz& APlansatz, QString& AProgramm, QString& ANameKey);
 
 private:
     TVKO_Database& Database();
 
     QString FPath;
-    std::unique_ptr<TVKO_Database> FDatabase;
+    std::unique_ptr<TVKO_Database> FEigene;
+    TVKO_Database* FDatabase = nullptr;
+    bool FSchema = false;
 };

@@ -205,13 +205,6 @@ void TVKO_Database::SetBusyTimeout(int AMilliseconds) try {
     RethrowRegistered("TVKO_Database.SetBusyTimeout");
 }
 
-void TVKO_Database::SetMapSize(qint64 ABytes) try {
-    Execute(QByteArray("PRAGMA mmap_size=" + QByteArray::number(ABytes)).constData(),
-            QStringLiteral("Lesen"));
-} catch (...) {
-    RethrowRegistered("TVKO_Database.SetMapSize");
-}
-
 void TVKO_Database::Execute(const char* ASql, const QString& AAktion) try {
     const int result = sqlite3_exec(Handle(), ASql, nullptr, nullptr, nullptr);
     if (result != SQLITE_OK) {
@@ -313,7 +306,9 @@ void TVKO_Database::Raise(int AResult, const QString& AAktion) const {
 }
 
 TVKO_Transaction::TVKO_Transaction(TVKO_Database& ADatabase) try : FDatabase(ADatabase) {
-    FDatabase.Execute("BEGIN IMMEDIATE", QStringLiteral("Schreiben"));
+    FInnen = sqlite3_get_autocommit(FDatabase.Handle()) == 0;
+    FDatabase.Execute(FInnen ? "SAVEPOINT md_innen" : "BEGIN IMMEDIATE",
+                      QStringLiteral("Schreiben"));
 } catch (...) {
     RethrowRegistered("TVKO_Transaction.Create");
 }
@@ -322,13 +317,14 @@ TVKO_Transaction::~TVKO_Transaction() {
     // A failed COMMIT or a full disk can have ended the transaction already.
     if (!FCommitted && sqlite3_get_autocommit(FDatabase.Handle()) == 0) {
         ReleaseGuarded("TVKO_Transaction.Destroy", [this] {
-            FDatabase.Execute("ROLLBACK", QStringLiteral("Zurücknehmen einer Änderung"));
+            FDatabase.Execute(FInnen ? "ROLLBACK TO md_innen; RELEASE md_innen" : "ROLLBACK",
+                              QStringLiteral("Zurücknehmen einer Änderung"));
         });
     }
 }
 
 void TVKO_Transaction::Commit() try {
-    FDatabase.Execute("COMMIT", QStringLiteral("Schreiben"));
+    FDatabase.Execute(FInnen ? "RELEASE md_innen" : "COMMIT", QStringLiteral("Schreiben"));
     FCommitted = true;
 } catch (...) {
     RethrowRegistered("TVKO_Transaction.Commit");

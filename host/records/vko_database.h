@@ -36,9 +36,6 @@ public:
     // Adds a column that a table of an earlier build lacks; ADefinition is the column's name
     // and type as ALTER TABLE ADD COLUMN takes them. Safe when several processes do it at once.
     void EnsureColumn(const char* ATable, const char* AColumn, const char* ADefinition);
-    // Lets reads map up to ABytes of the file instead of copying each page through the
-    // connection's cache; 0 ends it. Takes effect only while no statement of it is reading.
-    void SetMapSize(qint64 ABytes);
     // Rows changed by the last write statement.
     qint64 Changes() const;
     qint64 LastInsertId() const;
@@ -62,6 +59,8 @@ private:
 
 // A write transaction. BEGIN IMMEDIATE takes the write lock up front, so a busy database makes
 // it wait at the start rather than fail half way. Rolls back in its destructor unless committed.
+// Opened inside another transaction of the same connection it is a part of that one: its
+// commit keeps its writes for the outer one, its rollback takes back only its own.
 class TVKO_Transaction {
 public:
     explicit TVKO_Transaction(TVKO_Database& ADatabase);
@@ -73,5 +72,6 @@ public:
 
 private:
     TVKO_Database& FDatabase;
+    bool FInnen = false;
     bool FCommitted = false;
 };

@@ -22,9 +22,6 @@ constexpr std::array<const char*, FeldAnzahl> CFeldNamen = {
 
 constexpr const char* CTabelle = "MD_MANDORELE";
 
-// A walk reads every page once: mapped, the pages need no copy through the connection's cache.
-constexpr qint64 CWalkAbbildung = qint64(1) << 30;
-
 // A rowid table: rows of about 1 KiB fit its pages, and a walk in ID order is a plain scan.
 // The keys are unique without regard to case, so a duplicate can never be written.
 constexpr const char* CSchema = R"sql(
@@ -125,9 +122,6 @@ struct TZEP_DBFile::TState {
     bool WalkAktiv = false;
     // The record buffer is that row and has not been copied yet; a walk copies only on demand.
     bool PufferImWalk = false;
-    // The file is mapped for the walk; the mapping ends with it, so that the pages of the whole
-    // file do not stay in the process's memory.
-    bool Abgebildet = false;
 
     std::optional<TZEP_DBOperation> Buchung;
     QBuffer BuchungsStream;
@@ -165,14 +159,6 @@ struct TZEP_DBFile::TState {
         PufferUebernehmen();
         WalkStatement.Reset();
         WalkAktiv = false;
-        AbbildungBeenden();
-    }
-
-    void AbbildungBeenden() {
-        if (Abgebildet) {
-            Abgebildet = false;
-            Database->SetMapSize(0);
-        }
     }
 
     // Position is set again when the row is copied; after a failed step the walk ends.
@@ -183,7 +169,6 @@ struct TZEP_DBFile::TState {
         Position.reset();
         if (!WalkStatement.Step()) {
             WalkStatement.Reset();
-            AbbildungBeenden();
             return false;
         }
         WalkAktiv = true;
@@ -194,8 +179,6 @@ struct TZEP_DBFile::TState {
 
     bool WalkAb(qint64 AId) {
         WalkBeenden();
-        Database->SetMapSize(CWalkAbbildung);
-        Abgebildet = true;
         WalkStatement.Bind(1, AId);
         return WalkSchritt();
     }
@@ -331,7 +314,6 @@ void TZEP_DBFile::Reset() try {
     state.WalkStatement.Reset();
     state.WalkAktiv = false;
     state.PufferImWalk = false;
-    state.AbbildungBeenden();
     state.Felder.fill(QString());
     state.Daten.clear();
     state.Version = 0;
@@ -512,4 +494,21 @@ void TZEP_DBFile::Write(TZEP_DBOperation AOperation) try {
     state.Found = false;
 } catch (...) {
     RethrowRegistered("TZEP_DBFile.Write");
+}
+
+bool TZEP_DBFile::Gespeichert(TVKO_Database& ADatabase, QString& AProgramm, QString& ANameKey) try {
+    ADatabase.EnsureSchema(CTabelle, CSchema);
+    TVKO_Statement lesen(ADatabase,
+                         "SELECT PROGRAMM, NAME_KEY FROM MD_MANDORELE WHERE PROGRAMM = ?1 AND "
+                         "NAME_KEY = ?2");
+    lesen.Bind(1, AProgramm.toUpper());
+    lesen.Bind(2, ANameKey.toUpper());
+    if (!lesen.Step()) {
+        return false;
+    }
+    AProgramm = lesen.Text(0);
+    ANameKey = lesen.Text(1);
+    return true;
+} catch (...) {
+    RethrowRegistered("TZEP_DBFile.Gespeichert");
 }

@@ -84,8 +84,13 @@ public:
     // Writes the current record with the delete code (the only code it takes).
     void Write(TZEP_DBOperation AOperation);
 
-    // The connection, for settings such as the busy timeout.
+    // The connection, for settings such as the busy timeout, and for writes that must be
+    // stored in the same transaction as a record.
     TVKO_Database& Database();
+
+    // Whether ADatabase stores a record with the keys AProgramm and ANameKey (without regard
+    // to case); when it does, both become the keys as stored.
+    static bool Gespeichert(TVKO_Database& ADatabase, QString& AProgramm, QString& ANameKey);
 
 private:
     struct TState;

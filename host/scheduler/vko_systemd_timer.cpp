@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include "vko_clock.h"
@@ -13,15 +13,29 @@
 #include "vko_oncalendar.h"
 #include "vko_planmani.h"
 #include "vko_program_file.h"
+#include "vko_unit_ordner.h"
 
 namespace {
 
 constexpr int CSystemctlTimeoutMs = 30000;
 const QLatin1String CPraefix("quandrix-plan-");
 
-// One word of an ExecStart= line: quoted, with the characters systemd expands escaped.
+// A text as far as its first control character: a line break or NUL would end the line of a
+// unit file and let the rest become a line of its own.
+QString BisSteuerzeichen(const QString& AText) {
+    for (qsizetype i = 0; i < AText.size(); ++i) {
+        const char16_t zeichen = AText[i].unicode();
+        if (zeichen < 0x20 || zeichen == 0x7f) {
+            return AText.left(i);
+        }
+    }
+    return AText;
+}
+
+// One word of an ExecStart= or Environment= line: quoted, with the characters systemd expands
+// escaped.
 QString UnitWort(const QString& AWort) {
-    QString text = AWort;
+    QString text = BisSteuerzeichen(AWort);
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
         .replace(QLatin1Char('"'), QStringLiteral("\\\""))
         .replace(QLatin1Char('%'), QStringLiteral("%%"))
@@ -29,31 +43,19 @@ QString UnitWort(const QString& AWort) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// A text written into a unit file as one line.
-QString EineZeile(const QString& AText) {
-    QString text = AText;
-    return text.replace(QLatin1Char('\n'), QLatin1Char(' '))
-        .replace(QLatin1Char('\r'), QLatin1Char(' '));
-}
-
 // A description: one line, no specifiers.
 QString Beschreibung(const QString& AText) {
-    return EineZeile(AText).replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return BisSteuerzeichen(AText).replace(QLatin1Char('%'), QStringLiteral("%%"));
 }
 
-bool SchreibeWennAnders(const QString& APfad, const QString& AText) {
-    const QByteArray inhalt = AText.toUtf8();
-    QFile alt(APfad);
-    if (alt.open(QIODevice::ReadOnly) && alt.readAll() == inhalt) {
-        return false;
-    }
-    QSaveFile datei(APfad);
-    if (!datei.open(QIODevice::WriteOnly) || datei.write(inhalt) != inhalt.size() ||
-        !datei.commit()) {
-        throw EVKO_Error(
-            QStringLiteral("Die Datei %1 konnte nicht geschrieben werden.").arg(APfad));
-    }
-    return true;
+// A program code is one word of the program directory; nothing else becomes an argument.
+bool IstProgrammCode(const QString& AProgramm) {
+    static const QRegularExpression CWort(QStringLiteral("^[A-Za-z0-9_]{1,32}$"));
+    return CWort.match(AProgramm).hasMatch();
+}
+
+void Protokoll(const QString& AText) {
+    VKOInfo().WriteTextWithStamp(AText);
 }
 
 }  // namespace
@@ -87,8 +89,8 @@ QString TVKO_SystemdTimer::TimerText(const TPlanSatz& APlansatz, const QDateTime
     return text;
 }
 
-QString TVKO_SystemdTimer::ServiceText(const TPlanSatz& APlansatz,
-                                       const TZEP_PfadKommandoArgumenteRec& AKommando,
+QString TVKO_SystemdTimer::ServiceText(const TPlanSatz& APlansatz, const QString& AProgramm,
+                                       const QString& ANameKey,
                                        const QProcessEnvironment& ADisplay) const {
     QString text = QStringLiteral("[Unit]\nDescription=Quandrix %1\n\n[Service]\nType=oneshot\n")
                        .arg(Beschreibung(APlansatz.JobText));
@@ -108,13 +110,19 @@ QString TVKO_SystemdTimer::ServiceText(const TPlanSatz& APlansatz,
             }
         }
     }
-    worte << FProgramm << QProcess::splitCommand(AKommando.Argumente);
+    // Each argument a word of its own: no text is ever split into arguments.
+    worte << FProgramm << QStringLiteral("-RUN") << QStringLiteral("-PROG:") + AProgramm
+          << QStringLiteral("-REPORT:") + ANameKey;
     QStringList zitiert;
     for (const QString& wort : worte) {
-        zitiert.append(UnitWort(EineZeile(wort)));
+        zitiert.append(UnitWort(wort));
     }
     text += QStringLiteral("ExecStart=") + zitiert.join(QLatin1Char(' ')) + QLatin1Char('\n');
     return text;
+}
+
+QString TVKO_SystemdTimer::Marke(const TPlanManiDM& APlanMani) {
+    return QStringLiteral("# Quandrix-Plan der Datenbank ") + BisSteuerzeichen(APlanMani.Path());
 }
 
 bool TVKO_SystemdTimer::Systemctl(const QStringList& AArgumente, QString* AAusgabe) const {
@@ -134,9 +142,14 @@ bool TVKO_SystemdTimer::Systemctl(const QStringList& AArgumente, QString* AAusga
 }
 
 TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try {
+    // Held from reading the plan store to the last systemctl call: another window's
+    // synchronisation never reads the store before this one's units are in place, nor
+    // removes them as strays.
+    TVKO_UnitOrdner ordner(FUnitOrdner, Marke(APlanMani));
     struct TGeplant {
         TPlanSatz Satz;
-        TZEP_PfadKommandoArgumenteRec Kommando;
+        QString Programm;
+        QString NameKey;
     };
     QMap<QString, TGeplant> geplant;
     // A record that cannot be read keeps its units as they are; the others go on.
@@ -146,13 +159,27 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
         TPlanSatz satz;
         TZEP_PfadKommandoArgumenteList kommandos;
         try {
-            if (APlanMani.PlanLaden(id, satz, kommandos) && !kommandos.isEmpty() &&
-                !VKO_OnCalendar(satz, jetzt).isEmpty()) {
-                geplant.insert(UnitName(id), TGeplant{satz, kommandos.first()});
+            if (!APlanMani.PlanLaden(id, satz, kommandos) ||
+                VKO_OnCalendar(satz, jetzt).isEmpty()) {
+                continue;
+            }
+            TGeplant plan{satz, {}, {}};
+            if (!APlanMani.Mandorel_ZumPlan(satz, plan.Programm, plan.NameKey)) {
+                Protokoll(QStringLiteral("Der Plan %1 mit dem Auftrag „%2“ gehört zu keinem "
+                                         "gespeicherten Mandorel; für ihn wird keine Unit "
+                                         "geschrieben.")
+                              .arg(UnitName(id), BisSteuerzeichen(satz.JobText)));
+            } else if (!IstProgrammCode(plan.Programm)) {
+                Protokoll(QStringLiteral("Der Plan %1 nennt das Programm „%2“, das kein "
+                                         "Programmkürzel ist; für ihn wird keine Unit "
+                                         "geschrieben.")
+                              .arg(UnitName(id), BisSteuerzeichen(plan.Programm)));
+            } else {
+                geplant.insert(UnitName(id), plan);
             }
         } catch (const EVKO_Error& AFehler) {
             unlesbar.append(UnitName(id));
-            VKOInfo().WriteTextWithStamp(AFehler.Text());
+            Protokoll(AFehler.Text());
         }
     }
     QString umgebung;
@@ -171,48 +198,67 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
             }
         }
     }
+    const QString timer = QStringLiteral(".timer");
+    const QString service = QStringLiteral(".service");
+    // A unit of an earlier build is taken over for a plan, but never removed.
+    const auto fremd = [&ordner](const QString& ADatei) {
+        return ordner.Zustand(ADatei) == TVKO_UnitOrdner::TZustand::Fremd;
+    };
+    const auto nichtEigen = [&ordner](const QString& ADatei) {
+        const TVKO_UnitOrdner::TZustand zustand = ordner.Zustand(ADatei);
+        return zustand == TVKO_UnitOrdner::TZustand::Fremd ||
+               zustand == TVKO_UnitOrdner::TZustand::Frueher;
+    };
     QMap<QString, std::pair<QString, QString>> soll;
     for (auto it = geplant.cbegin(); it != geplant.cend(); ++it) {
-        soll.insert(it.key(),
-                    {TimerText(it->Satz, jetzt), ServiceText(it->Satz, it->Kommando, display)});
+        if (fremd(it.key() + timer) || fremd(it.key() + service)) {
+            Protokoll(QStringLiteral("Die Unit %1 im Ordner %2 stammt nicht von dieser "
+                                     "Installation und bleibt unverändert; der Plan wird nicht "
+                                     "eingerichtet.")
+                          .arg(it.key(), FUnitOrdner));
+            continue;
+        }
+        soll.insert(it.key(), {TimerText(it->Satz, jetzt),
+                               ServiceText(it->Satz, it->Programm, it->NameKey, display)});
     }
-    QDir ordner(FUnitOrdner);
+    // Units no plan keeps: of this installation they go; a plan blocked by a foreign unit
+    // loses its own half too, since its timer would start the foreign service.
     QStringList weg;
-    for (const QString& datei :
-         ordner.entryList({CPraefix + QStringLiteral("*.timer")}, QDir::Files)) {
-        const QString name = datei.chopped(6);
-        if (!soll.contains(name) && !unlesbar.contains(name)) {
-            weg.append(name);
+    for (const QString& endung : {timer, service}) {
+        for (const QString& datei : ordner.Namen(CPraefix, endung)) {
+            const QString name = datei.chopped(endung.size());
+            if (!weg.contains(name) && !soll.contains(name) && !unlesbar.contains(name)) {
+                weg.append(name);
+            }
         }
     }
     for (const QString& name : weg) {
-        Systemctl(
-            {QStringLiteral("disable"), QStringLiteral("--now"), name + QStringLiteral(".timer")});
-        ordner.remove(name + QStringLiteral(".timer"));
-        ordner.remove(name + QStringLiteral(".service"));
-    }
-    if (!soll.isEmpty() && !QDir().mkpath(FUnitOrdner)) {
-        throw EVKO_Error(
-            QStringLiteral("Der Ordner %1 konnte nicht angelegt werden.").arg(FUnitOrdner));
+        if (!geplant.contains(name) && (nichtEigen(name + timer) || nichtEigen(name + service))) {
+            Protokoll(QStringLiteral("Die Unit %1 im Ordner %2 stammt nicht von dieser "
+                                     "Installation und bleibt unverändert.")
+                          .arg(name, FUnitOrdner));
+        }
+        if (ordner.Zustand(name + timer) == TVKO_UnitOrdner::TZustand::Eigen) {
+            Systemctl({QStringLiteral("disable"), QStringLiteral("--now"), name + timer});
+        }
+        ordner.Entfernen(name + timer);
+        ordner.Entfernen(name + service);
     }
     QStringList geaendert;
     for (auto it = soll.cbegin(); it != soll.cend(); ++it) {
-        const bool timer = SchreibeWennAnders(ordner.filePath(it.key() + QStringLiteral(".timer")),
-                                              it.value().first);
-        const bool service = SchreibeWennAnders(
-            ordner.filePath(it.key() + QStringLiteral(".service")), it.value().second);
-        if (timer || service) {
+        const bool timerNeu = ordner.Schreiben(it.key() + timer, it.value().first);
+        const bool serviceNeu = ordner.Schreiben(it.key() + service, it.value().second);
+        if (timerNeu || serviceNeu) {
             geaendert.append(it.key());
         }
     }
     Systemctl({QStringLiteral("daemon-reload")});
     for (auto it = soll.cbegin(); it != soll.cend(); ++it) {
-        Systemctl({QStringLiteral("enable"), QStringLiteral("--now"),
-                   it.key() + QStringLiteral(".timer")});
+        Systemctl({QStringLiteral("enable"), QStringLiteral("--now"), it.key() + timer});
     }
     // A running timer keeps its old elapse until it is restarted.
     for (const QString& name : geaendert) {
-        Systemctl({QStringLiteral("restart"), name + QStringLiteral(".timer")});
+        Systemctl({QStringLiteral("restart"), name + timer});
     }
     return TVKO_SyncErgebnis::Abgeglichen;
 } catch (...) {
@@ -220,17 +266,28 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
 }
 
 TVKO_SyncErgebnis TVKO_SystemdTimer::Erneuern(TPlanManiDM& APlanMani, const QString& AJobText) try {
+    // No folder, no timer to renew: a run does not create it.
+    if (!QFileInfo(FUnitOrdner).isDir()) {
+        return TVKO_SyncErgebnis::Abgeglichen;
+    }
+    TVKO_UnitOrdner ordner(FUnitOrdner, Marke(APlanMani));
     const QDateTime jetzt = vko_Now();
-    const QDir ordner(FUnitOrdner);
     QStringList geaendert;
     for (const TIntTrio& id : APlanMani.PlanIds_ByJobText(AJobText)) {
-        const QString pfad = ordner.filePath(UnitName(id) + QStringLiteral(".timer"));
+        const QString datei = UnitName(id) + QStringLiteral(".timer");
         TPlanSatz satz;
         TZEP_PfadKommandoArgumenteList kommandos;
-        // A plan without units, or one that ended, waits for the next synchronisation.
-        if (QFileInfo::exists(pfad) && APlanMani.PlanLaden(id, satz, kommandos) &&
-            !VKO_OnCalendar(satz, jetzt).isEmpty() &&
-            SchreibeWennAnders(pfad, TimerText(satz, jetzt))) {
+        const TVKO_UnitOrdner::TZustand zustand = ordner.Zustand(datei);
+        if (zustand == TVKO_UnitOrdner::TZustand::Fremd) {
+            Protokoll(QStringLiteral("Die Unit %1 im Ordner %2 stammt nicht von dieser "
+                                     "Installation und bleibt unverändert.")
+                          .arg(UnitName(id), FUnitOrdner));
+        }
+        // A plan without units of its own, or one that ended, waits for the next
+        // synchronisation.
+        if (zustand == TVKO_UnitOrdner::TZustand::Eigen &&
+            APlanMani.PlanLaden(id, satz, kommandos) && !VKO_OnCalendar(satz, jetzt).isEmpty() &&
+            ordner.Schreiben(datei, TimerText(satz, jetzt))) {
             geaendert.append(UnitName(id));
         }
     }

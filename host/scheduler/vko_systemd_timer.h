@@ -17,7 +17,8 @@ enum class TVKO_SyncErgebnis {
 
 // Runs the plan store's records with systemd's user service manager: each planned record is a
 // pair of units quandrix-plan-<id>.timer and .service in the user's systemd folder. The plan
-// store is the truth; a synchronisation makes the units follow it.
+// store is the truth; a synchronisation makes the units follow it. A unit runs only a Mandorel
+// the record file holds, with arguments made from its keys, never from text a record carries.
 class TVKO_SystemdTimer {
 public:
     // AUnitOrdner empty: systemd/user below XDG_CONFIG_HOME. AProgramm empty: the quandrix
@@ -27,11 +28,15 @@ public:
     const QString& UnitOrdner() const { return FUnitOrdner; }
     static QString UnitName(const TIntTrio& APlanId);
 
-    // The two unit files for a planned record; ADisplay empty leaves the display to the
+    // The two unit files for a planned record of the Mandorel AProgramm/ANameKey, without the
+    // mark line that every written unit starts with; ADisplay empty leaves the display to the
     // service manager's environment.
     QString TimerText(const TPlanSatz& APlansatz, const QDateTime& AAb) const;
-    QString ServiceText(const TPlanSatz& APlansatz, const TZEP_PfadKommandoArgumenteRec& AKommando,
-                        const QProcessEnvironment& ADisplay) const;
+    QString ServiceText(const TPlanSatz& APlansatz, const QString& AProgramm,
+                        const QString& ANameKey, const QProcessEnvironment& ADisplay) const;
+    // The first line of every unit written for the plan store APlanMani; only units that
+    // start with it are changed or removed.
+    static QString Marke(const TPlanManiDM& APlanMani);
 
     TVKO_SyncErgebnis Synchronisieren(TPlanManiDM& APlanMani);
     // After a run of the job AJobText: the timers of its records list their dates again from

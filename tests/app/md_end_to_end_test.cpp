@@ -213,13 +213,9 @@ TEST_F(EndToEnd, APlanOnItsOwnScreenRunsBesideAGrabbedDesktop) {
     satz.Art = TPlanArt::Taeglich;
     satz.EigenerBildschirm = true;
     satz.JobText = QStringLiteral("Mandorel;PLON;GEPLANT");
-    const TZEP_PfadKommandoArgumenteRec kommando{1,
-                                                 {},
-                                                 {},
-                                                 QStringLiteral("quandrix.exe"),
-                                                 QStringLiteral("-RUN -PROG:PLON -REPORT:GEPLANT")};
-    const QString service = TVKO_SystemdTimer(FHome.Path(), QStringLiteral(MD_QUANDRIX))
-                                .ServiceText(satz, kommando, {});
+    const QString service =
+        TVKO_SystemdTimer(FHome.Path(), QStringLiteral(MD_QUANDRIX))
+            .ServiceText(satz, QStringLiteral("PLON"), QStringLiteral("GEPLANT"), {});
     const QStringList worte = ExecStartWorte(service);
     ASSERT_GE(worte.size(), 2) << service.toStdString();
 

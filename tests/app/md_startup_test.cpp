@@ -115,6 +115,22 @@ TEST_F(StartupTest, AStoredMandorelIsFoundAndPlayedWithTodaysDates) {
                   .arg(naechsterMonat));
 }
 
+// A plan's or a file's words never choose the toolkit's platform, plugins or style: an
+// unattended run hands the toolkit nothing of its command line.
+TEST_F(StartupTest, AnUnattendedRunHandsTheToolkitNoOptionOfTheCommandLine) {
+    StoreMonatsliste();
+    const QString plugins = FHome.Path() + QStringLiteral("/plugins");
+    const TProcessResult result =
+        Run(MD_STARTUP_PROBE,
+            {QStringLiteral("-RUN"), QStringLiteral("-PROG:PLON"),
+             QStringLiteral("-platformpluginpath"), plugins, QStringLiteral("-platform"),
+             QStringLiteral("kaputt"), QStringLiteral("-REPORT:Monatsliste")});
+    EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
+    EXPECT_FALSE(result.StandardError.contains(QStringLiteral("kaputt")))
+        << result.StandardError.toStdString();
+    EXPECT_TRUE(PlayedByProbe().startsWith(QStringLiteral("PLON.EXE\n")));
+}
+
 TEST_F(StartupTest, AFailingRunEndsWithOneAndALogLineThatSaysWhy) {
     StoreMonatsliste();
     QProcessEnvironment environment = Environment();

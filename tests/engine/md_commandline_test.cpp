@@ -47,3 +47,15 @@ TEST(CommandLine, TheFirstMatchingArgumentWins) {
     EXPECT_EQ(Line({"-PROGRAMM:X"}).Programm(), QStringLiteral("RAMM:X"));
     EXPECT_EQ(Line({"-RUN"}).Report(), QString());
 }
+
+// Exactly what the reading above takes is kept from the toolkit; its own options pass.
+TEST(CommandLine, OwnSwitchesAreTheOnesThisClassReads) {
+    for (const char* eigener : {"-RUN", "/run", "\\Run", "-PROG:PLON", "/prog", "-PROGRAMM:X",
+                                "-REPORT:Monatsliste", "-report"}) {
+        EXPECT_TRUE(TZEP_MD_CommandLine::IsOwnSwitch(QString::fromLatin1(eigener))) << eigener;
+    }
+    for (const char* fremd :
+         {"-platform", "-platformpluginpath", "PLON", "-RUNX", "--RUN", "\\PROG:PLON", "-", ""}) {
+        EXPECT_FALSE(TZEP_MD_CommandLine::IsOwnSwitch(QString::fromLatin1(fremd))) << fremd;
+    }
+}

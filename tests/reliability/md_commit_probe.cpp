@@ -8,6 +8,7 @@
 //     --neu, --aendern   only new Mandorele, only edits (default: every fourth is new)
 //     --voll=<bytes>     the disk is full that many bytes beyond the largest database file
 //     --auffuellen=<n>   pads every description with n characters
+//     --planen           with --fenster, every new Mandorel is booked with a daily plan
 #include <sys/resource.h>
 #include <QApplication>
 #include <QFileInfo>
@@ -36,6 +37,7 @@ struct TOptionen {
     bool NurAendern = false;
     qint64 Voll = -1;
     qsizetype Auffuellen = 0;
+    bool Planen = false;
 };
 
 TOptionen Lesen(const QStringList& AArgumente) {
@@ -46,6 +48,8 @@ TOptionen Lesen(const QStringList& AArgumente) {
         const QString wert = argument.section(QLatin1Char('='), 1);
         if (argument == QLatin1String("--fenster")) {
             optionen.Fenster = true;
+        } else if (argument == QLatin1String("--planen")) {
+            optionen.Planen = true;
         } else if (argument == QLatin1String("--neu")) {
             optionen.NurNeu = true;
         } else if (argument == QLatin1String("--aendern")) {
@@ -131,6 +135,8 @@ private:
 
 class TFensterBuchung : public TBuchung {
 public:
+    explicit TFensterBuchung(bool APlanen) : FPlanen(APlanen) {}
+
     QStringList Laden() override {
         QStringList keys;
         FController.Enum_Mandorele(
@@ -148,6 +154,12 @@ public:
         FController.CreateNewReport_Start();
         FController.SelectedReport_SetName(QStringLiteral("Neu %1").arg(AVersion));
         FController.SelectedReport_SetProgramm(CProgramm);
+        if (FPlanen) {
+            TPlanSatz satz;
+            satz.Aktiv = true;
+            satz.Art = TPlanArt::Taeglich;
+            (void)FController.Save_Plan(satz);
+        }
         return Buchen(AVersion, AAuffuellen);
     }
 
@@ -161,6 +173,13 @@ private:
         FController.ReportChanges_Commit();
         // The commit reloads and selects the stored Mandorel again: it must be the new version.
         mandorel = FController.Selected_Mandorel();
+        std::unique_ptr<TZEP_MD_Mandorel> ohnePlan;
+        if (FPlanen && mandorel != nullptr && mandorel->PlanIds().size() == 2) {
+            // The booked plan's id joins the version's own.
+            ohnePlan = TZEP_MD_Mandorel::Clone(*mandorel);
+            ohnePlan->PlanIds().removeLast();
+            mandorel = ohnePlan.get();
+        }
         if (mandorel == nullptr || MD_VersionOf(*mandorel) != AVersion) {
             throw EVKO_Error(
                 QStringLiteral("Nach dem Buchen ist Version %1 nicht gewählt.").arg(AVersion));
@@ -169,12 +188,13 @@ private:
     }
 
     TZEP_MD_GUI_Controller_Impl FController{Player(), {}};
+    bool FPlanen = false;
 };
 
 int Buchen(const TOptionen& AOptionen) {
     std::unique_ptr<TBuchung> buchung;
     if (AOptionen.Fenster) {
-        buchung = std::make_unique<TFensterBuchung>();
+        buchung = std::make_unique<TFensterBuchung>(AOptionen.Planen);
     } else {
         buchung = std::make_unique<TStoreBuchung>();
     }

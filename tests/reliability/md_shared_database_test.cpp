@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "md_process_fixture.h"
+#include "md_recording_systemctl.h"
+#include "vko_planmani.h"
+#include "vko_systemd_timer.h"
 
 namespace {
 
@@ -12,6 +15,12 @@ constexpr int CRuns = 20;
 
 class SharedDatabaseTest : public TProcessTest {
 protected:
+    // The window books only programs of the directory.
+    SharedDatabaseTest() {
+        FHome.WriteSetting(QStringLiteral("MD_Programme.ini"),
+                           "[PLON.EXE]\nNAME=Personaleinsatzplanung\nCOMMAND=/bin/true\n");
+    }
+
     struct TRun {
         std::unique_ptr<QProcess> Process = std::make_unique<QProcess>();
         QString Report;
@@ -92,4 +101,35 @@ TEST_F(SharedDatabaseTest, TwentyRunsAndAWindowStartingOnANewDatabaseNeitherLock
     const TCommitLog commits = ParseCommits(result.StandardOutput);
     EXPECT_EQ(commits.Commits, 40);
     ExpectConsistent({}, commits, ReadStand());
+}
+
+// Two windows book plans at once: neither synchronisation removes the other's fresh timers.
+TEST_F(SharedDatabaseTest, TwoWindowsBookingPlansAtOnceKeepEachOthersTimers) {
+    TRecordingSystemctl systemctl;
+    FEnvironment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    QProcess erstes;
+    QProcess zweites;
+    Start(erstes, QStringLiteral(MD_COMMIT_PROBE),
+          {QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("--fenster"),
+           QStringLiteral("--neu"), QStringLiteral("--planen")});
+    Start(zweites, QStringLiteral(MD_COMMIT_PROBE),
+          {QStringLiteral("101"), QStringLiteral("12"), QStringLiteral("--fenster"),
+           QStringLiteral("--neu"), QStringLiteral("--planen")});
+    for (QProcess* prozess : {&erstes, &zweites}) {
+        const TProcessResult result = Finish(*prozess);
+        EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
+    }
+    const QList<TIntTrio> plaene = TPlanManiDM(DatabasePath()).PlanIds();
+    EXPECT_EQ(plaene.size(), 24);
+    const QString ordner = TVKO_SystemdTimer().UnitOrdner() + QLatin1Char('/');
+    const QStringList aufrufe = systemctl.Take();
+    for (const TIntTrio& id : plaene) {
+        const QString name = TVKO_SystemdTimer::UnitName(id);
+        EXPECT_TRUE(QFile::exists(ordner + name + QStringLiteral(".timer"))) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(ordner + name + QStringLiteral(".service")))
+            << name.toStdString();
+        EXPECT_FALSE(
+            aufrufe.contains(QStringLiteral("disable --now ") + name + QStringLiteral(".timer")))
+            << name.toStdString();
+    }
 }

@@ -50,9 +50,13 @@ private:
 
     bool IsCandidate(TZEP_X11_Window AWindow);
     bool OwnsPid(qint64 APid) const;
-    bool OwnsWindow(TZEP_X11_Window AWindow);
+    // AWalked gets the windows whose place decided the answer.
+    bool OwnsWindow(TZEP_X11_Window AWindow, QList<TZEP_X11_Window>* AWalked = nullptr);
     void EnsureWindow();
-    void EnsureFocus();
+    // Returns the windows that put the focus into the target program.
+    QList<TZEP_X11_Window> EnsureFocus();
+    // Both checks, made anew only when something they depend on may have changed.
+    void EnsureTarget();
     QString Describe(TZEP_X11_Window AWindow);
 
     const TZEP_GA_Sequence& FSequence;
@@ -64,6 +68,9 @@ private:
     TZEP_X11_Window FWindow = 0;
     QString FWindowTitle;
     qint64 FWindowPid = 0;
+    // The window and the focus passed their checks, and the server reports any change of what
+    // the checks looked at.
+    bool FTargetWatched = false;
     bool FCompleted = false;
     TZEP_GA_X11Session::TBild FBild;
     QByteArray FDisplay;

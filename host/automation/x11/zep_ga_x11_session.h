@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <set>
 
 // An X window id (Xlib's Window), kept apart from the X headers.
 using TZEP_X11_Window = unsigned long;
@@ -48,6 +49,15 @@ public:
     // The innermost window that is shown at a point of the screen; 0 for the bare root.
     TZEP_X11_Window WindowAt(QPoint APoint);
 
+    // Has the server report to this connection every change of the focus, mapping, place and
+    // properties of these windows and of the root window. True when all of them were reported
+    // on before this call already, so that what was seen of them since is still true while
+    // Changed() says nothing; false after choosing new ones, or when one of them is gone.
+    bool Watch(const QList<TZEP_X11_Window>& AWindows);
+    // Whether the server reported a change since the last call; reads what has arrived
+    // without asking the server.
+    bool Changed();
+
     // Raises the window and gives it the keyboard focus; with a window manager also asks it to
     // activate the window.
     void Activate(TZEP_X11_Window AWindow);
@@ -81,6 +91,10 @@ private:
     void ThrowRecordedError(const QString& AWas);
     // Forgets an error that a query about a closing window left.
     void ForgetRecordedError();
+    // The same before sending input: every operation ends in a round trip, so nothing is
+    // outstanding that could still report an error.
+    void ClearRecordedError();
 
     std::unique_ptr<TConnection> FConnection;
+    std::set<TZEP_X11_Window> FWatched;
 };

@@ -14,6 +14,7 @@
 #include "vko_planmani.h"
 #include "vko_statement.h"
 #include "vko_systemd_timer.h"
+#include "zep_dbfile.h"
 
 namespace {
 
@@ -32,6 +33,18 @@ const TZEP_PfadKommandoArgumenteList CKommando{
                                   {},
                                   QStringLiteral("quandrix.exe"),
                                   QStringLiteral("-RUN -PROG:PLON -REPORT:MONATSLISTE")}};
+
+// Stores the Mandorel PLON/<AName> in the record file of ADatenbank, as a plan needs it.
+void MandorelSpeichern(const QString& ADatenbank, const QString& AName) {
+    TZEP_DBFile datei(ADatenbank);
+    datei.Reset();
+    datei.SetKeyWert(TZEP_DBFile::CProgramKey, QStringLiteral("PLON"));
+    datei.SetWert(TZEP_DBFile::CDisplayName, AName);
+    datei.SetWert(TZEP_DBFile::CCreatedBy, TIntPair{1, 1});
+    datei.SetWert(TZEP_DBFile::CChangedBy, TIntPair{1, 1});
+    datei.StartStreamBuchung(TZEP_DBOperation::wrdonInsert, false).write("ZMLS");
+    datei.EndStreamBuchung();
+}
 
 QString Lesen(const QString& APfad) {
     QFile datei(APfad);
@@ -189,6 +202,7 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     TRecordingSystemctl systemctl;
     TFixedClock uhr(QDateTime(QDate(2027, 1, 20), QTime(12, 0)));
     TPlanManiDM store(home.DataFolder() + QStringLiteral("/quandrix.db"));
+    MandorelSpeichern(store.Path(), QStringLiteral("Monatsliste"));
     const QString ordner = home.Path() + QStringLiteral("/units");
     TVKO_SystemdTimer timer(ordner, QStringLiteral("/bin/true"));
     const auto datei = [&ordner](const TPlanSatz& ASatz, const char* AEndung) {
@@ -224,16 +238,33 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     EXPECT_EQ(systemctl.Take().last(),
               QStringLiteral("enable --now ") + name + QStringLiteral(".timer"));
 
-    // Changed, then drifted: a stray unit and an edited one are repaired.
+    // Changed, then drifted: a stray unit of this installation and an edited one are repaired.
     aktiv.Uhrzeit = QTime(7, 0);
     aktiv.EigenerBildschirm = true;
     store.PlanSpeichern(aktiv, CKommando, false, false);
     QFile fremd(ordner + QStringLiteral("/quandrix-plan-99.timer"));
     ASSERT_TRUE(fremd.open(QIODevice::WriteOnly));
+    fremd.write((TVKO_SystemdTimer::Marke(store) + QLatin1Char('\n')).toUtf8());
     fremd.close();
+    // Units an earlier build wrote without the mark: the planned one is taken over, the other
+    // stays, since it may be another installation's.
+    const QByteArray frueher = "[Unit]\nDescription=Quandrix Mandorel;PLON;MONATSLISTE\n";
+    QFile frueherGeplant(timerDatei);
+    ASSERT_TRUE(frueherGeplant.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    frueherGeplant.write(frueher);
+    frueherGeplant.close();
+    QFile frueherUngeplant(ordner + QStringLiteral("/quandrix-plan-98.timer"));
+    ASSERT_TRUE(frueherUngeplant.open(QIODevice::WriteOnly));
+    frueherUngeplant.write(frueher);
+    frueherUngeplant.close();
     timer.Synchronisieren(store);
-    EXPECT_TRUE(systemctl.Take().contains(QStringLiteral("disable --now quandrix-plan-99.timer")));
+    const QStringList aufrufe = systemctl.Take();
+    EXPECT_TRUE(aufrufe.contains(QStringLiteral("disable --now quandrix-plan-99.timer")));
+    EXPECT_FALSE(aufrufe.join(QLatin1Char('|')).contains(QStringLiteral("quandrix-plan-98")));
     EXPECT_FALSE(fremd.exists());
+    EXPECT_EQ(Lesen(ordner + QStringLiteral("/quandrix-plan-98.timer")),
+              QString::fromUtf8(frueher));
+    EXPECT_TRUE(Lesen(timerDatei).startsWith(TVKO_SystemdTimer::Marke(store)));
     EXPECT_TRUE(Lesen(timerDatei).contains(QStringLiteral("OnCalendar=*-*-* 07:00:00\n")));
     EXPECT_TRUE(
         Lesen(serviceDatei).contains(QStringLiteral("ExecStart=\"/usr/bin/xvfb-run\" \"-a\"")));
