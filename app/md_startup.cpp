@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "md_main.h"
 #include "md_messagebox_presenter.h"
 #include "md_png_writer.h"
+#include "md_qt_deutsch.h"
+#include "md_testlauf_hook.h"
 #include "vko_folder.h"
 #include "vko_huge_page_heap.h"
 #include "vko_info.h"
@@ -128,7 +131,10 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     const QtMessageHandler toolkitHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(toolkitArgc, toolkitArgv.data());
     qInstallMessageHandler(toolkitHandler);
-    if (!unattended) {
+    QTranslator qtTexte;
+    const QString hook = MD_TestlaufHook();
+    // Under the test hook nobody answers a message box: messages go to the log.
+    if (!unattended && hook.isEmpty()) {
         VKOInfo().SetPresenter(std::make_unique<TZEP_MD_MessageBoxPresenter>());
     }
 
@@ -137,6 +143,7 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
     bool startFailed = false;
     try {
         VKOProgramm().Init(QStringLiteral("MANDOREL"), 3, 0, 0, true);
+        MD_QtTexteDeutsch(qtTexte);
         QApplication::setApplicationDisplayName(QStringLiteral("Mandorel"));
         controller = std::make_unique<TZEP_MD_GUI_Controller_Impl>(
             APlayerFactory(), arguments, std::make_unique<TZEP_MD_Progress>());
@@ -149,6 +156,15 @@ int MD_Programmstart(int argc, char** argv, const TZEP_MD_PlayerFactory& APlayer
             window->SetController(*controller);
             window->Initialize();
             window->show();
+            if (!hook.isEmpty()) {
+                QTimer::singleShot(0, window.get(), [&window, &controller, hook] {
+                    try {
+                        MD_RunTestlaufHook(hook, *window, *controller);
+                    } catch (...) {
+                        VKOProgramm().ShowException(std::current_exception(), false);
+                    }
+                });
+            }
             // Repairs any drift between the timers and the plan store once the window is up:
             // the service manager may take a while to answer, and the window stays regardless.
             QTimer::singleShot(0, window.get(), [&controller] {

@@ -2,12 +2,16 @@
 // the display of the run (scripts/bench.sh starts it under xvfb-run).
 //   md_window_bench [count, default 10000]     start and list rebuild against a bare window
 //   md_window_bench --memory [count, 100000]   resident memory with the window shown
+//   md_window_bench --idle [count, 10000]      idle window with and without the heap settings
 // 1. Interactive start until the list is filled and shown, against a bare QMainWindow with
 //    five docks and a QTreeWidget holding the same names: as whole programs, from their start
 //    until their window is mapped on the display (both fill the list before they show it;
 //    median of 9, alternating), and inside one process from the controller on (best of 5).
 // 2. The list rebuild after a commit against one Load_Reports and the bare tree fill.
 // 3. Resident memory of the shown window against the blob bytes of the stored Mandorele.
+// 4. Resident memory of the idle window with the start's heap settings against the same
+//    build without them (each in a process of its own, median of 5), and what each keeps
+//    after 100 MiB were allocated and freed.
 #include <sqlite3.h>
 
 #include <poll.h>
@@ -24,7 +28,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <vector>
 
 #include "md_bare_list.h"
 #include "md_gui_controller.h"
@@ -32,6 +39,7 @@
 #include "md_main.h"
 #include "md_processor.h"
 #include "vko_folder.h"
+#include "vko_huge_page_heap.h"
 #include "zep_dbfile.h"
 #include "zep_ga_player.h"
 
@@ -253,6 +261,70 @@ long ResidentKiB() {
     return 0;
 }
 
+// The shown window's resident KiB once the start's idle work is done.
+long IdleResidentKiB() {
+    TZEP_MD_GUI_Controller_Impl controller(std::make_unique<TSilentPlayer>(), {});
+    TZEP_MD_Main window;
+    window.SetController(controller);
+    window.Initialize();
+    ShowAndWait(window);
+    QElapsedTimer idle;
+    idle.start();
+    while (idle.elapsed() < 1000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return ResidentKiB();
+}
+
+// Resident KiB after 100 MiB in small blocks were allocated, used and freed again.
+long AfterFreeKiB() {
+    std::vector<void*> blocks(100 * 1024);
+    for (void*& block : blocks) {
+        block = std::malloc(1024);
+        std::memset(block, 1, 1024);
+    }
+    for (void* block : blocks) {
+        std::free(block);
+    }
+    return ResidentKiB();
+}
+
+// The child's idle and after-free figures.
+QPair<double, double> IdleChild(bool AHeapSettings) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--measure-idle"),
+                 AHeapSettings ? QStringLiteral("--heap") : QStringLiteral("--plain")});
+    child.waitForFinished(60000);
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    return {figures.value(0).toDouble(), figures.value(1).toDouble()};
+}
+
+int Idle(int ACount) {
+    Fill(ACount);
+    QList<double> with;
+    QList<double> without;
+    QList<double> withFreed;
+    QList<double> withoutFreed;
+    for (int i = 0; i < 5; ++i) {
+        const auto [idle, freed] = IdleChild(true);
+        with.append(idle);
+        withFreed.append(freed);
+        const auto [plainIdle, plainFreed] = IdleChild(false);
+        without.append(plainIdle);
+        withoutFreed.append(plainFreed);
+    }
+    std::printf(
+        "%d stored: idle window resident %.0f KiB with the heap settings, %.0f KiB without "
+        "= %.3f times (medians of 5)\n",
+        ACount, Median(with), Median(without), Median(with) / Median(without));
+    std::printf(
+        "after 100 MiB allocated and freed: resident %.0f KiB with the heap settings, %.0f KiB "
+        "without\n",
+        Median(withFreed), Median(withoutFreed));
+    return 0;
+}
+
 // Measured in a process of its own, so that the filling leaves nothing in its heap.
 int MeasureMemory() {
     const qint64 blobBytes = BlobBytes();
@@ -282,16 +354,29 @@ int Memory(int ACount) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // As the program does it, before anything else is allocated.
+    const bool measureIdle = argc > 2 && QByteArray(argv[1]) == "--measure-idle";
+    if (measureIdle && QByteArray(argv[2]) == "--heap") {
+        VKO_HugePageHeap();
+    }
     QApplication application(argc, argv);
     QTemporaryDir home;
     if (argc > 1 && QByteArray(argv[1]) == "--measure-memory") {
         return MeasureMemory();
+    }
+    if (measureIdle) {
+        const long idle = IdleResidentKiB();
+        std::printf("%ld %ld\n", idle, AfterFreeKiB());
+        return 0;
     }
     qputenv("HOME", home.path().toLocal8Bit());
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_CONFIG_HOME");
     if (argc > 1 && QByteArray(argv[1]) == "--memory") {
         return Memory(argc > 2 ? QByteArray(argv[2]).toInt() : 100000);
+    }
+    if (argc > 1 && QByteArray(argv[1]) == "--idle") {
+        return Idle(argc > 2 ? QByteArray(argv[2]).toInt() : 10000);
     }
     return Start(argc > 1 ? QByteArray(argv[1]).toInt() : 10000);
 }

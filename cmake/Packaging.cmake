@@ -26,4 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # The shared libraries the binaries link, as Debian packages; the X11 platform plugin comes
 # with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not linked, yet needed: the Wayland platform plugin for the window on a Wayland session,
+# Xvfb for the private display every test run that starts its program plays on, and the
+# toolkit's own dialog texts (buttons, file dialog) in German.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland, xvfb, qt6-translations-l10n")
 include(CPack)

@@ -20,6 +20,7 @@ public:
         Bearbeiten,
         Sperren,
         Entsperren,
+        Warnung,
         Anzahl,
     };
 

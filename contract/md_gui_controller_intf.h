@@ -14,6 +14,7 @@
 #include "zep_run_history.h"
 
 struct TPlanSatz;
+class TZEP_GA_Begleitung;
 class IZEP_MD_FileDialog;
 class TZEP_RessGlyphImageList;
 class TZEP_MenuFile;
@@ -35,6 +36,12 @@ public:
     virtual void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) = 0;
     virtual void Select_Mandorel(const QString& AMD_Name, const QString& AMD_Programm) = 0;
     virtual void ExecuteSelectedReport() = 0;
+    // The test run of the window: plays beside the user, off this thread, with ABegleitung for
+    // its picture and its stop; this thread's events are handled meanwhile.
+    virtual void ExecuteSelectedReport_Beside(TZEP_GA_Begleitung& ABegleitung) {
+        static_cast<void>(ABegleitung);
+        ExecuteSelectedReport();
+    }
     virtual void DeleteSelectedReport() = 0;
     virtual void EditSelectedReport_Start() = 0;
     virtual void CreateNewReport_Start() = 0;

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QVarLengthArray>
+#include <algorithm>
 #include <array>
 
 #include "vko_ansi.h"
@@ -77,6 +78,22 @@ TDirectory ReadDirectory(QByteArrayView APart) {
         directory.push_back(part);
     }
     return directory;
+}
+
+// Calls AVisit with each line of UTF-8 text. A short part of plain ASCII, as the plan ids are,
+// decodes the same widened byte by byte, on the stack instead of into a text of its own.
+template <typename TVisit>
+void ForEachUtf8Line(QByteArrayView ABytes, TVisit&& AVisit) {
+    constexpr qsizetype CShort = 256;
+    const bool ascii = std::all_of(ABytes.begin(), ABytes.end(),
+                                   [](char AByte) { return static_cast<uchar>(AByte) < 0x80; });
+    if (!ascii || ABytes.size() > CShort) {
+        VKO_ForEachLine(VKO_DecodeUtf8Text(ABytes), AVisit);
+        return;
+    }
+    QVarLengthArray<char16_t, CShort> wide(ABytes.size());
+    std::copy(ABytes.begin(), ABytes.end(), wide.begin());
+    VKO_ForEachLine(QStringView(wide.constData(), wide.size()), AVisit);
 }
 
 // Appends a name to the directory and selects the part whose number the append gave.
@@ -270,8 +287,9 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckO
                 break;
             case TPart::PlanIds: {
                 FPlanIds.clear();
+                FPlanIds.reserve(bytes.count('\n'));
                 int zeile = 0;
-                VKO_ForEachLine(VKO_DecodeUtf8Text(bytes), [this, &zeile](QStringView ALine) {
+                ForEachUtf8Line(bytes, [this, &zeile](QStringView ALine) {
                     ++zeile;
                     if (ALine.isEmpty()) {
                         return;

@@ -96,9 +96,8 @@ void TZEP_MD_Tokenlist::ReplaceInText(QString& AText) const try {
     }
     bool dynamicDone = false;
     if (const auto value = FStaticTokens.constFind(token); value != FStaticTokens.cend()) {
-        const auto convert = FDynamicTokens.constFind(*value);
-        dynamicDone = convert != FDynamicTokens.cend();
-        put(dynamicDone ? (*convert)() : *value, IsMasked(token));
+        dynamicDone = FDynamicTokens.contains(*value);
+        put(Wert_Berechnet(*value, IsMasked(token)), IsMasked(token));
     }
     if (!dynamicDone) {
         if (!ExtractToken(AText, from, token, position)) {
@@ -150,11 +149,46 @@ QDateTime TZEP_MD_Tokenlist::Jetzt() const {
 }
 
 QString TZEP_MD_Tokenlist::Wert_4_Lauf(const QString& AToken) const try {
-    const QString wert = FStaticTokens.value(AToken);
-    const auto convert = FDynamicTokens.constFind(wert);
-    return convert != FDynamicTokens.cend() ? (*convert)() : wert;
+    return Wert_Berechnet(FStaticTokens.value(AToken), IsMasked(AToken));
 } catch (...) {
     RethrowRegistered("TZEP_MD_Tokenlist.Wert_4_Lauf");
+}
+
+// A masked value is a secret as typed: only a placeholder as a whole becomes its date.
+QString TZEP_MD_Tokenlist::Wert_Berechnet(const QString& AWert, bool AMaskiert) const try {
+    if (const auto convert = FDynamicTokens.constFind(AWert); convert != FDynamicTokens.cend()) {
+        return (*convert)();
+    }
+    return AMaskiert ? AWert : Datumsplatzhalter_Berechnet(AWert);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.Wert_Berechnet");
+}
+
+// Every known date placeholder becomes its date where it stands. A "#" that opens nothing known
+// may close one text and open the next, so the search goes on from it.
+QString TZEP_MD_Tokenlist::Datumsplatzhalter_Berechnet(const QString& AWert) const try {
+    QString result;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = AWert.indexOf(CTokenDelimiter, from);
+        const qsizetype close = open < 0 ? -1 : AWert.indexOf(CTokenDelimiter, open + 1);
+        if (close < 0) {
+            break;
+        }
+        const auto convert = FDynamicTokens.constFind(AWert.mid(open, close - open + 1));
+        if (convert == FDynamicTokens.cend()) {
+            result += QStringView(AWert).mid(from, close - from);
+            from = close;
+            continue;
+        }
+        result += QStringView(AWert).mid(from, open - from);
+        result += (*convert)();
+        from = close + 1;
+    }
+    result += QStringView(AWert).mid(from);
+    return result;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Tokenlist.Datumsplatzhalter_Berechnet");
 }
 
 TZEP_MD_Tokenlist::TToken_AnzeigeData TZEP_MD_Tokenlist::AnzeigeData_4_Kennung(

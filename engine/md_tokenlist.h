@@ -45,17 +45,18 @@ public:
 
     // Replaces all static conversions by the pairs whose key is a token.
     void Static_TokenConversions_Set(const TZEP_MD_TokenValues& AKeyValueList);
-    // Replaces the first token of the action's text in four stages; answers true. A value that
-    // was put in is never looked at again, except that a value which is a date placeholder as a
-    // whole becomes its date. In a START action each argument is replaced on its own, so that a
-    // value never adds an argument. The form a masked value takes is registered as a secret.
+    // Replaces the first token of the action's text in four stages; answers true. Every date
+    // placeholder inside a value that was put in becomes its date, other tokens in it stay as
+    // typed; a masked value becomes a date only when it is a placeholder as a whole. In a START
+    // action each argument is replaced on its own, so that a value never adds an argument. The form
+    // a masked value takes is registered as a secret.
     bool ReplaceToken(TZEP_GA_SingleAction& AAction) const;
     // Raises an error naming the token when a START action's text holds a masked token: the
     // arguments of a program are visible to every user of the machine.
     void Check_Programmstart(const TZEP_GA_SingleAction& AAction) const;
     static bool IsToken(const QString& AKand);
-    // The value a static token takes in this run: the date, when its value is a date
-    // placeholder as a whole.
+    // The value a static token takes in this run, its date placeholders computed as a step
+    // would type them.
     QString Wert_4_Lauf(const QString& AToken) const;
     TToken_AnzeigeData AnzeigeData_4_Kennung(const QString& ATokenKennung) const;
     void Enum_DynToken(const TZEP_MD_DynToken_EnumCallback& AEnum_CB) const;
@@ -68,6 +69,8 @@ private:
     [[nodiscard]] static bool ExtractToken(const QString& AText, qsizetype AFrom, QString& AToken,
                                            qsizetype& APosition);
     void ReplaceInText(QString& AText) const;
+    QString Wert_Berechnet(const QString& AWert, bool AMaskiert) const;
+    QString Datumsplatzhalter_Berechnet(const QString& AWert) const;
     bool IsMasked(const QString& AToken) const;
     void Load_TokenBezeichnungen();
     void Add_DynConversions();

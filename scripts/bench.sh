@@ -23,6 +23,19 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env HOME="$home" XDG_CONFIG_HOME= XDG_DA
   "build/bench/app/quandrix -RUN -PROG:PLON -REPORT:LAUF" \
   "build/bench/bench/md_bare_window"
 
+echo "== Typing: xterm started, waited for, 1000 characters and Return, against xterm & and xdotool"
+typing="$home/typing"
+mkdir -m 700 "$typing"
+text="$(HOME="$typing" XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/bench/md_typing_bench 1000)"
+# The terminal ends with the Return; the next run starts once no window of an earlier one shows.
+gone='while xdotool search --name Tippziel >/dev/null 2>&1; do sleep 0.05; done'
+xvfb-run -a -s "-screen 0 1280x1024x24" env TEXT="$text" \
+  hyperfine --runs 5 --prepare "$gone" \
+  -n "quandrix -RUN" \
+  "env HOME=$typing XDG_CONFIG_HOME= XDG_DATA_HOME= build/bench/app/quandrix -RUN -PROG:XTERM -REPORT:TIPPEN" \
+  -n "xterm & xdotool type --delay 4" \
+  "sh -c 'xterm -T Tippziel -e sh -c \"read zeile\" & xdotool search --sync --onlyvisible --name Tippziel windowfocus >/dev/null; xdotool type --delay 4 \"\$TEXT\"; xdotool key Return; wait'"
+
 echo "== Run history: the sample monthly list, history writable against history refused"
 for name in mit ohne; do
   dir="$home/$name"
@@ -42,6 +55,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" hyperfine --warmup 2 --runs 10 -N \
 echo "== Main window: start and list rebuild with 10000 stored, memory with 100000 stored"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench 10000
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --memory 100000
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_window_bench --idle 10000
 
 echo "== Step parameters: rebuilding 50 token panels against 50 bare label and edit rows"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_token_panels_bench 20
+
+echo "== Test runs beside the user: private display, live picture, keystrokes"
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/md_beside_bench \
+  build/bench/data/sample_programs/plon_sample 5

@@ -4,10 +4,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
-  qt6-base-dev libsqlite3-dev sqlite3 postgresql-15 libpq-dev libxdo-dev libx11-dev libxtst-dev libxres-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-translations-l10n libsqlite3-dev sqlite3 postgresql-15 libpq-dev libxdo-dev libx11-dev libxtst-dev libxres-dev
+  libxdamage-dev libxext-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth x11-utils openbox fonts-dejavu-core hyperfine xdotool scrot
+  xvfb xauth x11-utils openbox fonts-dejavu-core hyperfine xdotool xterm scrot
+  weston xwayland qt6-wayland
   systemd
 )
 

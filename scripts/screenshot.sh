@@ -21,7 +21,7 @@ bash scripts/install-samples.sh "$build" >/dev/null
 
 "$build/app/quandrix" &
 pid=$!
-window="$(xdotool search --sync --onlyvisible --name '^Mandorel')"
+window="$(xdotool search --sync --onlyvisible --name ' Mandorel$')"
 xdotool windowmove --sync "$window" 0 0
 sleep 1
 
@@ -70,8 +70,20 @@ capture mandorel-gebucht.png
 # browse panel; the run drives the sample program and lands in "Ausführungen". That view waits
 # behind the schedule's tab and comes last: Shift+F6 from the panel brings it to the front,
 # once the window has the keyboard back from the sample program.
+# The run plays on a display of its own; its progress window shows the picture of it.
 xdotool mousemove --window "$window" 51 316 click 1
-sleep 8
+progress="$(xdotool search --sync --onlyvisible --name '^Ausführung des Mandorels')"
+# The window grows by the picture once the program shows on the run's display.
+for _ in $(seq 1 50); do
+  eval "$(xdotool getwindowgeometry --shell "$progress")"
+  [ "$WIDTH" -gt 409 ] && break
+  sleep 0.1
+done
+sleep 0.4
+eval "$(xdotool getwindowgeometry --shell "$progress")"
+scrot -o -a "$X,$Y,$WIDTH,$HEIGHT" docs/testlauf.png
+echo docs/testlauf.png
+sleep 6
 xdotool windowfocus --sync "$window"
 xdotool key shift+F6
 sleep 0.5

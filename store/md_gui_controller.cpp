@@ -2,6 +2,7 @@
 
 #include "md_glyph_imagelist.h"
 #include "md_helper.h"
+#include "md_mandorel_checks.h"
 #include "md_processor.h"
 #include "md_run_recorder.h"
 #include "vko_clock.h"
@@ -102,13 +103,12 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
     } catch (...) {
         fehler = std::current_exception();
     }
+    // A failed run's screen, or the last one of a run on a private display.
     TZEP_GA_Bildschirm bild;
-    if (fehler) {
-        try {
-            bild = FProcessor->TakeFehlerBildschirm();
-        } catch (...) {
-            bild = {};
-        }
+    try {
+        bild = FProcessor->TakeFehlerBildschirm();
+    } catch (...) {
+        bild = {};
     }
     // Recorded outside the handler, and raises nothing: the run ends as it would without.
     RecordRun(std::move(entry), fehler, bild);
@@ -119,7 +119,35 @@ void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport() try {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport");
 }
 
+void TZEP_MD_GUI_Controller_Impl::ExecuteSelectedReport_Beside(
+    TZEP_GA_Begleitung& ABegleitung) try {
+    // Only this run plays beside the user; an unattended one after it plays as ever.
+    class TBeside {
+    public:
+        TBeside(TZEP_MD_Processor& AProcessor, TZEP_GA_Begleitung& ABegleitung)
+            : FProcessor(AProcessor) {
+            FProcessor.SetBegleitung(&ABegleitung);
+        }
+        ~TBeside() { FProcessor.SetBegleitung(nullptr); }
+        TBeside(const TBeside&) = delete;
+        TBeside& operator=(const TBeside&) = delete;
+
+    private:
+        TZEP_MD_Processor& FProcessor;
+    };
+    const TBeside beside(*FProcessor, ABegleitung);
+    ExecuteSelectedReport();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.ExecuteSelectedReport_Beside");
+}
+
 void TZEP_MD_GUI_Controller_Impl::PlaySelectedReport() {
+    // Nothing to play is no success: the history and the user learn why nothing ran.
+    if (FSelected_Mandorel->Sequence().Count() == 0) {
+        throw EVKO_Error(QStringLiteral("Der Mandorel %1 für das Programm %2 wurde nicht "
+                                        "ausgeführt: Er enthält keinen Schritt.")
+                             .arg(FSelected_Mandorel->Name_Key(), FSelected_Mandorel->Programm()));
+    }
     if (!FProcessor->Execute_Mandorel(*FSelected_Mandorel)) {
         RaiseNichtGespielt();
     }
@@ -265,6 +293,7 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
         return;
     }
     FTemplates->Check_Programmstarts(FSelected_Mandorel->Sequence(), *FTokenList);
+    Check_Buchbar("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
     const QString nameKey = FSelected_Mandorel->Name_Key();
     const QString programm = FSelected_Mandorel->Programm();
     if (!isNew) {
@@ -316,6 +345,16 @@ void TZEP_MD_GUI_Controller_Impl::ReportChanges_Commit() try {
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Controller_Impl.EditSelectedReport_Commit");
+}
+
+void TZEP_MD_GUI_Controller_Impl::Check_Buchbar(const char* AGuard) const {
+    // The program code becomes a word of the scheduler's command line.
+    if (!FMenuFile->IsProgrammCode(FSelected_Mandorel->Programm())) {
+        VKOInfo().FehlerRaise(
+            AGuard, MD_Koord(1041),
+            {FSelected_Mandorel->Name_Anzeige(), MD_Anzeigbar(FSelected_Mandorel->Programm())});
+    }
+    MD_CheckGrenzen(*FSelected_Mandorel, QString(), AGuard);
 }
 
 void TZEP_MD_GUI_Controller_Impl::ReportChanges_Abort() try {

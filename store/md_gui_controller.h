@@ -36,6 +36,7 @@ public:
     void Enum_Mandorele(const TZEP_MD_Enum_Callback& AEnumMD_Callback) override;
     void Select_Mandorel(const QString& AMD_Name, const QString& AMD_Programm) override;
     void ExecuteSelectedReport() override;
+    void ExecuteSelectedReport_Beside(TZEP_GA_Begleitung& ABegleitung) override;
     void DeleteSelectedReport() override;
     void EditSelectedReport_Start() override;
     void CreateNewReport_Start() override;
@@ -105,6 +106,9 @@ private:
     // failure costs a log line, never the run's result.
     void RenewPlans() noexcept;
     void PlaySelectedReport();
+    // Raises, under AGuard, why the selected Mandorel may not be booked: a program that is
+    // not in the directory, values beyond their bounds. Asked before its plan is saved too.
+    void Check_Buchbar(const char* AGuard) const;
     void RecordRun(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
                    const TZEP_GA_Bildschirm& ABild = {}) noexcept;
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -12,6 +13,7 @@
 class QDateTime;
 class TZEP_DBFile;
 enum class TZEP_DBOperation;
+class TZEP_GA_Begleitung;
 class TZEP_GA_Player;
 struct TZEP_GA_Bildschirm;
 class TZEP_MD_TemplateList;
@@ -70,6 +72,8 @@ public:
     // played, when a step names a template the catalogue lacks (Fehlende_Vorlage names it).
     [[nodiscard]] bool Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel);
     [[nodiscard]] bool Execute_Mandorel(const QString& AName, const QString& AProgrammName);
+    // While set, runs play beside the user (a test run of the window) with ABegleitung.
+    void SetBegleitung(TZEP_GA_Begleitung* ABegleitung) { FBegleitung = ABegleitung; }
     // The sequence a run on ADatum would play, expanded as the run expands it, with every
     // masked value as "***"; nothing is played. False as Execute_Mandorel.
     [[nodiscard]] bool Preview_Mandorel(const TZEP_MD_Mandorel& AMandorel, const QDateTime& ADatum,
@@ -77,11 +81,13 @@ public:
     const QString& Fehlende_Vorlage() const { return FFehlende_Vorlage; }
     // The screen at the failure of the last run, as the player kept it, taken once.
     TZEP_GA_Bildschirm TakeFehlerBildschirm();
-    // The Mandorel's token values as a run of it now uses them, in token order; a masked value
-    // is given as "***".
+    // The values of the tokens that the Mandorel's actions name, as a run of it now uses them,
+    // in token order; a masked value is given as "***".
     QList<QPair<QString, QString>> Token_Werte_Lauf(const TZEP_MD_Mandorel& AMandorel);
 
 private:
+    // The texts of every action a run of the Mandorel plays, before tokens are replaced.
+    QStringList Texte_Lauf(const TZEP_MD_Mandorel& AMandorel) const;
     void LoadCurrentRecord();
     // The Mandorel of the current record; none when it holds no step.
     std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord();
@@ -110,4 +116,5 @@ private:
     std::unique_ptr<TZEP_MD_Mandorel> FCO_Original;
     int FCO_Original_Index = 0;
     QString FFehlende_Vorlage;
+    TZEP_GA_Begleitung* FBegleitung = nullptr;
 };

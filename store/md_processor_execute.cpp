@@ -1,7 +1,9 @@
 #include "md_processor.h"
 
 #include <QDateTime>
+#include <algorithm>
 
+#include "md_play_beside.h"
 #include "md_templates.h"
 #include "md_tokenlist.h"
 #include "vko_info.h"
@@ -48,7 +50,11 @@ bool TZEP_MD_Processor::Execute_Mandorel(const TZEP_MD_Mandorel& AMandorel) try 
     if (!Expand_Mandorel(AMandorel, *FToken_List, run)) {
         return false;
     }
-    FMandorel_Player->PlaySequence(run);
+    if (FBegleitung != nullptr) {
+        MD_PlayBeside(*FMandorel_Player, run, *FBegleitung);
+    } else {
+        FMandorel_Player->PlaySequence(run);
+    }
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Execute_Mandorel");
@@ -77,12 +83,33 @@ bool TZEP_MD_Processor::Execute_Mandorel(const QString& AName, const QString& AP
     RethrowRegistered("TZEP_MD_Processor.Execute_Mandorel");
 }
 
+QStringList TZEP_MD_Processor::Texte_Lauf(const TZEP_MD_Mandorel& AMandorel) const {
+    QStringList texte;
+    for (const TZEP_GA_SingleAction& action : AMandorel.Sequence().Actions()) {
+        const TZEP_MD_Template* vorlage = nullptr;
+        if (action.Kind != TZEP_GA_ActionKind::Template) {
+            texte.append(action.Text);
+        } else if (FTemplates->Template_ByKennung(action.Text, vorlage)) {
+            for (const TZEP_GA_SingleAction& teil : vorlage->Actions()) {
+                texte.append(teil.Text);
+            }
+        }
+    }
+    return texte;
+}
+
 QList<QPair<QString, QString>> TZEP_MD_Processor::Token_Werte_Lauf(
     const TZEP_MD_Mandorel& AMandorel) try {
     FToken_List->Static_TokenConversions_Set(AMandorel.TokenValues());
+    // Values no action of the run names stay out: a file may bring any number of them.
+    const QStringList texte = Texte_Lauf(AMandorel);
+    const auto benutzt = [&texte](const QString& AToken) {
+        return std::any_of(texte.cbegin(), texte.cend(),
+                           [&AToken](const QString& AText) { return AText.contains(AToken); });
+    };
     QList<QPair<QString, QString>> werte;
     for (auto it = AMandorel.TokenValues().cbegin(); it != AMandorel.TokenValues().cend(); ++it) {
-        if (!TZEP_MD_Tokenlist::IsToken(it.key())) {
+        if (!TZEP_MD_Tokenlist::IsToken(it.key()) || !benutzt(it.key())) {
             continue;
         }
         werte.append({it.key(), FToken_List->AnzeigeData_4_Kennung(it.key()).AnzeigeMaskiert

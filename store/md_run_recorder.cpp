@@ -3,7 +3,7 @@
 #include "md_commandline.h"
 #include "vko_clock.h"
 #include "vko_info.h"
-#include "vko_trusted_file.h"
+#include "zep_ga_begleitung.h"
 #include "zep_ga_player.h"
 
 namespace {
@@ -15,6 +15,16 @@ int SchrittOf(const std::exception_ptr& AFehler) {
         return fehler.Schritt();
     } catch (...) {
         return 0;
+    }
+}
+
+bool Angehalten(const std::exception_ptr& AFehler) {
+    try {
+        std::rethrow_exception(AFehler);
+    } catch (const EZEP_GA_Angehalten&) {
+        return true;
+    } catch (...) {
+        return false;
     }
 }
 
@@ -54,15 +64,15 @@ void TZEP_MD_RunRecorder::Record(TZEP_RunEntry AEntry, const std::exception_ptr&
             AEntry.Ergebnis = TZEP_RunErgebnis::Fehlgeschlagen;
             AEntry.Meldung = VKOInfo().FehlerInfo(AFehler).Text;
             AEntry.Schritt = SchrittOf(AFehler);
+            if (Angehalten(AFehler)) {
+                AEntry.Ergebnis = TZEP_RunErgebnis::Angehalten;
+            }
         }
         AEntry.ExitCode = ExitCodeOf(AEntry.Ergebnis);
         AEntry.Meldung = VKOInfo().Redact(AEntry.Meldung);
         const qint64 id = History().Add(AEntry);
         if (!ABild.IsEmpty() && FWriter) {
-            const QString ordner = History().BildOrdner();
-            VKO_MakePrivateFolder(ordner);
-            const QString path = ordner + QStringLiteral("/ausfuehrung-%1.png").arg(id);
-            History().SetBild(id, path, FWriter->WritePng(ABild, path));
+            History().SetBild(id, FWriter->Png(ABild));
         }
     } catch (...) {
         try {

@@ -20,7 +20,7 @@ public:
     // AFehler: the error that ended the run, or none. Fills result, exit code, end, failing
     // step and message of AEntry from it.
     // ABild, the screen at the failure, is kept as a PNG picture in the data folder, named by
-    // the entry's number only.
+    // the entry's number only (TZEP_RunHistory::SetBild).
     void Record(TZEP_RunEntry AEntry, const std::exception_ptr& AFehler,
                 const TZEP_GA_Bildschirm& ABild = {}) noexcept;
     void SetBildWriter(std::unique_ptr<IZEP_BildWriter> AWriter) { FWriter = std::move(AWriter); }

@@ -106,6 +106,7 @@ TfraPlanen::TfraPlanen(QWidget* AOwner) : QWidget(AOwner) {
     layout->addWidget(pgcPlanArt);
 
     auto* form = new QFormLayout;
+    FForm = form;
     tmeUhrzeit = Named(new QTimeEdit(this), "tmeUhrzeit");
     tmeUhrzeit->setDisplayFormat(QStringLiteral("HH:mm"));
     form->addRow(QStringLiteral("Uhrzeit"), tmeUhrzeit);
@@ -162,6 +163,8 @@ TfraPlanen::TfraPlanen(QWidget* AOwner) : QWidget(AOwner) {
                    [this] { FEigenerBildschirmGewaehlt = true; });
     });
     connect(pgcPlanArt, &QTabWidget::currentChanged, this, aktualisieren);
+    connect(pgcPlanArt, &QTabWidget::currentChanged, this,
+            [this] { RunGuarded("TfraPlanen.pgcPlanArtChange", [this] { SeiteGewechselt(); }); });
     Init();
 }
 
@@ -212,7 +215,27 @@ void TfraPlanen::PlanSatz2Maske(const TPlanSatz& APlansatz) {
     for (QWidget* feld : felder) {
         feld->blockSignals(false);
     }
+    SeiteGewechselt();
     UpdateNaechste();
+}
+
+// A once-only run has its time in its own field: the separate time is not offered there.
+void TfraPlanen::SeiteGewechselt() {
+    FForm->setRowVisible(tmeUhrzeit,
+                         CSeiten[qBound(0, pgcPlanArt->currentIndex(), 3)] != TPlanArt::Einmalig);
+}
+
+void TfraPlanen::EigenerBildschirm_Vorschlagen(bool AEigener) {
+    if (!FEigenerBildschirmGewaehlt) {
+        chkEigenerBildschirm->setChecked(AEigener);
+    }
+}
+
+bool TfraPlanen::NieAusgefuehrt() const {
+    TPlanSatz satz;
+    Clear_Plansatz(satz);
+    Maske2PlanSatz(satz);
+    return Plansatz_Geplant(satz) && !NaechsteAusfuehrung(satz, vko_Now()).isValid();
 }
 
 void TfraPlanen::Maske2PlanSatz(TPlanSatz& APlansatz) const {

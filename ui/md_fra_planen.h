@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QDateTimeEdit;
+class QFormLayout;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
@@ -30,12 +31,17 @@ public:
     void SetHinweis(const QString& AText);
     // True once the user chose "Eigener Bildschirm" himself since the record was put in.
     bool EigenerBildschirmGewaehlt() const { return FEigenerBildschirmGewaehlt; }
+    // Ticks or clears "Eigener Bildschirm" as the steps suggest, unless the user chose it.
+    void EigenerBildschirm_Vorschlagen(bool AEigener);
+    // True for an active timetable that has no run left: all its dates lie in the past.
+    bool NieAusgefuehrt() const;
 
     // "Nächste Ausführung: Mo 01.02.2027 06:30", or "keine".
     static QString NaechsteText(const TPlanSatz& APlansatz, const QDateTime& AAb);
 
 private:
     void UpdateNaechste();
+    void SeiteGewechselt();
 
     QCheckBox* chkAktiv;
     QTabWidget* pgcPlanArt;
@@ -48,6 +54,7 @@ private:
     QRadioButton* rbLetzterTag;
     QRadioButton* rbErsterWochentag;
     QComboBox* cmbMonatsWochentag;
+    QFormLayout* FForm;
     QTimeEdit* tmeUhrzeit;
     QDateTimeEdit* dteEinmalig;
     QCheckBox* chkErsterTag;

@@ -30,6 +30,8 @@ QIcon StyleIcon(TZEP_RessGlyphImageList::TGlyph AGlyph) {
             return style->standardIcon(QStyle::SP_DialogNoButton);
         case TGlyph::Entsperren:
             return style->standardIcon(QStyle::SP_DialogYesButton);
+        case TGlyph::Warnung:
+            return style->standardIcon(QStyle::SP_MessageBoxWarning);
         case TGlyph::Anzahl:
             break;
     }

@@ -1,9 +1,13 @@
 #include "md_gui_dyntokenauswahl.h"
 
+#include <QApplication>
+#include <QCollator>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "md_glyph_imagelist.h"
 #include "md_gui_controller_intf.h"
@@ -16,11 +20,34 @@ constexpr int CZelle_Bezeichnung = 0;
 constexpr int CZelle_Kennung = 1;
 constexpr int CZelle_Uebernehmen = 2;
 
+// A click on a cell selects its row where it stands: the list does not slide sideways under the
+// mouse to show the whole cell.
+class TZeilenListe : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    // The view would bring the clicked cell into sight a moment after the click.
+    void mousePressEvent(QMouseEvent* AEvent) override {
+        setAutoScroll(false);
+        QTreeWidget::mousePressEvent(AEvent);
+        setAutoScroll(true);
+    }
+    // Typing finds a placeholder by its name, also when the image at the front is current.
+    void keyboardSearch(const QString& ASearch) override {
+        const QModelIndex aktuell = currentIndex();
+        if (aktuell.isValid() && aktuell.column() != CZelle_Bezeichnung) {
+            setCurrentIndex(aktuell.siblingAtColumn(CZelle_Bezeichnung));
+        }
+        QTreeWidget::keyboardSearch(ASearch);
+    }
+};
+
 }  // namespace
 
 TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controller& AController,
                                                            QWidget* AOwner) try
-    : TZEP_MD_FrameOf(AController, AOwner), vtDynTokens(new QTreeWidget(this)) {
+    : TZEP_MD_FrameOf(AController, AOwner), vtDynTokens(new TZeilenListe(this)) {
     setObjectName(QStringLiteral("TZEP_MD_DynToken_Auswahl_Frm"));
     vtDynTokens->setObjectName(QStringLiteral("vtDynTokens"));
     vtDynTokens->setAccessibleName(View_Caption());
@@ -32,23 +59,32 @@ TZEP_MD_DynToken_Auswahl_Frm::TZEP_MD_DynToken_Auswahl_Frm(TZEP_MD_GUI_Controlle
     vtDynTokens->setSelectionBehavior(QAbstractItemView::SelectRows);
     vtDynTokens->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtDynTokens->header()->setStretchLastSection(false);
-    // The key gives way when the view is narrow, so that the take-over image stays in sight.
     vtDynTokens->header()->setSectionResizeMode(CZelle_Bezeichnung, QHeaderView::ResizeToContents);
-    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::Stretch);
-    vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::ResizeToContents);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
+    vtDynTokens->header()->setSectionResizeMode(CZelle_Uebernehmen, QHeaderView::Fixed);
+    vtDynTokens->header()->resizeSection(CZelle_Uebernehmen, 28);
+    // Names and keys take the room they need; the take-over image leads, so that it stays in
+    // sight in a narrow view.
+    vtDynTokens->header()->moveSection(CZelle_Uebernehmen, 0);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(vtDynTokens);
     vtDynTokens->installEventFilter(this);
-    connect(vtDynTokens, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* ARow) {
-        RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeDblClick",
-                   [&] { Uebernehmen(ARow); });
-    });
+    connect(vtDynTokens, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* ARow, int AColumn) {
+                RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeDblClick", [&] {
+                    if (AColumn == CZelle_Uebernehmen) {
+                        BildKlick(ARow);
+                    } else {
+                        Uebernehmen(ARow);
+                    }
+                });
+            });
     connect(vtDynTokens, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* ARow, int AColumn) {
                 RunGuarded("TZEP_MD_DynToken_Auswahl_Frm.vtDynTokensColumnNodeImageClick", [&] {
                     if (AColumn == CZelle_Uebernehmen) {
-                        Uebernehmen(ARow);
+                        BildKlick(ARow);
                     }
                 });
             });
@@ -66,10 +102,19 @@ QUuid TZEP_MD_DynToken_Auswahl_Frm::Docking_Key() {
 
 void TZEP_MD_DynToken_Auswahl_Frm::Initialize() try {
     vtDynTokens->clear();
-    Controller().Enum_DynTokens([this](const QString& AKennung, const QString& ABezeichnung) {
-        DynToken_EnumCallback(AKennung, ABezeichnung);
+    QList<QPair<QString, QString>> tokens;
+    Controller().Enum_DynTokens([&tokens](const QString& AKennung, const QString& ABezeichnung) {
+        tokens.append({ABezeichnung, AKennung});
     });
-    vtDynTokens->sortItems(CZelle_Bezeichnung, Qt::AscendingOrder);
+    // Display names in German order, without regard to case.
+    QCollator ordnung{QLocale(QLocale::German, QLocale::Germany)};
+    ordnung.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(tokens.begin(), tokens.end(), [&ordnung](const auto& A, const auto& B) {
+        return ordnung.compare(A.first, B.first) < 0;
+    });
+    for (const auto& [bezeichnung, kennung] : tokens) {
+        DynToken_EnumCallback(kennung, bezeichnung);
+    }
 } catch (...) {
     RethrowRegistered("TZEP_MD_DynToken_Auswahl_Frm.Initialize");
 }
@@ -109,4 +154,16 @@ void TZEP_MD_DynToken_Auswahl_Frm::Uebernehmen(const QTreeWidgetItem* ARow) {
     if (ARow != nullptr && vtDynTokens->isEnabled()) {
         Controller().Listeners().SendNotification_DynTokenSelected(ARow->text(CZelle_Kennung));
     }
+}
+
+// A double click on the image also reports its clicks: what follows a take-over of the same
+// row within the double-click time belongs to it.
+void TZEP_MD_DynToken_Auswahl_Frm::BildKlick(const QTreeWidgetItem* ARow) {
+    if (ARow == FBildZeile && FBildZeit.isValid() &&
+        FBildZeit.elapsed() < QApplication::doubleClickInterval()) {
+        return;
+    }
+    FBildZeile = ARow;
+    FBildZeit.start();
+    Uebernehmen(ARow);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+
 #include "md_gui_frame_base.h"
 
 class QTreeWidget;
@@ -25,6 +27,10 @@ protected:
 private:
     void DynToken_EnumCallback(const QString& ATokenKennung, const QString& ATokenBezeichnung);
     void Uebernehmen(const QTreeWidgetItem* ARow);
+    void BildKlick(const QTreeWidgetItem* ARow);
 
     QTreeWidget* vtDynTokens;
+    // The last take-over by the image.
+    const QTreeWidgetItem* FBildZeile = nullptr;
+    QElapsedTimer FBildZeit;
 };

@@ -20,6 +20,9 @@ public:
     // Disables the view's edit fields, combo boxes and buttons at any depth when ARO is true,
     // enables them otherwise; other controls keep their state.
     virtual void Toggle_RO_RW(bool ARO);
+    // Writes what the view shows into the selected Mandorel, so that a run, a preview or an
+    // export uses the edit as it is shown. Views that write every change at once need nothing.
+    virtual void Anzeige_2_Report() {}
 
     // The class operations View_Caption and Docking_Key of the view, for a caller that does
     // not know its class.

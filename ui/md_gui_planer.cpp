@@ -42,6 +42,7 @@ void TZEP_MD_Planer_Frm::Initialize() try {
 
 void TZEP_MD_Planer_Frm::Toggle_RO_RW(bool ARO) try {
     TZEP_MD_Frame::Toggle_RO_RW(ARO);
+    FRO = ARO;
     // Every control of the form, spin boxes and date fields as well.
     for (QWidget* control : fraPlaner->findChildren<QWidget*>()) {
         control->setEnabled(!ARO);
@@ -81,7 +82,19 @@ void TZEP_MD_Planer_Frm::Notification_ReportChanged() try {
     RethrowRegistered("TZEP_MD_Planer_Frm.Notification_ReportChanged");
 }
 
+void TZEP_MD_Planer_Frm::Notification_TemplateChanged(const QString&) try {
+    if (!FRO && !FPlanId.Defined()) {
+        fraPlaner->EigenerBildschirm_Vorschlagen(StartetProgramm());
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Planer_Frm.Notification_TemplateChanged");
+}
+
 bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
+    if (fraPlaner->NieAusgefuehrt() &&
+        VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1029)) != CVKO_Antwort_Ja) {
+        return false;
+    }
     TPlanSatz plansatz;
     Clear_Plansatz(plansatz);
     plansatz.PlanId = FPlanId;

@@ -9,6 +9,7 @@ class TfraPlanen;
 // "Geplante Ausführungen": the timetable of the selected Mandorel's first plan record, handed
 // to the controller whenever a Buchen is prepared and stored by the commit that follows.
 class TZEP_MD_Planer_Frm : public TZEP_MD_FrameOf<TZEP_MD_Planer_Frm>,
+                           public IZEP_MD_SelectedTemplateChanged,
                            public IZEP_MD_Buchen,
                            public IZEP_MD_SelectedReportChanged {
 public:
@@ -19,6 +20,8 @@ public:
 
     void Initialize() override;
     void Toggle_RO_RW(bool ARO) override;
+    // A step was chosen or selected: a new timetable shows whether it needs the user's display.
+    void Notification_TemplateChanged(const QString& ANewTemplate_Name) override;
     bool Notification_BeforeBuchen() override;
     void Notification_ReportChanged() override;
 
@@ -32,4 +35,5 @@ private:
 
     TfraPlanen* fraPlaner;
     TIntTrio FPlanId;
+    bool FRO = true;
 };

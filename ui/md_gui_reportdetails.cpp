@@ -1,6 +1,7 @@
 #include "md_gui_reportdetails.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QComboBox>
 #include <QEvent>
@@ -64,6 +65,13 @@ public:
         });
         return chooser;
     }
+    // The chooser shows its names whole, however narrow the name column is.
+    void updateEditorGeometry(QWidget* AEditor, const QStyleOptionViewItem& AOption,
+                              const QModelIndex&) const override {
+        QRect zelle = AOption.rect;
+        zelle.setWidth(std::max(zelle.width(), AEditor->sizeHint().width()));
+        AEditor->setGeometry(zelle);
+    }
     void setEditorData(QWidget*, const QModelIndex&) const override {}
     void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
 
@@ -101,6 +109,7 @@ TZEP_MD_ReportDetail_Frm::TZEP_MD_ReportDetail_Frm(TZEP_MD_GUI_Controller& ACont
 
     cmbReportProgramm = new QComboBox;
     cmbReportProgramm->setObjectName(QStringLiteral("cmbReportProgramm"));
+    cmbReportProgramm->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     edtReportName = new QLineEdit;
     edtReportName->setObjectName(QStringLiteral("edtReportName"));
     edtReportName->setMaxLength(20);
@@ -137,7 +146,7 @@ TZEP_MD_ReportDetail_Frm::TZEP_MD_ReportDetail_Frm(TZEP_MD_GUI_Controller& ACont
     vtReportSequence->setSelectionMode(QAbstractItemView::SingleSelection);
     vtReportSequence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtReportSequence->header()->setStretchLastSection(false);
-    vtReportSequence->header()->setSectionResizeMode(CZelle_Name, QHeaderView::Stretch);
+    vtReportSequence->header()->setSectionResizeMode(CZelle_Name, QHeaderView::ResizeToContents);
     vtReportSequence->header()->setSectionResizeMode(CZelle_Kennung, QHeaderView::ResizeToContents);
     vtReportSequence->header()->setSectionResizeMode(CZelle_Bild, QHeaderView::Fixed);
     vtReportSequence->header()->setSectionResizeMode(CZelle_Bearbeiten, QHeaderView::Fixed);
@@ -253,6 +262,8 @@ void TZEP_MD_ReportDetail_Frm::AktReport_2_Anzeige() try {
             const TZEP_MD_Template* vorlage = nullptr;
             if (Controller().Template_ByKennung(action.Text, vorlage)) {
                 ProcessTemplate(*vorlage);
+            } else {
+                ProcessUnbekannt(action.Text);
             }
         } else {
             ProcessOther(action);
@@ -267,6 +278,20 @@ void TZEP_MD_ReportDetail_Frm::ProcessTemplate(const TZEP_MD_Template& ATemplate
     AddRow(FImageInd_Delete, FImageInd_Edit, ATemplate.AnzeigeName(), ATemplate.Kennung());
 } catch (...) {
     RethrowRegistered("ProcessTemplate");
+}
+
+// A step whose template left the catalogue stays listed and is booked back unchanged: only the
+// user deletes it. A run still fails on it and says which template is missing.
+void TZEP_MD_ReportDetail_Frm::ProcessUnbekannt(const QString& AKennung) try {
+    QTreeWidgetItem* row = AddRow(FImageInd_Delete, FImageInd_Edit,
+                                  QStringLiteral("unbekannte Vorlage ") + AKennung, AKennung);
+    row->setIcon(CZelle_Name, Controller().Images().Icon(TZEP_RessGlyphImageList::TGlyph::Warnung));
+    row->setToolTip(CZelle_Name,
+                    QStringLiteral("Der Vorlagenkatalog enthält die Vorlage „%1“ nicht; ein "
+                                   "Lauf dieses Mandorels schlägt fehl.")
+                        .arg(AKennung));
+} catch (...) {
+    RethrowRegistered("ProcessUnbekannt");
 }
 
 void TZEP_MD_ReportDetail_Frm::ProcessOther(const TZEP_GA_SingleAction& AAction) try {
@@ -357,6 +382,7 @@ void TZEP_MD_ReportDetail_Frm::vtReportSequenceColumnNodeImageClick(QTreeWidgetI
     if (bild == FImageInd_Delete) {
         if (VKOInfo().ShowDlgMeldung(CVKO_Buttons_JaNein, MD_Koord(1009)) == CVKO_Antwort_Ja) {
             ClearSequenceSteps(vtReportSequence->indexOfTopLevelItem(ARow), true);
+            Sequence_2_Report();
             LayoutColumns();
         }
     } else if (bild == FImageInd_Add || bild == FImageInd_Edit) {
@@ -464,9 +490,13 @@ void TZEP_MD_ReportDetail_Frm::TakeStep(QComboBox* ACombo) {
     SetImage(row, CZelle_Bild, FImageInd_Delete);
     SetImage(row, CZelle_Bearbeiten, FImageInd_Edit);
     row->setText(CZelle_Name, vorlage->AnzeigeName());
+    row->setIcon(CZelle_Name, QIcon());
+    row->setToolTip(CZelle_Name, QString());
     row->setText(CZelle_Kennung, vorlage->Kennung());
     row->setData(CZelle_Kennung, CRolle_AndereAktion, QVariant());
     FBisher_Template_Kenn = vorlage->Kennung();
+    // Written at once: the schedule view and a test run see the step just chosen.
+    Sequence_2_Report();
     Controller().Listeners().SendNotification_TemplateChanged(vorlage->Kennung());
     LayoutColumns();
     FEditing_NodeInd = -1;
@@ -518,19 +548,26 @@ void TZEP_MD_ReportDetail_Frm::edtReportGrundExit() try {
     RethrowRegistered("TZEP_MD_ReportDetail_Frm.edtReportGrundExit");
 }
 
-bool TZEP_MD_ReportDetail_Frm::Angaben_Gefuellt_Check() const {
+QString TZEP_MD_ReportDetail_Frm::Angaben_Gefuellt_Check() const {
     if (cmbReportProgramm->currentIndex() < 0 ||
-        cmbReportProgramm->currentIndex() >= cmbReportProgramm->count() ||
-        edtReportName->text().isEmpty() || edtReportBeschreibung->text().isEmpty() ||
-        edtReportGrund->text().isEmpty()) {
-        return false;
+        cmbReportProgramm->currentIndex() >= cmbReportProgramm->count()) {
+        return QStringLiteral("Es ist kein Programm gewählt.");
+    }
+    const std::pair<const QLineEdit*, const char*> felder[] = {
+        {edtReportName, "Name"},
+        {edtReportBeschreibung, "Beschreibung"},
+        {edtReportGrund, "Grund der Auswertung"}};
+    for (const auto& [feld, name] : felder) {
+        if (feld->text().isEmpty()) {
+            return QStringLiteral("Das Feld „%1“ ist leer.").arg(QString::fromUtf8(name));
+        }
     }
     for (int i = 0; i < vtReportSequence->topLevelItemCount(); ++i) {
         if (!vtReportSequence->topLevelItem(i)->text(CZelle_Kennung).isEmpty()) {
-            return true;
+            return {};
         }
     }
-    return false;
+    return QStringLiteral("Es ist noch kein Schritt angelegt.");
 }
 
 void TZEP_MD_ReportDetail_Frm::WriteHeadFields() {
@@ -541,15 +578,33 @@ void TZEP_MD_ReportDetail_Frm::WriteHeadFields() {
 }
 
 bool TZEP_MD_ReportDetail_Frm::Notification_BeforeBuchen() try {
-    if (!Angaben_Gefuellt_Check()) {
-        VKOInfo().ShowDlgMeldung(CVKO_Buttons_OK, MD_Koord(1005));
+    const QString fehlt = Angaben_Gefuellt_Check();
+    if (!fehlt.isEmpty()) {
+        VKOInfo().ShowDlgMeldung(CVKO_Buttons_OK, MD_Koord(1005), {fehlt});
         return false;
     }
-    TZEP_MD_Mandorel* report = Controller().Selected_Mandorel();
-    if (report == nullptr) {
-        return true;
+    WriteHeadFields();
+    Sequence_2_Report();
+    return true;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_ReportDetail_Frm.Notification_BeforeBuchen");
+}
+
+void TZEP_MD_ReportDetail_Frm::Anzeige_2_Report() try {
+    if (!FInPlaceEdit) {
+        return;
     }
     WriteHeadFields();
+    Sequence_2_Report();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_ReportDetail_Frm.Anzeige_2_Report");
+}
+
+void TZEP_MD_ReportDetail_Frm::Sequence_2_Report() {
+    TZEP_MD_Mandorel* report = Controller().Selected_Mandorel();
+    if (report == nullptr) {
+        return;
+    }
     TZEP_GA_Sequence& sequence = report->Sequence();
     const QString zielProgramm = sequence.TargetProgramFile();
     sequence.Clear();
@@ -564,9 +619,6 @@ bool TZEP_MD_ReportDetail_Frm::Notification_BeforeBuchen() try {
                 TZEP_GA_SingleAction{TZEP_GA_ActionKind::Template, row->text(CZelle_Kennung)});
         }
     }
-    return true;
-} catch (...) {
-    RethrowRegistered("TZEP_MD_ReportDetail_Frm.Notification_BeforeBuchen");
 }
 
 // The image cells by keyboard: Delete deletes the current step, Return or F2 opens its

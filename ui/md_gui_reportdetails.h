@@ -31,6 +31,7 @@ public:
     void Toggle_RO_RW(bool ARO) override;
     bool Notification_BeforeBuchen() override;
     void Notification_ReportChanged() override;
+    void Anzeige_2_Report() override;
 
 protected:
     bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
@@ -42,6 +43,7 @@ private:
     void Anzeige_Clear();
     void Select_SelectedProgramm();
     void ProcessTemplate(const TZEP_MD_Template& ATemplate);
+    void ProcessUnbekannt(const QString& AKennung);
     void ProcessOther(const TZEP_GA_SingleAction& AAction);
     QTreeWidgetItem* AddRow(int AImage, int AEditImage, const QString& AName,
                             const QString& AKennung);
@@ -50,8 +52,10 @@ private:
     bool IsAddRow(const QTreeWidgetItem* ARow) const;
     void SetImage(QTreeWidgetItem* ARow, int AColumn, int AImage);
     void LayoutColumns();
-    bool Angaben_Gefuellt_Check() const;
+    // What is missing before a Buchen, as a sentence; empty when all is filled in.
+    QString Angaben_Gefuellt_Check() const;
     void WriteHeadFields();
+    void Sequence_2_Report();
 
     void cmbReportProgrammSelect(int AIndex);
     void edtReportNameExit();

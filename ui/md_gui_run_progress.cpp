@@ -3,13 +3,18 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "md_run_guarded.h"
 #include "vko_info.h"
+#include "zep_ga_begleitung.h"
 
 namespace {
 
@@ -32,7 +37,7 @@ TZEP_MD_Progress::TZEP_MD_Progress(QWidget* AParent)
 void TZEP_MD_Progress::FormCreate() try {
     setObjectName(QStringLiteral("TZEP_MD_Progress"));
     setWindowTitle(QStringLiteral("Ausführung des Mandorels"));
-    setFixedSize(409, 249);
+    setFixedSize(CBreite, CHoehe);
 
     auto* outerLayout = new QVBoxLayout(this);
     outerLayout->setContentsMargins(3, 3, 3, 3);
@@ -78,7 +83,30 @@ void TZEP_MD_Progress::FormCreate() try {
     lblProgressHint3 =
         AddLabel(labels, QStringLiteral("wird gerade ausgeführt."), "lblProgressHint3");
     labels->addStretch();
+    btnAnhalten = new QPushButton(QStringLiteral("Anhalten"));
+    btnAnhalten->setObjectName(QStringLiteral("btnAnhalten"));
+    btnAnhalten->hide();
+    labels->addWidget(btnAnhalten, 0, Qt::AlignHCenter);
     panelLayout->addWidget(inner, 1);
+
+    imgBildschirm = new QLabel;
+    imgBildschirm->setObjectName(QStringLiteral("imgBildschirm"));
+    imgBildschirm->setAlignment(Qt::AlignCenter);
+    imgBildschirm->hide();
+    panelLayout->addWidget(imgBildschirm);
+
+    FBildTimer = new QTimer(this);
+    FBildTimer->setInterval(CBildPollMs);
+    connect(FBildTimer, &QTimer::timeout, this,
+            [this] { RunGuarded("TZEP_MD_Progress.NeuesBild", [this] { NeuesBild(); }); });
+    connect(btnAnhalten, &QPushButton::clicked, this, [this] {
+        RunGuarded("TZEP_MD_Progress.btnAnhaltenClick", [this] {
+            if (FBegleitung != nullptr) {
+                FBegleitung->Anhalten();
+                btnAnhalten->setEnabled(false);
+            }
+        });
+    });
 } catch (...) {
     RethrowRegistered("TZEP_MD_Progress.FormCreate");
 }
@@ -88,6 +116,39 @@ void TZEP_MD_Progress::SetProgReport(const QString& AProg, const QString& ARepor
     lblProgramm->setText(AProg);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Progress.SetProgReport");
+}
+
+void TZEP_MD_Progress::SetBegleitung(TZEP_GA_Begleitung* ABegleitung) try {
+    FBegleitung = ABegleitung;
+    btnAnhalten->setEnabled(true);
+    btnAnhalten->setVisible(ABegleitung != nullptr);
+    imgBildschirm->clear();
+    imgBildschirm->hide();
+    setFixedSize(CBreite, CHoehe);
+    if (ABegleitung != nullptr) {
+        FBildTimer->start();
+    } else {
+        FBildTimer->stop();
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Progress.SetBegleitung");
+}
+
+// The window grows by the picture when the first one comes, and keeps its labels as they were.
+void TZEP_MD_Progress::NeuesBild() try {
+    TZEP_GA_Bildschirm bild;
+    if (FBegleitung == nullptr || !FBegleitung->TakeBild(bild) || bild.IsEmpty()) {
+        return;
+    }
+    const QImage image(reinterpret_cast<const uchar*>(bild.Pixel.constData()), bild.Breite,
+                       bild.Hoehe, bild.Breite * 4, QImage::Format_RGB32);
+    imgBildschirm->setPixmap(QPixmap::fromImage(image));
+    if (imgBildschirm->isHidden()) {
+        imgBildschirm->show();
+        setFixedSize(qMax(CBreite, bild.Breite + 12), CHoehe + bild.Hoehe + 6);
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Progress.NeuesBild");
 }
 
 void TZEP_MD_Progress::Show(const QString& AProgramm, const QString& AName) try {

@@ -6,6 +6,9 @@
 #include "md_progress_window.h"
 
 class QLabel;
+class QPushButton;
+class QTimer;
+class TZEP_GA_Begleitung;
 
 // A small borderless window that names the Mandorel and the program of the run in progress.
 class TZEP_MD_Progress : public QWidget, public IZEP_MD_ProgressWindow {
@@ -23,6 +26,16 @@ public:
 
     static constexpr int CPaintWaitMs = 1000;
 
+    // For a test run: the button "Anhalten" stops it, and while it plays on a display of its
+    // own its picture shows below the labels. Null (an unattended run, or the run has ended)
+    // takes both away again.
+    void SetBegleitung(TZEP_GA_Begleitung* ABegleitung);
+
+    static constexpr int CBreite = 409;
+    static constexpr int CHoehe = 249;
+    // How often the window looks for a new picture.
+    static constexpr int CBildPollMs = 50;
+
     void Show(const QString& AProgramm, const QString& AName) override;
     void Hide() override;
 
@@ -31,6 +44,8 @@ public:
     QLabel* lblProgressHint2 = nullptr;
     QLabel* lblProgramm = nullptr;
     QLabel* lblProgressHint3 = nullptr;
+    QPushButton* btnAnhalten = nullptr;
+    QLabel* imgBildschirm = nullptr;
 
 protected:
     void paintEvent(QPaintEvent* AEvent) override;
@@ -41,7 +56,10 @@ protected:
 private:
     void FormCreate();
     void FormMouseDown(QMouseEvent* AEvent);
+    void NeuesBild();
 
+    TZEP_GA_Begleitung* FBegleitung = nullptr;
+    QTimer* FBildTimer = nullptr;
     bool FPainted = false;
     bool FDragging = false;
     QPoint FDragOffset;

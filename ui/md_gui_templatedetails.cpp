@@ -10,6 +10,7 @@
 #include "md_gui_token_panel.h"
 #include "md_mandorel.h"
 #include "md_run_guarded.h"
+#include "md_templates.h"
 #include "vko_info.h"
 #include "zep_path_frames.h"
 #include "zep_wertevorrat_registry.h"
@@ -71,6 +72,7 @@ void TZEP_MD_TemplateDetails_Frm::Toggle_RO_RW(bool ARO) try {
 
 void TZEP_MD_TemplateDetails_Frm::Notification_ReportChanged() try {
     Clear_Anzeige();
+    FAbgewiesen.clear();
 } catch (...) {
     RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_ReportChanged");
 }
@@ -88,25 +90,52 @@ void TZEP_MD_TemplateDetails_Frm::Notification_TemplateChanged(
     if (!Controller().Tokens4Template(ANewTemplate_Name, tokens)) {
         return;
     }
+    const TZEP_MD_Template* vorlage = nullptr;
+    FSchritt = Controller().Template_ByKennung(ANewTemplate_Name, vorlage) ? vorlage->AnzeigeName()
+                                                                           : ANewTemplate_Name;
     FMaxHintLabelWidth = 0;
     for (const TZEP_MD_TokenInfo& token : tokens) {
+        const auto abgewiesen = FAbgewiesen.constFind(token.Kennung);
+        const QString wert = abgewiesen != FAbgewiesen.cend() ? abgewiesen->Text : token.Wert;
         auto* panel = new TZEP_MD_Token_Panel(
             FPanelBox, *FRegistry, Controller().FileDialog(),
-            {token.Kennung, token.AnzeigeName, false, token.WertMasked, token.Wert},
+            {token.Kennung, token.AnzeigeName, false, token.WertMasked, wert},
             [this](const QString& AKennung, const QString& AWert) { EditExit(AKennung, AWert); },
             [this](QWidget* AInput) { EditEnter(AInput); });
         panel->show();
+        panel->installEventFilter(this);
         FPanels.append(panel);
         FMaxHintLabelWidth = std::max(FMaxHintLabelWidth, panel->HintLabel_NaturalWidth());
     }
     Komponenten_der_Panels_ausrichten(true);
     scbTemplateReplacableTokens->viewport()->installEventFilter(this);
     Toggle_RO_RW(FRO);
+    Verdeckte_Eintraege_melden(tokens);
 } catch (...) {
     RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_TemplateChanged");
 }
 
+// Once per token and window: the value-set file's entry for a masked token is not used.
+void TZEP_MD_TemplateDetails_Frm::Verdeckte_Eintraege_melden(
+    const QList<TZEP_MD_TokenInfo>& ATokens) {
+    for (const TZEP_MD_TokenInfo& token : ATokens) {
+        const TZEP_MD_Wertevorrat_TokenEditFunc entry =
+            FRegistry->GetRegisteredWertevorrat(token.Kennung);
+        if (!token.WertMasked || !entry.Vorhanden() || FVerdeckteGemeldet.contains(token.Kennung)) {
+            continue;
+        }
+        FVerdeckteGemeldet.insert(token.Kennung);
+        VKOInfo().ShowMeldung(
+            CVKO_Buttons_OK, MD_Koord(1017),
+            {entry.Datei, QString::number(entry.Zeile),
+             QStringLiteral("der Platzhalter „%1“ ist verdeckt, sein Wert wird in keiner Auswahl "
+                            "gezeigt")
+                 .arg(token.Kennung)});
+    }
+}
+
 void TZEP_MD_TemplateDetails_Frm::Clear_Anzeige() try {
+    Abgewiesene_Merken();
     FLastFocusedEdit = nullptr;
     scbTemplateReplacableTokens->viewport()->removeEventFilter(this);
     // A panel that goes writes nothing: the Mandorel it belonged to may no longer be selected.
@@ -119,6 +148,47 @@ void TZEP_MD_TemplateDetails_Frm::Clear_Anzeige() try {
     FPanelBox->setMinimumHeight(0);
 } catch (...) {
     RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Clear_Anzeige");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Abgewiesene_Merken() {
+    for (const TZEP_MD_Token_Panel* panel : FPanels) {
+        if (panel->Eingabe_Gueltig()) {
+            FAbgewiesen.remove(panel->TokenName());
+        } else {
+            FAbgewiesen.insert(panel->TokenName(),
+                               {panel->TokenValue_Get(), FSchritt, panel->AnzeigeName()});
+        }
+    }
+}
+
+bool TZEP_MD_TemplateDetails_Frm::Notification_BeforeBuchen() try {
+    Abgewiesene_Merken();
+    if (FAbgewiesen.isEmpty()) {
+        return true;
+    }
+    const TAbgewiesen& erster = FAbgewiesen.first();
+    VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1025),
+                          {erster.Schritt, erster.Feld, erster.Text});
+    for (TZEP_MD_Token_Panel* panel : FPanels) {
+        if (!panel->Eingabe_Gueltig()) {
+            panel->InputComp()->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+    return false;
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_BeforeBuchen");
+}
+
+void TZEP_MD_TemplateDetails_Frm::Anzeige_2_Report() try {
+    if (FRO) {
+        return;
+    }
+    for (TZEP_MD_Token_Panel* panel : FPanels) {
+        panel->Exit();
+    }
+} catch (...) {
+    RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Anzeige_2_Report");
 }
 
 void TZEP_MD_TemplateDetails_Frm::EditEnter(QWidget* AInput) try {
@@ -153,12 +223,27 @@ void TZEP_MD_TemplateDetails_Frm::Notification_DynTokenSelected(
     if (FLastFocusedEdit.isNull()) {
         return;
     }
-    FLastFocusedEdit->setText(FLastFocusedEdit->text() + ADynToken_Kennung);
+    TZEP_MD_Token_Panel* ziel = nullptr;
     for (TZEP_MD_Token_Panel* panel : FPanels) {
         if (panel->isAncestorOf(FLastFocusedEdit)) {
-            panel->Exit();
-            return;
+            ziel = panel;
         }
+    }
+    const QString bisher = FLastFocusedEdit->text();
+    // A single placeholder is replaced by the one taken over; anything else is appended to.
+    const bool einPlatzhalter = bisher.size() > 2 && bisher.startsWith(QLatin1Char('#')) &&
+                                bisher.endsWith(QLatin1Char('#')) &&
+                                bisher.count(QLatin1Char('#')) == 2;
+    const QString neu = einPlatzhalter ? ADynToken_Kennung : bisher + ADynToken_Kennung;
+    if (neu.size() > FLastFocusedEdit->maxLength()) {
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1026),
+                              {ADynToken_Kennung, ziel != nullptr ? ziel->AnzeigeName() : QString(),
+                               QString::number(FLastFocusedEdit->maxLength())});
+        return;
+    }
+    FLastFocusedEdit->setText(neu);
+    if (ziel != nullptr) {
+        ziel->Exit();
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_TemplateDetails_Frm.Notification_DynTokenSelected");
@@ -184,7 +269,10 @@ void TZEP_MD_TemplateDetails_Frm::Komponenten_der_Panels_ausrichten(bool AZweima
 }
 
 bool TZEP_MD_TemplateDetails_Frm::eventFilter(QObject* AWatched, QEvent* AEvent) {
-    if (AEvent->type() == QEvent::Resize && AWatched == scbTemplateReplacableTokens->viewport()) {
+    // A panel that grows or shrinks (an editor's hint) moves the panels below it.
+    if (AEvent->type() == QEvent::Resize &&
+        (AWatched == scbTemplateReplacableTokens->viewport() ||
+         FPanels.contains(qobject_cast<TZEP_MD_Token_Panel*>(AWatched)))) {
         RunGuarded("TZEP_MD_TemplateDetails_Frm.ResizeDo",
                    [this] { Komponenten_der_Panels_ausrichten(false); });
     }

@@ -62,6 +62,7 @@ TZEP_MD_Token_Panel::TZEP_MD_Token_Panel(QWidget* AParent,
                                          TZEP_MD_Token_Panel_Enter AOnEnter) try
     : QFrame(AParent),
       FTokenName(AToken.Name),
+      FAnzeigeName(AToken.AnzeigeName),
       FHintLabel(new QLabel(this)),
       FOnExit(std::move(AOnExit)),
       FOnEnter(std::move(AOnEnter)) {
@@ -114,7 +115,10 @@ void TZEP_MD_Token_Panel::Detach() {
 QWidget* TZEP_MD_Token_Panel::CreateInput(const TZEP_MD_Wertevorrat_Registry& ARegistry,
                                           IZEP_MD_FileDialog* ADialoge, const QString& AValue,
                                           bool AMaskieren) try {
-    const TZEP_MD_Wertevorrat_TokenEditFunc entry = ARegistry.GetRegisteredWertevorrat(FTokenName);
+    // A choice or a dialog would show a masked value in clear: such a token keeps the masked edit.
+    const TZEP_MD_Wertevorrat_TokenEditFunc entry =
+        AMaskieren ? TZEP_MD_Wertevorrat_TokenEditFunc{}
+                   : ARegistry.GetRegisteredWertevorrat(FTokenName);
     switch (entry.EditorClass) {
         case TZEP_MD_EditorKind::MandantenCheckCombo: {
             auto* editor = new TZEP_MandantenCheckCombo(ARegistry.Mandanten(), this);
@@ -231,9 +235,13 @@ QString TZEP_MD_Token_Panel::TokenValue_Get() const try {
     RethrowRegistered("TZEP_MD_Token_Panel.TokenValue_Get");
 }
 
-void TZEP_MD_Token_Panel::Exit() try {
+bool TZEP_MD_Token_Panel::Eingabe_Gueltig() const {
     const auto* geprueft = dynamic_cast<const IZEP_GeprueftesEingabefeld*>(FInputComp);
-    if (FOnExit && (geprueft == nullptr || geprueft->Eingabe_Gueltig())) {
+    return geprueft == nullptr || geprueft->Eingabe_Gueltig();
+}
+
+void TZEP_MD_Token_Panel::Exit() try {
+    if (FOnExit && Eingabe_Gueltig()) {
         FOnExit(FTokenName, TokenValue_Get());
     }
 } catch (...) {
@@ -255,8 +263,11 @@ void TZEP_MD_Token_Panel::Komponenten_ausrichten() try {
     const int w = FHintLabel->width();
     const int labelHeight = FHintLabel->heightForWidth(w);
     FHintLabel->setGeometry(6, 7, w, labelHeight);
-    const int inputHeight = FInputComp->sizeHint().height();
-    FInputComp->setGeometry(w + 9, FInputTop, std::max(0, width() - 12 - w), inputHeight);
+    const int breite = std::max(0, width() - 12 - w);
+    // An editor's hint below its field wraps to the width it gets.
+    const int inputHeight = FInputComp->hasHeightForWidth() ? FInputComp->heightForWidth(breite)
+                                                            : FInputComp->sizeHint().height();
+    FInputComp->setGeometry(w + 9, FInputTop, breite, inputHeight);
     // The input is never cut off, also when the label is a single short line.
     setFixedHeight(std::max(labelHeight + 14, FInputTop + inputHeight + 3));
 } catch (...) {
@@ -264,7 +275,11 @@ void TZEP_MD_Token_Panel::Komponenten_ausrichten() try {
 }
 
 bool TZEP_MD_Token_Panel::eventFilter(QObject* AWatched, QEvent* AEvent) {
-    if (AEvent->type() == QEvent::FocusIn && FOnEnter) {
+    if (AWatched == FInputComp && AEvent->type() == QEvent::LayoutRequest) {
+        // A hint of the editor came or went: the panel takes the height it needs.
+        RunGuarded("TZEP_MD_Token_Panel.Komponenten_ausrichten",
+                   [this] { Komponenten_ausrichten(); });
+    } else if (AEvent->type() == QEvent::FocusIn && FOnEnter) {
         RunGuarded("TZEP_MD_Token_Panel.Enter", [&] { FOnEnter(static_cast<QWidget*>(AWatched)); });
     } else if (AEvent->type() == QEvent::FocusOut && FOnExit &&
                static_cast<QFocusEvent*>(AEvent)->reason() != Qt::PopupFocusReason) {

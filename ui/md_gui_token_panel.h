@@ -34,6 +34,9 @@ public:
     ~TZEP_MD_Token_Panel() override;
 
     const QString& TokenName() const { return FTokenName; }
+    const QString& AnzeigeName() const { return FAnzeigeName; }
+    // False while the input shows a text its editor refuses.
+    bool Eingabe_Gueltig() const;
     QString TokenValue_Get() const;
     QWidget* InputComp() const { return FInputComp; }
     // The label's natural width, before it is aligned.
@@ -56,6 +59,7 @@ private:
     void Watch(QWidget* AWidget);
 
     QString FTokenName;
+    QString FAnzeigeName;
     QLabel* FHintLabel;
     QWidget* FInputComp = nullptr;
     int FNaturalWidth = 0;

@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "md_glyph_imagelist.h"
 #include "md_gui_ausfuehrungen.h"
@@ -23,9 +25,11 @@
 #include "md_gui_templatedetails.h"
 #include "md_gui_vorschau.h"
 #include "md_run_guarded.h"
+#include "md_run_sperre.h"
 #include "vko_database.h"
 #include "vko_info.h"
 #include "vko_simplemask.h"
+#include "zep_ga_begleitung.h"
 
 namespace {
 
@@ -58,6 +62,11 @@ const TViewPlace CViews[] = {
 constexpr int CLeftColumnWidth = 320;
 
 const QString CLayoutKey = QStringLiteral("DOCKINGLAYOUT");
+// The dock sizes of a layout belong to the window size they were saved with.
+const QString CGroesseKey = QStringLiteral("FENSTERGROESSE");
+const QSize CMindestGroesse(767, 765);
+constexpr double CBildschirmAnteil = 0.8;
+constexpr int CGroessteSeite = 32768;
 constexpr int CLayoutVersion = 1;
 constexpr QDockWidget::DockWidgetFeatures CDockFeatures =
     QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable;
@@ -66,8 +75,9 @@ constexpr QDockWidget::DockWidgetFeatures CDockFeatures =
 
 TZEP_MD_Main::TZEP_MD_Main(QWidget* AOwner) try : QMainWindow(AOwner) {
     setObjectName(QStringLiteral("MAINFORM"));
-    setWindowTitle(QStringLiteral("Mandorel – ") + TVKO_Database::DefaultName());
-    resize(767, 765);
+    // The database in use leads, so that the toolkit adds the program's name only once.
+    setWindowTitle(TVKO_Database::DefaultName() + QStringLiteral(" – Mandorel"));
+    resize(StartGroesse(screen()->availableGeometry().size()));
     setDockNestingEnabled(true);
     setTabPosition(Qt::AllDockWidgetAreas, QTabWidget::North);
 
@@ -319,25 +329,63 @@ void TZEP_MD_Main::UnRegisterListeners() {
     FRegistered = false;
 }
 
+QSize TZEP_MD_Main::StartGroesse(const QSize& AVerfuegbar) {
+    return CMindestGroesse.expandedTo(
+        QSize(static_cast<int>(AVerfuegbar.width() * CBildschirmAnteil),
+              static_cast<int>(AVerfuegbar.height() * CBildschirmAnteil)));
+}
+
 void TZEP_MD_Main::LoadMaske() try {
     const QByteArray layout =
         QByteArray::fromBase64(FSimpleMask->ReadLocalDef(CLayoutKey, QString()).toLatin1());
-    if (layout.isEmpty() || !restoreState(layout, CLayoutVersion)) {
+    if (layout.isEmpty()) {
+        return;
+    }
+    const QStringList groesse =
+        FSimpleMask->ReadLocalDef(CGroesseKey, QString()).split(QLatin1Char('x'));
+    bool breiteOk = false;
+    bool hoeheOk = false;
+    const QSize gespeichert(groesse.value(0).toInt(&breiteOk), groesse.value(1).toInt(&hoeheOk));
+    if (groesse.size() == 2 && breiteOk && hoeheOk && gespeichert.width() > 0 &&
+        gespeichert.height() > 0 && gespeichert.width() <= CGroessteSeite &&
+        gespeichert.height() <= CGroessteSeite) {
+        resize(gespeichert.expandedTo(minimumSize()));
+    }
+    if (!restoreState(layout, CLayoutVersion)) {
         return;
     }
     // A layout saved by a window with other views leaves ours out of every dock area.
+    bool vollstaendig = true;
     for (QDockWidget* dock : FDocks) {
         if (dock->isFloating() || dockWidgetArea(dock) != Qt::NoDockWidgetArea) {
             continue;
         }
+        vollstaendig = false;
         PlaceDock(FDocks.indexOf(dock));
+    }
+    if (vollstaendig) {
+        FGespeichertesLayout = layout;
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Main.LoadMaske");
 }
 
+// Restored before the window had its size, the splitter between the columns gives the left
+// one all the room; once shown, the saved sizes fit the window exactly.
+void TZEP_MD_Main::showEvent(QShowEvent* AEvent) {
+    QMainWindow::showEvent(AEvent);
+    if (FGespeichertesLayout.isEmpty()) {
+        return;
+    }
+    RunGuarded("TZEP_MD_Main.FormShow", [this] {
+        const QByteArray layout = std::exchange(FGespeichertesLayout, QByteArray());
+        restoreState(layout, CLayoutVersion);
+    });
+}
+
 void TZEP_MD_Main::SaveMaske() try {
     FSimpleMask->WriteLocal(CLayoutKey, QString::fromLatin1(saveState(CLayoutVersion).toBase64()));
+    FSimpleMask->WriteLocal(CGroesseKey, QStringLiteral("%1x%2").arg(width()).arg(height()));
 } catch (...) {
     RethrowRegistered("TZEP_MD_Main.SaveMaske");
 }
@@ -463,6 +511,17 @@ void TZEP_MD_Main::Notification_ReportChanged() try {
     RethrowRegistered("TZEP_MD_Main.Notification_ReportChanged");
 }
 
+// A field still being typed in, or a step just chosen, counts before the run, the preview,
+// the export and the commit act on the working copy.
+void TZEP_MD_Main::Anzeige_2_Report() {
+    if (FARO) {
+        return;
+    }
+    for (TZEP_MD_Frame* view : FViews) {
+        view->Anzeige_2_Report();
+    }
+}
+
 void TZEP_MD_Main::NeuHandling() {
     FController->CreateNewReport_Start();
     EditMode();
@@ -492,6 +551,10 @@ void TZEP_MD_Main::btnBearbeitenClick() try {
 }
 
 void TZEP_MD_Main::btnDeleteClick() try {
+    if (FController->Selected_Mandorel() == nullptr) {
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1027));
+        return;
+    }
     if (VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1002)) == CVKO_Antwort_Ja) {
         FController->DeleteSelectedReport();
     }
@@ -500,6 +563,7 @@ void TZEP_MD_Main::btnDeleteClick() try {
 }
 
 void TZEP_MD_Main::btnBuchenClick() try {
+    Anzeige_2_Report();
     if (!FController->Listeners().SendNotification_BeforeBuchen()) {
         return;
     }
@@ -519,22 +583,34 @@ void TZEP_MD_Main::btnTestlaufClick() try {
         VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1014));
         return;
     }
+    Anzeige_2_Report();
     if (FProgress.isNull()) {
         FProgress = new TZEP_MD_Progress(this);
     }
+    TZEP_GA_Begleitung begleitung(screen() != nullptr ? screen()->size() : QSize());
+    FProgress->SetBegleitung(&begleitung);
     FProgress->Show(report->Programm(), report->Name_Anzeige());
     QString fehler;
-    try {
-        FController->ExecuteSelectedReport();
-    } catch (...) {
-        fehler = VKOInfo().FehlerInfo(std::current_exception()).Text;
+    {
+        // The window handles its events while the run plays; nothing but the progress window
+        // may act meanwhile.
+        const TZEP_MD_RunSperre sperre(*this, FLaufAktiv);
+        try {
+            FController->ExecuteSelectedReport_Beside(begleitung);
+        } catch (...) {
+            fehler = VKOInfo().FehlerInfo(std::current_exception()).Text;
+        }
     }
     if (!FProgress.isNull()) {
+        FProgress->SetBegleitung(nullptr);
         FProgress->Hide();
     }
     if (!fehler.isNull()) {
         VKOInfo().ResetErrorSpezNoWrite();
-        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1010), {fehler});
+        // A run the user stopped needs no notice; its entry says "angehalten".
+        if (!begleitung.Angehalten()) {
+            VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1010), {fehler});
+        }
     }
     for (TZEP_MD_Frame* view : FViews) {
         if (auto* ausfuehrungen = dynamic_cast<TZEP_MD_Ausfuehrungen_Frm*>(view)) {
@@ -547,9 +623,10 @@ void TZEP_MD_Main::btnTestlaufClick() try {
 
 void TZEP_MD_Main::btnVorschauClick() try {
     if (FController->Selected_Mandorel() == nullptr) {
-        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1014));
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1028));
         return;
     }
+    Anzeige_2_Report();
     if (FVorschau.isNull()) {
         FVorschau = new TZEP_MD_Vorschau(*FController, this);
     }
@@ -558,7 +635,10 @@ void TZEP_MD_Main::btnVorschauClick() try {
     RethrowRegistered("TZEP_MD_Main.btnVorschauClick");
 }
 
-void TZEP_MD_Main::btnExportClick() try { FController->ExportSelectedReport(); } catch (...) {
+void TZEP_MD_Main::btnExportClick() try {
+    Anzeige_2_Report();
+    FController->ExportSelectedReport();
+} catch (...) {
     RethrowRegistered("TZEP_MD_Main.btnExportClick");
 }
 
@@ -581,6 +661,11 @@ void TZEP_MD_Main::btnZurueckClick() try { close(); } catch (...) {
 }
 
 void TZEP_MD_Main::closeEvent(QCloseEvent* AEvent) {
+    if (FLaufAktiv) {
+        // The test run is stopped with its own button; the window closes after it.
+        AEvent->ignore();
+        return;
+    }
     RunGuarded("TZEP_MD_Main.FormCloseQuery", [&] {
         if (!FARO &&
             VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1008)) != CVKO_Antwort_Ja) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
@@ -42,8 +43,13 @@ public:
 
     void Notification_ReportChanged() override;
 
+    // The size of the first window on a screen with this much room: more than the least size
+    // only where the screen has it to spare.
+    static QSize StartGroesse(const QSize& AVerfuegbar);
+
 protected:
     void closeEvent(QCloseEvent* AEvent) override;
+    void showEvent(QShowEvent* AEvent) override;
     bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
     // Docks and the button panel cannot be hidden through a context menu.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -70,6 +76,7 @@ private:
     void SperrenEntsperren();
     bool AbortAsked();
     void NeuHandling();
+    void Anzeige_2_Report();
 
     void btnNeuClick();
     void btnBearbeitenClick();
@@ -91,6 +98,7 @@ private:
     TDVDlgConfirmExecEvent FOnAllowUnLock;
     QHash<QDockWidget*, int> FLockedCapBut;
     bool FRegistered = false;
+    QByteArray FGespeichertesLayout;
 
     QLabel* pnlHeader = nullptr;
     QWidget* pnlButtons = nullptr;
@@ -108,5 +116,6 @@ private:
     QPushButton* btnZurueck = nullptr;
     QAction* acOptionSetLocked = nullptr;
     QPointer<TZEP_MD_Progress> FProgress;
+    bool FLaufAktiv = false;
     QPointer<TZEP_MD_Vorschau> FVorschau;
 };

@@ -1,28 +1,25 @@
 #include "md_png_writer.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QBuffer>
 #include <QImage>
-#include <QSaveFile>
 
 #include "vko_info.h"
 
-qint64 TZEP_MD_PngWriter::WritePng(const TZEP_GA_Bildschirm& ABild, const QString& APath) try {
+QByteArray TZEP_MD_PngWriter::Png(const TZEP_GA_Bildschirm& ABild) try {
     if (ABild.Breite <= 0 || ABild.Hoehe <= 0 ||
         ABild.Pixel.size() != static_cast<qsizetype>(ABild.Breite) * ABild.Hoehe * 4) {
         throw EVKO_Error(QStringLiteral("Das Bild des Bildschirms ist unvollständig."));
     }
     const QImage bild(reinterpret_cast<const uchar*>(ABild.Pixel.constData()), ABild.Breite,
                       ABild.Hoehe, QImage::Format_RGB32);
-    QSaveFile datei(APath);
-    if (!datei.open(QIODevice::WriteOnly) ||
-        !datei.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        !bild.save(&datei, "PNG") || !datei.commit()) {
-        throw EVKO_Error(QStringLiteral("Das Bild „%1“ lässt sich nicht schreiben: %2")
-                             .arg(QDir::toNativeSeparators(APath), datei.errorString()));
+    QByteArray png;
+    QBuffer puffer(&png);
+    if (!puffer.open(QIODevice::WriteOnly) || !bild.save(&puffer, "PNG")) {
+        throw EVKO_Error(
+            QStringLiteral("Das Bild des Bildschirms lässt sich nicht als PNG "
+                           "speichern."));
     }
-    return QFileInfo(APath).size();
+    return png;
 } catch (...) {
-    RethrowRegistered("TZEP_MD_PngWriter.WritePng");
+    RethrowRegistered("TZEP_MD_PngWriter.Png");
 }

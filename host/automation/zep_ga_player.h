@@ -14,14 +14,22 @@ struct TZEP_GA_Bildschirm {
     bool IsEmpty() const { return Pixel.isEmpty(); }
 };
 
+class TZEP_GA_Begleitung;
+
 // Plays a sequence against its target program. Raises an exception when the program cannot
 // be driven; returns when all actions were played.
 class TZEP_GA_Player {
 public:
     virtual ~TZEP_GA_Player() = default;
     virtual void PlaySequence(const TZEP_GA_Sequence& ASequence) = 0;
-    // The screen as it showed when the last play failed, taken once; empty when the player
-    // keeps none.
+    // A test run beside the user, on a thread of its own: where the player can, it plays on a
+    // display of the run's own, shows it to ABegleitung and stops when asked to.
+    virtual void PlayBeside(const TZEP_GA_Sequence& ASequence, TZEP_GA_Begleitung& ABegleitung) {
+        static_cast<void>(ABegleitung);
+        PlaySequence(ASequence);
+    }
+    // The screen as it showed when the last play failed, or when the last play beside the user
+    // ended on its own display; taken once; empty when the player keeps none.
     virtual TZEP_GA_Bildschirm TakeFehlerBildschirm() { return {}; }
 };
 

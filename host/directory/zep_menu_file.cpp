@@ -155,6 +155,18 @@ bool TZEP_MenuFile::Contains(const QString& AExeName) const try {
     RethrowRegistered("TZEP_MenuFile.Contains");
 }
 
+bool TZEP_MenuFile::IsProgrammCode(const QString& ACode) const try {
+    for (const QChar zeichen : ACode) {
+        if (!zeichen.isLetterOrNumber() && zeichen != QLatin1Char('_')) {
+            return false;
+        }
+    }
+    return !ACode.isEmpty() && ProgrammCode(ACode) == ACode.toUpper() &&
+           FProgramme.contains(ACode.toUpper());
+} catch (...) {
+    RethrowRegistered("TZEP_MenuFile.IsProgrammCode");
+}
+
 QString TZEP_MenuFile::FileName() const {
     return VKO_FilePath(TVKOFolder::Einstellungen, QString::fromLatin1(CZEP_MenuFileName), false);
 }

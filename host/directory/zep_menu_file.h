@@ -27,6 +27,10 @@ public:
     // The start command as written (program and arguments); empty when unknown.
     QString StartCommand_ByExeName(const QString& AExeName) const;
     bool Contains(const QString& AExeName) const;
+    // Whether ACode is one program code of the directory as it stands ("PLON", any case): no
+    // folder, no ".EXE", no blank or control character. A code from a file must be one: it
+    // becomes a word of the scheduler's command line.
+    bool IsProgrammCode(const QString& ACode) const;
 
     // Full path of the file the directory reads.
     QString FileName() const;

@@ -10,12 +10,12 @@
 class TVKO_Database;
 struct TZEP_GA_Bildschirm;
 
-// Writes a screen picture as a PNG file and answers its size in bytes. The history itself
-// knows no image format; the window's library does.
+// Encodes a screen picture as PNG. The history itself knows no image format; the window's
+// library does.
 class IZEP_BildWriter {
 public:
     virtual ~IZEP_BildWriter() = default;
-    virtual qint64 WritePng(const TZEP_GA_Bildschirm& ABild, const QString& APath) = 0;
+    virtual QByteArray Png(const TZEP_GA_Bildschirm& ABild) = 0;
 };
 
 // How a run ended.
@@ -23,6 +23,7 @@ enum class TZEP_RunErgebnis {
     Gespielt = 0,
     Fehlgeschlagen = 1,
     NichtGefunden = 2,
+    Angehalten = 3,  // a test run the user stopped
 };
 
 // One run of a Mandorel as the history keeps it. Token values are those the run used, masked
@@ -37,18 +38,21 @@ struct TZEP_RunEntry {
     int ExitCode = 0;
     int Schritt = 0;  // the failing step, counted from 1; 0 when none is known
     QString Meldung;
-    QList<QPair<QString, QString>> TokenWerte;
+    QList<QPair<QString, QString>> TokenWerte;  // only those of tokens the run used
     QString Bild;  // path of the screen picture of a failed run, or empty
 
     static QString ErgebnisText(TZEP_RunErgebnis AErgebnis);
 };
 
 // The history of runs: the newest entries per Mandorel and the pictures of failed runs, within
-// bounds that drop the oldest first.
+// bounds that drop the oldest first. A picture is a file of the picture folder named after its
+// entry ("ausfuehrung-7.png"); whatever else a row names is never written or removed.
 class TZEP_RunHistory {
 public:
     static constexpr int CMaxEintraege = 50;
     static constexpr qint64 CMaxBildBytes = 200LL * 1024 * 1024;
+    // Of all rows of the database together, as their texts take it.
+    static constexpr qint64 CMaxZeilenBytes = 50LL * 1024 * 1024;
 
     // Opens the database of the data folder.
     TZEP_RunHistory();
@@ -59,13 +63,14 @@ public:
     TZEP_RunHistory& operator=(const TZEP_RunHistory&) = delete;
 
     // Tests lower the bounds.
-    void SetGrenzen(int AMaxEintraege, qint64 AMaxBildBytes);
+    void SetGrenzen(int AMaxEintraege, qint64 AMaxBildBytes,
+                    qint64 AMaxZeilenBytes = CMaxZeilenBytes);
 
     // Stores the entry and answers its id; then drops what lies beyond the bounds.
     qint64 Add(const TZEP_RunEntry& AEntry);
-    // Sets the picture of an entry (a file of APictureBytes bytes), then keeps the pictures
-    // within their bound.
-    void SetBild(qint64 AId, const QString& APath, qint64 APictureBytes);
+    // Writes the picture of an entry (PNG bytes) as a new file for the user alone, in a folder
+    // for the user alone, never through a link; then keeps the pictures within their bound.
+    void SetBild(qint64 AId, const QByteArray& APng);
     // The entries of one Mandorel, newest first.
     QList<TZEP_RunEntry> Entries(const QString& AProgramm, const QString& ANameKey);
     // Whether another connection (another process, or another history of this one) committed
@@ -74,15 +79,21 @@ public:
     bool Geaendert() const;
     // The folder of the pictures (in the data folder of the database).
     QString BildOrdner() const;
+    // The file name of the picture of entry AId in that folder.
+    static QString BildName(qint64 AId);
 
 private:
     void Beschraenken(const QString& AProgramm, const QString& ANameKey);
     void BilderBeschraenken();
+    void ZeilenBeschraenken();
+    // Removes the picture of entry AId, when APath is its place, else logs why it stays.
+    void BildLoeschen(qint64 AId, const QString& APath) const;
     // Changes exactly when another connection commits; commits of this one leave it.
     qint64 Datenstand() const;
 
     std::unique_ptr<TVKO_Database> FDatabase;
     int FMaxEintraege = CMaxEintraege;
     qint64 FMaxBildBytes = CMaxBildBytes;
+    qint64 FMaxZeilenBytes = CMaxZeilenBytes;
     qint64 FGelesenerStand = 0;
 };

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 24> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 40> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -15,7 +15,7 @@ constexpr std::array<std::pair<int, const char*>, 24> CMandorelTexte{{
      "Sie sie ab, bevor Sie eine neue Bearbeitung beginnen."},
     {1004, "Das Kopieren eines Mandorels ist in dieser Version nicht möglich."},
     {1005,
-     "Die Angaben sind nicht vollständig. Bitte füllen Sie Programm, Name, Beschreibung und "
+     "Die Angaben sind nicht vollständig: %1 Bitte füllen Sie Programm, Name, Beschreibung und "
      "Auswertungsgrund aus und legen Sie mindestens einen Schritt an."},
     {1006, "Sollen die Änderungen verworfen und die Bearbeitung abgebrochen werden?"},
     {1007,
@@ -52,6 +52,54 @@ constexpr std::array<std::pair<int, const char*>, 24> CMandorelTexte{{
      "Die Termine des Zeitplans von Mandorel „%1“ für das Programm %2 wurden nicht verlängert: "
      "Die Zeitsteuerung des Systems (systemd für Benutzer) ist nicht erreichbar. Der nächste "
      "Lauf oder Start des Programms verlängert sie."},
+    {1025,
+     "Im Schritt „%1“ wird der Wert „%3“ des Feldes „%2“ nicht angenommen. Bitte korrigieren "
+     "Sie ihn; es wurde nichts gebucht."},
+    {1026,
+     "Der Platzhalter %1 passt nicht mehr in das Feld „%2“, das höchstens %3 Zeichen aufnimmt. "
+     "Es wurde nichts übernommen."},
+    {1027,
+     "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, der gelöscht "
+     "werden soll."},
+    {1028,
+     "Es ist kein Mandorel ausgewählt. Bitte wählen Sie zuerst den Mandorel, dessen Vorschau "
+     "angezeigt werden soll."},
+    {1029,
+     "Dieser Zeitplan wird nie ausgeführt: Alle seine Termine liegen in der Vergangenheit. "
+     "Soll er trotzdem so gebucht werden?"},
+    {1040,
+     "Die Datei „%1“ nennt das Programm „%2“, das nicht im Programmverzeichnis steht. Es wurde "
+     "nichts übernommen."},
+    {1041,
+     "Das Programm „%2“ des Mandorels „%1“ steht nicht im Programmverzeichnis. Bitte wählen "
+     "Sie ein Programm aus der Liste. Es wurde nichts gebucht."},
+    {1042,
+     "Die Datei „%1“ enthält als Schritt %2 die Aktion „%3“, die keine Vorlage des Katalogs "
+     "ist. Importiert werden nur Schritte aus Vorlagen; es wurde nichts übernommen."},
+    {1043,
+     "Die Datei „%1“ enthält %2 Tokenwerte; ein Mandorel darf höchstens 1.000 haben. Es wurde "
+     "nichts übernommen."},
+    {1044,
+     "Die Datei „%1“ enthält für das Token %2 einen Wert mit mehr als 300 Zeichen. Es wurde "
+     "nichts übernommen."},
+    {1045,
+     "Die Datei „%1“ ist größer als 1 MiB und damit kein exportierter Mandorel. Es wurde nichts "
+     "übernommen."},
+    {1046,
+     "Der Mandorel „%1“ hat %2 Tokenwerte; ein Mandorel darf höchstens 1.000 haben. Es wurde "
+     "nichts gebucht."},
+    {1047,
+     "Der Mandorel „%1“ hat für das Token %2 einen Wert mit mehr als 300 Zeichen. Es wurde "
+     "nichts gebucht."},
+    {1048, "Der Mandorel „%1“ ist gespeichert größer als 1 MiB. Es wurde nichts gebucht."},
+    {1049,
+     "Der Mandorel „%1“ enthält maskierte Werte (zum Beispiel Kennwörter). Die Exportdatei "
+     "enthält sie lesbar. Soll er trotzdem exportiert werden?"},
+    {1050,
+     "Dieser Mandorel startet sein Programm nicht selbst und müsste daher auf Ihrem Bildschirm "
+     "laufen. In einer Wayland-Sitzung erreicht seine Eingabe dort kein Programm; es wurde nichts "
+     "eingegeben. Melden Sie sich dafür mit einer X11-Sitzung an, oder lassen Sie den ersten "
+     "Schritt das Programm starten: dann läuft er auf einem eigenen virtuellen X-Bildschirm."},
     {1055,
      "Die gemeinsame Datenbank „%1“ ist nicht erreichbar: %2\nBitte prüfen Sie den Eintrag in "
      "pg_service.conf und ob der Datenbankserver läuft. Es wurde nichts verändert."},

@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::uintptr_t CHugePage = std::uintptr_t{2} << 20;
 constexpr int CReserve = 64 << 20;
+// The allocator's own step by which the heap grows.
+constexpr int CDefaultTopPad = 128 << 10;
 // Below the size from which the allocator maps a block of its own instead of using the heap.
 constexpr std::size_t CBlock = 64 << 10;
 constexpr std::size_t CMaxBlocks = 64;
@@ -23,8 +25,10 @@ std::uintptr_t HeapEnd() {
 }  // namespace
 
 bool VKO_HugePageHeap() {
-    // The heap grows by the reserve at once and gives memory back only when twice as much is
-    // free, so the range marked below stays heap.
+    // What is free at the heap's end goes back first: else the blocks below could come from it
+    // without the heap growing. The heap then grows by the reserve at once and gives nothing
+    // back meanwhile, so the range marked below is heap.
+    malloc_trim(0);
     mallopt(M_TOP_PAD, CReserve);
     mallopt(M_TRIM_THRESHOLD, 2 * CReserve);
     const std::uintptr_t before = HeapEnd();
@@ -40,5 +44,10 @@ bool VKO_HugePageHeap() {
     for (void* block : blocks) {
         std::free(block);
     }
+    // From here the heap grows in the allocator's usual steps, and gives memory back once as
+    // much as the reserve is free: the marked range stays heap while the program works in it,
+    // but a large amount freed goes back to the system.
+    mallopt(M_TOP_PAD, CDefaultTopPad);
+    mallopt(M_TRIM_THRESHOLD, CReserve);
     return marked;
 }

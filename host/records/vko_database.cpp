@@ -125,10 +125,6 @@ void TVKO_Database::SetBusyTimeout(int AMilliseconds) try {
     RethrowRegistered("TVKO_Database.SetBusyTimeout");
 }
 
-void TVKO_Database::SetMapSize(qint64 ABytes) try { FEngine->SetMapSize(ABytes); } catch (...) {
-    RethrowRegistered("TVKO_Database.SetMapSize");
-}
-
 void TVKO_Database::Execute(const char* ASql, const QString& AAktion) try {
     FEngine->Execute(ASql, AAktion);
 } catch (...) {

@@ -57,10 +57,6 @@ public:
     // Adds a column that a table of an earlier build lacks; ADefinition is the column's name
     // and type as ALTER TABLE ADD COLUMN takes them. Safe when several processes do it at once.
     void EnsureColumn(const char* ATable, const char* AColumn, const char* ADefinition);
-    // Lets reads map up to ABytes of the file instead of copying each page through the
-    // connection's cache; 0 ends it. Takes effect only while no statement of it is reading.
-    // A server connection has nothing to map.
-    void SetMapSize(qint64 ABytes);
     // Rows changed by the last write statement.
     qint64 Changes() const;
     qint64 LastInsertId();

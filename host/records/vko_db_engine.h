@@ -42,7 +42,6 @@ public:
     // After the tables of ATable were created: whatever the engine needs to tell other
     // connections of changes to it.
     virtual void SchemaErgaenzen(const char* ATable) = 0;
-    virtual void SetMapSize(qint64 ABytes) = 0;
     virtual qint64 Changes() const = 0;
     virtual qint64 LastInsertId() = 0;
     virtual bool InTransaction() const = 0;

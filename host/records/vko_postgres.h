@@ -25,7 +25,6 @@ public:
     bool HasColumn(const char* ATable, const char* AColumn) override;
     void SchemaSperren() override;
     void SchemaErgaenzen(const char* ATable) override;
-    void SetMapSize(qint64) override {}
     qint64 Changes() const override { return FChanges; }
     qint64 LastInsertId() override;
     bool InTransaction() const override;

@@ -294,11 +294,6 @@ void TVKO_SqliteDatabase::SetBusyTimeout(int AMilliseconds) {
     sqlite3_busy_timeout(Handle(), AMilliseconds);
 }
 
-void TVKO_SqliteDatabase::SetMapSize(qint64 ABytes) {
-    Execute(QByteArray("PRAGMA mmap_size=" + QByteArray::number(ABytes)).constData(),
-            QStringLiteral("Lesen"));
-}
-
 void TVKO_SqliteDatabase::Execute(const char* ASql, const QString& AAktion) {
     const int result = sqlite3_exec(Handle(), ASql, nullptr, nullptr, nullptr);
     if (result != SQLITE_OK) {

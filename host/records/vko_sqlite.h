@@ -22,7 +22,6 @@ public:
     bool HasColumn(const char* ATable, const char* AColumn) override;
     void SchemaSperren() override {}
     void SchemaErgaenzen(const char*) override {}
-    void SetMapSize(qint64 ABytes) override;
     qint64 Changes() const override;
     qint64 LastInsertId() override;
     bool InTransaction() const override;

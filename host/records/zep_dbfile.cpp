@@ -21,9 +21,6 @@ constexpr std::array<const char*, FeldAnzahl> CFeldNamen = {
 
 constexpr const char* CTabelle = "MD_MANDORELE";
 
-// A walk reads every page once: mapped, the pages need no copy through the connection's cache.
-constexpr qint64 CWalkAbbildung = qint64(1) << 30;
-
 // A rowid table: rows of about 1 KiB fit its pages, and a walk in ID order is a plain scan.
 // The keys are unique without regard to case, so a duplicate can never be written.
 constexpr const char* CSchema = R"sql(
@@ -139,9 +136,6 @@ struct TZEP_DBFile::TState {
     bool WalkAktiv = false;
     // The record buffer is that row and has not been copied yet; a walk copies only on demand.
     bool PufferImWalk = false;
-    // The file is mapped for the walk; the mapping ends with it, so that the pages of the whole
-    // file do not stay in the process's memory.
-    bool Abgebildet = false;
 
     std::optional<TZEP_DBOperation> Buchung;
     QBuffer BuchungsStream;
@@ -179,14 +173,6 @@ struct TZEP_DBFile::TState {
         PufferUebernehmen();
         WalkStatement.Reset();
         WalkAktiv = false;
-        AbbildungBeenden();
-    }
-
-    void AbbildungBeenden() {
-        if (Abgebildet) {
-            Abgebildet = false;
-            Database->SetMapSize(0);
-        }
     }
 
     // Position is set again when the row is copied; after a failed step the walk ends.
@@ -197,7 +183,6 @@ struct TZEP_DBFile::TState {
         Position.reset();
         if (!WalkStatement.Step()) {
             WalkStatement.Reset();
-            AbbildungBeenden();
             return false;
         }
         WalkAktiv = true;
@@ -208,8 +193,6 @@ struct TZEP_DBFile::TState {
 
     bool WalkAb(qint64 AId) {
         WalkBeenden();
-        Database->SetMapSize(CWalkAbbildung);
-        Abgebildet = true;
         WalkStatement.Bind(1, AId);
         return WalkSchritt();
     }
@@ -341,7 +324,6 @@ void TZEP_DBFile::Reset() try {
     state.WalkStatement.Reset();
     state.WalkAktiv = false;
     state.PufferImWalk = false;
-    state.AbbildungBeenden();
     state.Felder.fill(QString());
     state.Daten.clear();
     state.Version = 0;

@@ -200,8 +200,14 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
     }
     const QString timer = QStringLiteral(".timer");
     const QString service = QStringLiteral(".service");
+    // A unit of an earlier build is taken over for a plan, but never removed.
     const auto fremd = [&ordner](const QString& ADatei) {
         return ordner.Zustand(ADatei) == TVKO_UnitOrdner::TZustand::Fremd;
+    };
+    const auto nichtEigen = [&ordner](const QString& ADatei) {
+        const TVKO_UnitOrdner::TZustand zustand = ordner.Zustand(ADatei);
+        return zustand == TVKO_UnitOrdner::TZustand::Fremd ||
+               zustand == TVKO_UnitOrdner::TZustand::Frueher;
     };
     QMap<QString, std::pair<QString, QString>> soll;
     for (auto it = geplant.cbegin(); it != geplant.cend(); ++it) {
@@ -227,7 +233,7 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
         }
     }
     for (const QString& name : weg) {
-        if (!geplant.contains(name) && (fremd(name + timer) || fremd(name + service))) {
+        if (!geplant.contains(name) && (nichtEigen(name + timer) || nichtEigen(name + service))) {
             Protokoll(QStringLiteral("Die Unit %1 im Ordner %2 stammt nicht von dieser "
                                      "Installation und bleibt unverändert.")
                           .arg(name, FUnitOrdner));

@@ -116,7 +116,11 @@ TVKO_UnitOrdner::TZustand TVKO_UnitOrdner::Zustand(const QString& AName) const t
         return TZustand::Fremd;
     }
     const std::optional<QByteArray> inhalt = Lesen(AName);
-    return inhalt && inhalt->startsWith(FMarke) ? TZustand::Eigen : TZustand::Fremd;
+    if (inhalt && inhalt->startsWith(FMarke)) {
+        return TZustand::Eigen;
+    }
+    return inhalt && inhalt->startsWith("[Unit]\nDescription=Quandrix ") ? TZustand::Frueher
+                                                                         : TZustand::Fremd;
 } catch (...) {
     RethrowRegistered("TVKO_UnitOrdner.Zustand");
 }

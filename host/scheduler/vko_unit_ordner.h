@@ -8,14 +8,16 @@
 // The user's unit folder as a synchronisation touches it. The folder is made 0700 and unit
 // files 0600 whatever the umask; no link is followed, neither the folder nor a file; and only
 // a file whose first line carries this installation's mark counts as its own, so that units of
-// others (or links planted there) are never changed or removed. While an object lives it holds
-// an exclusive lock on a file in the folder, so that two synchronisations never interleave.
+// others (or links planted there) are never changed or removed. A unit of an earlier build may
+// be taken over for a plan of this installation, but is never removed. While an object lives it
+// holds an exclusive lock on a file in the folder, so that two synchronisations never interleave.
 class TVKO_UnitOrdner {
 public:
     enum class TZustand {
-        Fehlt,  // no such entry
-        Eigen,  // a plain file that starts with the mark
-        Fremd,  // anything else: another's unit, a link, a folder
+        Fehlt,    // no such entry
+        Eigen,    // a plain file that starts with the mark
+        Frueher,  // a plain file of an earlier build, written before units carried the mark
+        Fremd,    // anything else: another's unit, a link, a folder
     };
 
     // Creates the folder where it is missing and waits for the lock.

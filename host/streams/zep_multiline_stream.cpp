@@ -182,13 +182,15 @@ qsizetype TZEP_MultiLine_Stream::LoadFullData(const QByteArray& ABytes) {
         size = reader.ReadUInt32();
     }
     // The parts stay views into the kept bytes until someone asks for a part of its own.
-    std::vector<TLine> lines(count);
+    QVarLengthArray<QByteArrayView, 16> views(count);
     for (quint32 i = 0; i < count; ++i) {
-        lines[i].View = reader.ReadBytes(sizes[i]);
-        lines[i].Owned = false;
+        views[i] = reader.ReadBytes(sizes[i]);
     }
     FStream.reset();
-    FLines = std::move(lines);
+    FLines.resize(count);
+    for (quint32 i = 0; i < count; ++i) {
+        FLines[i] = TLine{QByteArray(), views[i], false};
+    }
     FSource = ABytes;
     FCurrent = -1;
     FPosition = 0;

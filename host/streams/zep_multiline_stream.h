@@ -4,8 +4,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QIODevice>
+#include <QVarLengthArray>
 #include <memory>
-#include <vector>
 
 // A fixed number of numbered, independent byte sequences ("lines") written and read as a
 // whole. Framing: "ZMLS", the part count and every part's size (little-endian 32 bit), then
@@ -57,7 +57,8 @@ private:
         qsizetype Size() const { return Owned ? Bytes.size() : View.size(); }
     };
 
-    std::vector<TLine> FLines;
+    // Eight parts are usual; they need no allocation of their own.
+    QVarLengthArray<TLine, 8> FLines;
     QByteArray FSource;
     int FCurrent = -1;
     qint64 FPosition = 0;

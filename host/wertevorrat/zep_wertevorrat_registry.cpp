@@ -64,6 +64,7 @@ void TZEP_MD_Wertevorrat_Registry::LoadFromFile(const QString& AFileName) try {
 void TZEP_MD_Wertevorrat_Registry::LoadFromBytes(const QByteArray& ABytes,
                                                  const QString& AFileName) try {
     Clear();
+    FDatei = AFileName;
     QString section;
     int zeile = 0;
     for (const QString& line : VKO_TextLines(VKO_DecodeText(ABytes))) {
@@ -118,11 +119,13 @@ void TZEP_MD_Wertevorrat_Registry::ReadLine(const QString& ASection, const QStri
             }
         }
         FWerteListen.insert(key, werte);
+        FZeilen.insert(key, AZeile);
         return;
     }
     for (const auto& [name, kind] : CEditoren) {
         if (value.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
             FEditoren.insert(key, kind);
+            FZeilen.insert(key, AZeile);
             return;
         }
     }
@@ -139,6 +142,8 @@ TZEP_MD_Wertevorrat_TokenEditFunc TZEP_MD_Wertevorrat_Registry::GetRegisteredWer
     if (liste != FWerteListen.constEnd()) {
         entry.WerteListe = [werte = *liste] { return werte; };
     }
+    entry.Datei = FDatei;
+    entry.Zeile = FZeilen.value(AToken);
     return entry;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Wertevorrat_Registry.GetRegisteredWertevorrat");
@@ -146,6 +151,8 @@ TZEP_MD_Wertevorrat_TokenEditFunc TZEP_MD_Wertevorrat_Registry::GetRegisteredWer
 
 void TZEP_MD_Wertevorrat_Registry::Clear() {
     FEditoren.clear();
+    FZeilen.clear();
+    FDatei.clear();
     FWerteListen.clear();
     FMandanten.clear();
     FFehler.clear();

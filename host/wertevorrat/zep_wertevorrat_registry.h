@@ -24,6 +24,11 @@ enum class TZEP_MD_EditorKind {
 struct TZEP_MD_Wertevorrat_TokenEditFunc {
     TZEP_MD_EditorKind EditorClass = TZEP_MD_EditorKind::Keiner;
     std::function<QStringList()> WerteListe;
+    // Where the token's entry stands, for reporting it.
+    QString Datei;
+    int Zeile = 0;
+
+    bool Vorhanden() const { return EditorClass != TZEP_MD_EditorKind::Keiner || WerteListe; }
 };
 
 // One client as the client editors offer it: the value is its number.
@@ -64,6 +69,8 @@ private:
     void ReadLine(const QString& ASection, const QString& ALine, int AZeile, const QString& ADatei);
 
     QHash<QString, TZEP_MD_EditorKind> FEditoren;
+    QHash<QString, int> FZeilen;
+    QString FDatei;
     QHash<QString, QStringList> FWerteListen;
     QList<TZEP_MD_Mandant> FMandanten;
     QList<TZEP_MD_Wertevorrat_Fehler> FFehler;

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include "md_process_support.h"
 #include "md_test_support.h"
 #include "md_x11_user.h"
+#include "zep_run_history.h"
 
 namespace {
 
@@ -67,6 +70,33 @@ protected:
         QFile bericht(FHome.Path() + QStringLiteral("/PLON_Bericht.txt"));
         EXPECT_TRUE(bericht.open(QIODevice::ReadOnly)) << FHome.ReadLog().toStdString();
         return QString::fromUtf8(bericht.readAll()).split(QLatin1Char('\n'));
+    }
+
+    // The report the sample program wrote, once it is there.
+    QStringList WaitForReport() {
+        QFile bericht(FHome.Path() + QStringLiteral("/PLON_Bericht.txt"));
+        QElapsedTimer uhr;
+        uhr.start();
+        while (!bericht.exists() && uhr.elapsed() < 60000) {
+            QThread::msleep(200);
+        }
+        // Written, not just created.
+        QThread::msleep(500);
+        EXPECT_TRUE(bericht.open(QIODevice::ReadOnly)) << FHome.ReadLog().toStdString();
+        return QString::fromUtf8(bericht.readAll()).split(QLatin1Char('\n'));
+    }
+
+    // The history entry of the Mandorel's only run, once it is there.
+    TZEP_RunEntry OnlyRun(const QString& AKey) {
+        QElapsedTimer uhr;
+        uhr.start();
+        QList<TZEP_RunEntry> laeufe;
+        do {
+            QThread::msleep(200);
+            laeufe = TZEP_RunHistory().Entries(QStringLiteral("PLON"), AKey);
+        } while (laeufe.isEmpty() && uhr.elapsed() < 60000);
+        EXPECT_EQ(laeufe.size(), 1);
+        return laeufe.value(0);
     }
 
     TTempHome FHome;
@@ -127,4 +157,31 @@ TEST_F(WindowEndToEnd, APlaceholderAndAClientChosenInTheWindowReachTheReport) {
     EXPECT_TRUE(zeilen.contains(erster.constFirst()) || zeilen.contains(erster.constLast()))
         << Dump(zeilen).toStdString();
     EXPECT_TRUE(zeilen.contains(QStringLiteral("Mandant: 200"))) << Dump(zeilen).toStdString();
+}
+
+TEST_F(WindowEndToEnd, AStepDeletedInTheEditIsNotPlayedByTheTestRun) {
+    NewMandorel(QStringLiteral("Summen"), {QStringLiteral("P"), QStringLiteral("Z"),
+                                           QStringLiteral("S"), QStringLiteral("B")});
+    FUser.Keys({QStringLiteral("Home"), QStringLiteral("Down"), CF6});
+    FUser.Type(QStringLiteral("01.03.2026"));
+    FUser.Keys({CTab});
+    FUser.Type(QStringLiteral("31.03.2026"));
+    FUser.Keys({CReturn});
+    FUser.ClickPanelButton(0);  // "Buchen"
+    FUser.ClickPanelButton(1);  // "Bearbeiten"; the description has the focus
+    // The summation step goes, and with it the report step; Tab and Space answer Yes. The
+    // report step comes back in the add row.
+    FUser.Keys({CTab, CTab, QStringLiteral("Home"), QStringLiteral("Down"), QStringLiteral("Down"),
+                QStringLiteral("Delete"), CTab, QStringLiteral("space")});
+    FUser.Keys({QStringLiteral("End"), CReturn, QStringLiteral("B"), CReturn});
+    FUser.ClickPanelButton(2);  // "Testlauf", below the separator
+
+    const QStringList zeilen = WaitForReport();
+    EXPECT_TRUE(zeilen.contains(QStringLiteral("Von: 01.03.2026"))) << Dump(zeilen).toStdString();
+    EXPECT_TRUE(zeilen.contains(QStringLiteral("Summenzeile: nein"))) << Dump(zeilen).toStdString();
+    const TZEP_RunEntry gespielt = OnlyRun(QStringLiteral("SUMMEN"));
+    EXPECT_EQ(gespielt.Ergebnis, TZEP_RunErgebnis::Gespielt) << gespielt.Meldung.toStdString();
+    EXPECT_EQ(gespielt.ExitCode, 0);
+
+    ASSERT_NO_FATAL_FAILURE(BookAndClose());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <vector>
 
 #include "md_test_support.h"
 #include "md_tokenlist.h"
@@ -89,23 +90,50 @@ TEST_F(MDTokenlist, ATokenWithoutValueIsDeletedOnlyWhenSomeListKnowsIt) {
     EXPECT_EQ(Replaced(liste, QStringLiteral("#UNBEKANNT#")), QStringLiteral("#UNBEKANNT#"));
 }
 
-TEST_F(MDTokenlist, AValueIsADateOnlyAsAWholeAndIsNeverScannedAgain) {
-    Tokennamen("#VON#=Zeitraum von\n");
+// Dates worked out by hand for Wednesday 15.01.2025.
+TEST_F(MDTokenlist, EveryDatePlaceholderInsideAValueIsComputedWhereItStands) {
+    Tokennamen("#VON#=Zeitraum von\n#WERT#=Wert\n");
+    struct TFall {
+        const char* Wert;
+        const char* Getippt;
+    };
+    const std::vector<TFall> faelle{
+        {"#VORMONAT_ANFANG##HEUTE#", "01.12.202415.01.2025"},
+        {"Bericht_#HEUTE#.txt", "Bericht_15.01.2025.txt"},
+        {"#VORWOCHE_ANFANG# - #VORWOCHE_ENDE#", "06.01.2025 - 12.01.2025"},
+        {"#QUARTAL_ENDE#", "31.03.2025"},
+        {"#HEUTE_VORJAHR#/#MONAT_UEBERNAECHSTER_ENDE#", "15.01.2024/31.03.2025"},
+        // Unknown texts between delimiters stay as typed and hide nothing behind them.
+        {"#UNBEKANNT# bis #GESTERN#", "#UNBEKANNT# bis 14.01.2025"},
+        {"50 # Rabatt am #GESTERN#", "50 # Rabatt am 14.01.2025"},
+        {"##HEUTE##", "#15.01.2025#"},
+        {"#heute# #HEUTE", "#heute# #HEUTE"},
+        // A value is no source of other values.
+        {"#VON#, #MORGEN#", "#VON#, 16.01.2025"},
+        {"#WERT#", "#WERT#"},
+        {"ohne Platzhalter", "ohne Platzhalter"},
+    };
+    TZEP_MD_Tokenlist liste;
+    for (const TFall& fall : faelle) {
+        liste.Static_TokenConversions_Set(
+            {{QStringLiteral("#WERT#"), QString::fromUtf8(fall.Wert)},
+             {QStringLiteral("#VON#"), QStringLiteral("01.01.2025")}});
+        EXPECT_EQ(Replaced(liste, QStringLiteral("[#WERT#]")),
+                  QLatin1Char('[') + QString::fromUtf8(fall.Getippt) + QLatin1Char(']'))
+            << fall.Wert;
+        EXPECT_EQ(liste.Wert_4_Lauf(QStringLiteral("#WERT#")), QString::fromUtf8(fall.Getippt))
+            << fall.Wert;
+    }
+}
+
+TEST_F(MDTokenlist, TheTextAroundAValueKeepsItsOwnStages) {
     TZEP_MD_Tokenlist liste;
     liste.Static_TokenConversions_Set(
-        {{QStringLiteral("#VON#"), QStringLiteral("#MONAT_NAECHSTER_ANFANG#")},
-         {QStringLiteral("#BIS#"), QStringLiteral("#MONAT_NAECHSTER_ENDE##HEUTE_VORJAHR#")},
-         {QStringLiteral("#TAG#"), QStringLiteral("#HEUTE#, #VON#")},
-         {QStringLiteral("#KREIS#"), QStringLiteral("#KREIS#")}});
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#VON#")), QStringLiteral("01.02.2025"));
-    // A value that merely holds placeholders is put in as it stands.
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#BIS#")),
-              QStringLiteral("#MONAT_NAECHSTER_ENDE##HEUTE_VORJAHR#"));
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#TAG#")), QStringLiteral("#HEUTE#, #VON#"));
-    EXPECT_EQ(Replaced(liste, QStringLiteral("#KREIS#")), QStringLiteral("#KREIS#"));
-    // Tokens of the text itself behind a value still take their turn.
+        {{QStringLiteral("#TAG#"), QStringLiteral("#HEUTE#, #VON#")},
+         {QStringLiteral("#AB#"), QStringLiteral("#MONAT_NAECHSTER_ANFANG#")}});
     EXPECT_EQ(Replaced(liste, QStringLiteral("#TAG# bis #HEUTE#")),
-              QStringLiteral("#HEUTE#, #VON# bis 15.01.2025"));
+              QStringLiteral("15.01.2025, #VON# bis 15.01.2025"));
+    EXPECT_EQ(Replaced(liste, QStringLiteral("#AB#")), QStringLiteral("01.02.2025"));
     EXPECT_EQ(Replaced(liste, QStringLiteral("#MONAT_NAECHSTER_ENDE#")),
               QStringLiteral("28.02.2025"));
 }
@@ -116,7 +144,9 @@ TEST_F(MDTokenlist, EveryFormAMaskedValueTakesIsASecret) {
     liste.Static_TokenConversions_Set(
         {{QStringLiteral("#KENNWORT#"), QStringLiteral("So%1mmer#HEUTE#")},
          {QStringLiteral("#STICHTAG#"), QStringLiteral("#GESTERN#")}});
+    // A masked value is never scanned for placeholders.
     EXPECT_EQ(Replaced(liste, QStringLiteral("#KENNWORT#")), QStringLiteral("So%1mmer#HEUTE#"));
+    EXPECT_EQ(liste.Wert_4_Lauf(QStringLiteral("#KENNWORT#")), QStringLiteral("So%1mmer#HEUTE#"));
     EXPECT_EQ(Replaced(liste, QStringLiteral("am #STICHTAG#")), QStringLiteral("am 14.01.2025"));
     EXPECT_EQ(VKOInfo().Redact(QStringLiteral("So%1mmer#HEUTE# am 14.01.2025")),
               QStringLiteral("***** am *****"));

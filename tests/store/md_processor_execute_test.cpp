@@ -133,3 +133,24 @@ TEST_F(ExecuteTest, AnExpansionBeyondItsBoundPlaysNothingAndNamesTheMandorel) {
     ASSERT_EQ(FPlayed->Played.size(), 1u);
     EXPECT_EQ(FPlayed->Played[0].Count(), 100000);
 }
+
+// The dates of 15.01.2025 worked out by hand.
+TEST_F(ExecuteTest, PreviewRunAndHistoryComputeThePlaceholdersInsideAValueAlike) {
+    auto processor = NewProcessor();
+    auto mandorel = Mandorel(QStringLiteral("Bericht"), {});
+    mandorel->Sequence().Append(
+        TZEP_GA_SingleAction{TZEP_GA_ActionKind::TypeText, QStringLiteral("#BIS#")});
+    mandorel->TokenValues().insert(QStringLiteral("#BIS#"),
+                                   QStringLiteral("Bericht_#VORMONAT_ENDE#_#UNBEKANNT#.txt"));
+    const QString getippt = QStringLiteral("Bericht_31.12.2024_#UNBEKANNT#.txt");
+
+    TZEP_GA_Sequence vorschau;
+    ASSERT_TRUE(processor->Preview_Mandorel(*mandorel, QDateTime(QDate(2025, 1, 15), QTime(6, 0)),
+                                            vorschau));
+    ASSERT_TRUE(processor->Execute_Mandorel(*mandorel));
+    ASSERT_EQ(FPlayed->Played.size(), 1u);
+    EXPECT_EQ(FPlayed->Played[0].ToText(), QStringLiteral("TYPE \"%1\"").arg(getippt));
+    EXPECT_EQ(vorschau.ToText(), FPlayed->Played[0].ToText());
+    EXPECT_TRUE(
+        processor->Token_Werte_Lauf(*mandorel).contains({QStringLiteral("#BIS#"), getippt}));
+}

@@ -17,10 +17,7 @@ const QString CKennwort = QStringLiteral("Geh31m!");
 // Keeps the raw pixels; the format of the picture is the window library's business.
 class TRawWriter : public IZEP_BildWriter {
 public:
-    qint64 WritePng(const TZEP_GA_Bildschirm& ABild, const QString& APath) override {
-        WriteFileBytes(APath, ABild.Pixel);
-        return ABild.Pixel.size();
-    }
+    QByteArray Png(const TZEP_GA_Bildschirm& ABild) override { return ABild.Pixel; }
 };
 
 class RunHistoryTest : public TStoreTest {
@@ -134,11 +131,8 @@ TEST_F(RunHistoryTest, RetentionDropsTheOldestEntriesThenTheOldestPictures) {
         return history.Add(entry);
     };
     const auto picture = [&](qint64 AId) {
-        QDir().mkpath(history.BildOrdner());
-        const QString path = history.BildOrdner() + QStringLiteral("/%1.png").arg(AId);
-        WriteFileBytes(path, QByteArray(100, 'x'));
-        history.SetBild(AId, path, 100);
-        return path;
+        history.SetBild(AId, QByteArray(100, 'x'));
+        return history.BildOrdner() + QStringLiteral("/ausfuehrung-%1.png").arg(AId);
     };
 
     const qint64 ersteB = add("B");
@@ -164,4 +158,46 @@ TEST_F(RunHistoryTest, RetentionDropsTheOldestEntriesThenTheOldestPictures) {
     const QList<TZEP_RunEntry> b = history.Entries(QStringLiteral("plon"), QStringLiteral("b"));
     ASSERT_EQ(b.size(), 1);
     EXPECT_EQ(b[0].Id, ersteB);
+}
+
+TEST_F(RunHistoryTest, AnEntryKeepsOnlyTheValuesOfTokensTheRunUsed) {
+    auto mandorel = Mandorel(QStringLiteral("Nur Anmeldung"), {QStringLiteral("PLON_ANMELDUNG")});
+    mandorel->Sequence().Append(
+        TZEP_GA_SingleAction{TZEP_GA_ActionKind::TypeText, QStringLiteral("bis #BIS#")});
+    mandorel->TokenValues().insert(QStringLiteral("#KENNWORT#"), CKennwort);
+    mandorel->TokenValues().insert(QStringLiteral("#BIS#"), QStringLiteral("31.12.2025"));
+    for (int i = 0; i < 20; ++i) {
+        mandorel->TokenValues().insert(QStringLiteral("#UNBENUTZT_%1#").arg(i),
+                                       QString(300, QLatin1Char('u')));
+    }
+    Store(std::move(mandorel));
+    AutoExecute("NUR_ANMELDUNG", TZEP_MD_AutoExecuteErgebnis::Gespielt);
+    const QList<TZEP_RunEntry> runs = Entries(QStringLiteral("NUR_ANMELDUNG"));
+    ASSERT_EQ(runs.size(), 1);
+    // #VON# of the fixture names no action of these steps either.
+    EXPECT_EQ(runs[0].TokenWerte, (QList<QPair<QString, QString>>{
+                                      {QStringLiteral("#BIS#"), QStringLiteral("31.12.2025")},
+                                      {QStringLiteral("#KENNWORT#"), QStringLiteral("***")}}));
+    EXPECT_FALSE(TableText().contains(QStringLiteral("UNBENUTZT")));
+}
+
+TEST_F(RunHistoryTest, TheRowsOfAllMandoreleStayWithinTheirBoundOldestFirst) {
+    TZEP_RunHistory history(DatabaseIn(FHome));
+    // Rows of about 510 bytes of text: three fit into 2,000, a fourth does not.
+    history.SetGrenzen(50, TZEP_RunHistory::CMaxBildBytes, 2000);
+    QList<qint64> ids;
+    for (const char* name : {"A", "B", "A", "B", "A", "B"}) {
+        TZEP_RunEntry entry;
+        entry.Programm = QStringLiteral("PLON");
+        entry.NameKey = QString::fromUtf8(name);
+        entry.Meldung = QString(500, QLatin1Char('m'));
+        ids.append(history.Add(entry));
+    }
+    const QList<TZEP_RunEntry> a = history.Entries(QStringLiteral("PLON"), QStringLiteral("A"));
+    const QList<TZEP_RunEntry> b = history.Entries(QStringLiteral("PLON"), QStringLiteral("B"));
+    ASSERT_EQ(a.size(), 1);
+    ASSERT_EQ(b.size(), 2);
+    EXPECT_EQ(a[0].Id, ids[4]);
+    EXPECT_EQ(b[0].Id, ids[5]);
+    EXPECT_EQ(b[1].Id, ids[3]);
 }

@@ -29,6 +29,9 @@ SEQUENCE=TYPE "#KENNWORT#"
 
 TStoreTest::TStoreTest() {
     FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), QByteArray(CTestCatalogue));
+    FHome.WriteSetting(QStringLiteral("MD_Programme.ini"),
+                       "[PLON.EXE]\nNAME=Personaleinsatzplanung\nCOMMAND=/bin/true\n"
+                       "[KUDRE.EXE]\nNAME=Kundenregister\nCOMMAND=/bin/true\n");
 }
 
 std::unique_ptr<TRecordingPlayer> TStoreTest::NewPlayer() const {

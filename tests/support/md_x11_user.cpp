@@ -29,7 +29,7 @@ void TX11User::StartWindow(const QString& AProgram) {
     StartProcess(FWindow, AProgram, {}, FEnvironment);
     FWindowId =
         Xdo({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-             QStringLiteral("--name"), QStringLiteral("^Mandorel$")})
+             QStringLiteral("--name"), QStringLiteral(" Mandorel$")})
             .split(QLatin1Char('\n'))
             .constFirst();
     ASSERT_FALSE(FWindowId.isEmpty());

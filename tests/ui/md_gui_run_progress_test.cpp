@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include "md_gui_run_progress.h"
+#include "zep_ga_begleitung.h"
 
 TEST(Progress, ReadsFromTopToBottomWhatRunsForWhichProgram) {
     TZEP_MD_Progress progress;
@@ -49,4 +51,50 @@ TEST(Progress, IsDraggedByAnyPointOfItsSurface) {
     QApplication::sendEvent(grip, &move);
     QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, at + QPoint(30, 20));
     EXPECT_EQ(progress.pos(), start + QPoint(30, 20));
+}
+
+TEST(Progress, AnUnattendedRunOffersNoStop) {
+    TZEP_MD_Progress progress;
+    progress.Show(QStringLiteral("PLON"), QStringLiteral("Monatsliste"));
+    EXPECT_FALSE(progress.btnAnhalten->isVisible());
+    EXPECT_FALSE(progress.imgBildschirm->isVisible());
+}
+
+TEST(Progress, ATestRunIsStoppedAndWatchedAndTheWindowShrinksAfterwards) {
+    TZEP_GA_Begleitung begleitung;
+    TZEP_MD_Progress progress;
+    progress.SetBegleitung(&begleitung);
+    progress.Show(QStringLiteral("PLON"), QStringLiteral("Monatsliste"));
+    auto* anhalten = progress.findChild<QPushButton*>(QStringLiteral("btnAnhalten"));
+    ASSERT_NE(anhalten, nullptr);
+    ASSERT_TRUE(anhalten->isVisible());
+    EXPECT_EQ(anhalten->text(), QStringLiteral("Anhalten"));
+    EXPECT_EQ(progress.size(), QSize(409, 249)) << "no picture yet, no room for one";
+
+    // A red picture of 640 by 400 from the run's display.
+    QByteArray rot;
+    for (int i = 0; i < 640 * 400; ++i) {
+        rot.append("\x00\x00\xff\xff", 4);
+    }
+    begleitung.SetBild({640, 400, rot});
+    for (int i = 0; i < 100 && !progress.imgBildschirm->isVisible(); ++i) {
+        QTest::qWait(20);
+    }
+    ASSERT_TRUE(progress.imgBildschirm->isVisible()) << "the picture did not come";
+    const QImage gezeigt = progress.imgBildschirm->pixmap().toImage();
+    EXPECT_EQ(gezeigt.size(), QSize(640, 400));
+    EXPECT_EQ(gezeigt.pixelColor(320, 200), QColor(Qt::red));
+    EXPECT_GE(progress.width(), 640);
+    EXPECT_GE(progress.height(), 249 + 400);
+    EXPECT_EQ(progress.lblProgressHint3->text(), QStringLiteral("wird gerade ausgeführt."));
+    EXPECT_FALSE(progress.isModal());
+
+    QTest::mouseClick(anhalten, Qt::LeftButton);
+    EXPECT_TRUE(begleitung.Angehalten());
+    EXPECT_FALSE(anhalten->isEnabled()) << "a second stop is no use";
+
+    progress.SetBegleitung(nullptr);
+    EXPECT_FALSE(anhalten->isVisible());
+    EXPECT_FALSE(progress.imgBildschirm->isVisible());
+    EXPECT_EQ(progress.size(), QSize(409, 249));
 }

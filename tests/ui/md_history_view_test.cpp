@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QDateEdit>
 #include <QDialog>
 #include <QDockWidget>
@@ -75,12 +76,12 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithDetailsPictureAndRunsOfOthe
     // The picture of the failed run opens from its row.
     TZEP_RunHistory history(DatabaseIn(FHome));
     const qint64 id = history.Entries(QStringLiteral("KUDRE"), QStringLiteral("KUNDENLISTE"))[0].Id;
-    QDir().mkpath(history.BildOrdner());
-    const QString bild = history.BildOrdner() + QStringLiteral("/bild.png");
     QImage bildschirm(64, 48, QImage::Format_RGB32);
     bildschirm.fill(Qt::darkBlue);
-    ASSERT_TRUE(bildschirm.save(bild));
-    history.SetBild(id, bild, QFileInfo(bild).size());
+    QByteArray png;
+    QBuffer puffer(&png);
+    ASSERT_TRUE(puffer.open(QIODevice::WriteOnly) && bildschirm.save(&puffer, "PNG"));
+    history.SetBild(id, png);
     auto* frm = static_cast<TZEP_MD_Ausfuehrungen_Frm*>(
         Find<QWidget>(QStringLiteral("TZEP_MD_Ausfuehrungen_Frm")));
     frm->LoadAusfuehrungen();
@@ -140,7 +141,7 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithDetailsPictureAndRunsOfOthe
 TEST_F(HistoryViewTest, ThePreviewShowsTheRunOfTheChosenDateAndPlaysNothing) {
     Open();
     Click(QStringLiteral("btnVorschau"));
-    EXPECT_EQ(Meldungen(), QList<int>{1014});
+    EXPECT_EQ(Meldungen(), QList<int>{1028});
     SelectInList(QStringLiteral("Kundenliste"));
     Click(QStringLiteral("btnVorschau"));
     auto* vorschau = FWindow->findChild<QDialog*>(QStringLiteral("dlgVorschau"));

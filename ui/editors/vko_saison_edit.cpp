@@ -79,12 +79,10 @@ TVKOSaisonButtonEdit::TVKOSaisonButtonEdit(QWidget* AParent)
         }
     }
     FButton->setMenu(menu);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    QHBoxLayout* layout = ZEP_ZeileMitHinweis(this, FHinweis);
     layout->setSpacing(2);
     layout->addWidget(FEdit, 1);
     layout->addWidget(FButton);
-    layout->addWidget(FHinweis);
     setFocusProxy(FEdit);
     connect(FEdit, &QLineEdit::inputRejected, this, [this] { Pruefen(true); });
     connect(FEdit, &QLineEdit::textChanged, this, [this] { Pruefen(false); });

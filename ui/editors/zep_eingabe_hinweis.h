@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+class QHBoxLayout;
+
 // An editor whose input may be refused: the token panel stores nothing while it is not valid.
 class IZEP_GeprueftesEingabefeld {
 public:
@@ -18,3 +20,7 @@ public:
     // Empty text hides the hint.
     void Zeigen(const QString& AText);
 };
+
+// Lays AEditor out as one row of inputs with AHinweis below it, where a long reason is read
+// whole; returns the row to fill.
+QHBoxLayout* ZEP_ZeileMitHinweis(QWidget* AEditor, TZEP_EingabeHinweis* AHinweis);

@@ -11,11 +11,8 @@ TZEP_EMail_Mult_Empfaenger::TZEP_EMail_Mult_Empfaenger(QWidget* AParent)
     setObjectName(QStringLiteral("frmEmpfaenger"));
     FEdit->setObjectName(QStringLiteral("edtEmpfaenger"));
     FEdit->setPlaceholderText(QStringLiteral("name@firma.de; ..."));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    QHBoxLayout* layout = ZEP_ZeileMitHinweis(this, FHinweis);
     layout->addWidget(FEdit, 1);
-    layout->addWidget(FHinweis);
     setFocusProxy(FEdit);
     connect(FEdit, &QLineEdit::editingFinished, this, [this] { Pruefen(); });
     connect(FEdit, &QLineEdit::textEdited, this, [this] {

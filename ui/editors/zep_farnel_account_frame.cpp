@@ -16,12 +16,10 @@ TZEP_Farnel_Account_Info_Frame::TZEP_Farnel_Account_Info_Frame(QWidget* AParent)
     FEdit->setObjectName(QStringLiteral("edtKontonummer"));
     FEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,18}")), FEdit));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    QHBoxLayout* layout = ZEP_ZeileMitHinweis(this, FHinweis);
     layout->setSpacing(4);
     layout->addWidget(FArt);
     layout->addWidget(FEdit, 1);
-    layout->addWidget(FHinweis);
     setFocusProxy(FEdit);
     SetModus(0);
     connect(FEdit, &QLineEdit::inputRejected, this, [this] { Pruefen(true); });

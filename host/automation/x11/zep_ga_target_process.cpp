@@ -55,7 +55,8 @@ bool ZEP_GA_RunsExecutable(qint64 APid, const QString& AExecutable) {
            running.st_dev == wanted.st_dev && running.st_ino == wanted.st_ino;
 }
 
-std::unique_ptr<TZEP_GA_TargetProcess> TZEP_GA_TargetProcess::Start(const QStringList& AArguments) {
+std::unique_ptr<TZEP_GA_TargetProcess> TZEP_GA_TargetProcess::Start(
+    const QStringList& AArguments, const QByteArrayList& AUmgebung) {
     if (AArguments.isEmpty() || AArguments.first().isEmpty()) {
         throw EVKO_Error(
             QStringLiteral("Es ist kein Programm angegeben, das gestartet werden soll."));
@@ -85,9 +86,16 @@ std::unique_ptr<TZEP_GA_TargetProcess> TZEP_GA_TargetProcess::Start(const QStrin
         &spawn.FAttributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawn_file_actions_addopen(&spawn.FActions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
 
+    QByteArrayList umgebung = AUmgebung;
+    std::vector<char*> envp;
+    for (QByteArray& entry : umgebung) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+
     pid_t pid = 0;
-    const int result =
-        posix_spawnp(&pid, argv.front(), &spawn.FActions, &spawn.FAttributes, argv.data(), environ);
+    const int result = posix_spawnp(&pid, argv.front(), &spawn.FActions, &spawn.FAttributes,
+                                    argv.data(), AUmgebung.isEmpty() ? environ : envp.data());
     if (result != 0) {
         throw EVKO_Error(QStringLiteral("„%1“ ließ sich nicht starten: %2.")
                              .arg(AArguments.first(), QString::fromLocal8Bit(strerror(result))));

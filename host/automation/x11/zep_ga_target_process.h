@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -14,8 +15,10 @@ bool ZEP_GA_RunsExecutable(qint64 APid, const QString& AExecutable);
 class TZEP_GA_TargetProcess {
 public:
     // Starts AArguments[0] (searched in PATH without a folder) with the other arguments and
-    // standard input from /dev/null; raises EVKO_Error when it cannot be started.
-    static std::unique_ptr<TZEP_GA_TargetProcess> Start(const QStringList& AArguments);
+    // standard input from /dev/null, in AUmgebung ("NAME=value" each) or, when it is empty, in
+    // the process's own environment; raises EVKO_Error when it cannot be started.
+    static std::unique_ptr<TZEP_GA_TargetProcess> Start(const QStringList& AArguments,
+                                                        const QByteArrayList& AUmgebung = {});
 
     ~TZEP_GA_TargetProcess();
     TZEP_GA_TargetProcess(const TZEP_GA_TargetProcess&) = delete;

@@ -14,13 +14,16 @@
 
 namespace {
 
-// Between the key events of a typed character or a key combination; the pause spares a slow
-// target program a burst of input.
-constexpr int CKeyDelayMs = 4;
+// Per typed character or key combination; the pause spares a slow target program a burst of
+// input. libxdo waits half of it after the presses and half after the releases: 1 ms after each
+// key event, the pace of the plain tool with its delay of 4 ms.
+constexpr int CKeyDelayMs = 2;
 constexpr int CPollMs = 50;
 constexpr int CFocusPollMs = 10;
 constexpr int CFocusTimeoutMs = 3000;
 constexpr int CEndGraceMs = 3000;
+// Checks in a row while the focus keeps moving; then the next key checks again.
+constexpr int CWatchChecks = 3;
 
 bool NeedsWindow(TZEP_GA_ActionKind AKind) {
     return AKind == TZEP_GA_ActionKind::TypeText || AKind == TZEP_GA_ActionKind::PressKeys ||
@@ -33,11 +36,8 @@ QString StepName(const TZEP_GA_SingleAction& AAction) {
                                                         : AAction.ToString();
 }
 
-void Sleep(qint64 AMs) {
-    if (AMs > 0) {
-        QThread::msleep(static_cast<unsigned long>(AMs));
-    }
-}
+// A stopped run ends within this much of a wait.
+constexpr qint64 CStopCheckMs = 50;
 
 }  // namespace
 
@@ -52,20 +52,51 @@ TZEP_GA_X11Run::~TZEP_GA_X11Run() {
     }
 }
 
+void TZEP_GA_X11Run::SetZiel(QByteArray ADisplay, QByteArrayList AUmgebung,
+                             const TZEP_GA_Begleitung* ABegleitung) {
+    FDisplay = std::move(ADisplay);
+    FUmgebung = std::move(AUmgebung);
+    FBegleitung = ABegleitung;
+}
+
+void TZEP_GA_X11Run::CheckAngehalten() const {
+    if (FBegleitung != nullptr && FBegleitung->Angehalten()) {
+        throw EZEP_GA_Angehalten();
+    }
+}
+
+void TZEP_GA_X11Run::Sleep(qint64 AMs) const {
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 left = AMs; left > 0; left = AMs - timer.elapsed()) {
+        CheckAngehalten();
+        QThread::msleep(static_cast<unsigned long>(std::min(left, CStopCheckMs)));
+    }
+    CheckAngehalten();
+}
+
 void TZEP_GA_X11Run::Play() {
     CheckSteps();
     ResolveCommand();
     for (qsizetype i = 0; i < FSequence.Count(); ++i) {
         const TZEP_GA_SingleAction action = FSequence.Action(i);
         try {
+            CheckAngehalten();
             if (FSession == nullptr && action.Kind != TZEP_GA_ActionKind::Pause) {
-                FSession = std::make_unique<TZEP_GA_X11Session>();
+                FSession = std::make_unique<TZEP_GA_X11Session>(FDisplay);
             }
             PlayStep(action);
+        } catch (const EZEP_GA_Angehalten&) {
+            KeepScreen();
+            throw;
         } catch (const EVKO_Error& error) {
             KeepScreen();
             FailStep(i, error.Text());
         }
+    }
+    // A display of the run's own goes with it; its last screen is kept.
+    if (!FDisplay.isEmpty()) {
+        KeepScreen();
     }
     FCompleted = true;
 }
@@ -235,8 +266,8 @@ void TZEP_GA_X11Run::PlayStep(const TZEP_GA_SingleAction& AAction) {
 void TZEP_GA_X11Run::StartProgram(const TZEP_GA_SingleAction& AAction) {
     const QString program = FSequence.TargetProgramFile().trimmed();
     try {
-        FStarted.push_back(
-            TZEP_GA_TargetProcess::Start(FCommand + ZEP_GA_SplitArguments(AAction.Text)));
+        FStarted.push_back(TZEP_GA_TargetProcess::Start(
+            FCommand + ZEP_GA_SplitArguments(AAction.Text), FUmgebung));
     } catch (const EVKO_Error& error) {
         throw EVKO_Error(QStringLiteral("Das Programm „%1“ wurde nicht gestartet: %2")
                              .arg(program, error.Text()));
@@ -244,6 +275,7 @@ void TZEP_GA_X11Run::StartProgram(const TZEP_GA_SingleAction& AAction) {
     FProgram = FStarted.back().get();
     FWindow = 0;
     FWindowPid = 0;
+    FTargetWatched = false;
 }
 
 void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
@@ -282,6 +314,7 @@ void TZEP_GA_X11Run::WaitWindow(const TZEP_GA_SingleAction& AAction) {
         Sleep(std::min<qint64>(remaining, CPollMs));
     }
     FWindow = window;
+    FTargetWatched = false;
     FWindowTitle = FSession->Title(window);
     if (FProgram == nullptr && FWindowPid == 0) {
         FWindowPid = FSession->Pid(window);
@@ -303,16 +336,14 @@ void TZEP_GA_X11Run::TypeText(const TZEP_GA_SingleAction& AAction) {
     const QList<uint> characters = AAction.Text.toUcs4();
     const TZEP_GA_X11Session::TBoundKeys keys(*FSession, AAction.Text);
     for (const uint character : characters) {
-        EnsureWindow();
-        EnsureFocus();
+        EnsureTarget();
         FSession->TypeCharacter(character, CKeyDelayMs);
     }
 }
 
 void TZEP_GA_X11Run::PressKeys(const TZEP_GA_SingleAction& AAction) {
     for (const QByteArray& combination : ZEP_GA_KeyCombinations(AAction.Text)) {
-        EnsureWindow();
-        EnsureFocus();
+        EnsureTarget();
         FSession->SendKeys(combination, CKeyDelayMs);
     }
 }
@@ -358,11 +389,14 @@ bool TZEP_GA_X11Run::OwnsPid(qint64 APid) const {
     return FWindowPid != 0 && APid == FWindowPid;
 }
 
-bool TZEP_GA_X11Run::OwnsWindow(TZEP_X11_Window AWindow) {
+bool TZEP_GA_X11Run::OwnsWindow(TZEP_X11_Window AWindow, QList<TZEP_X11_Window>* AWalked) {
     if (AWindow == 0) {
         return false;
     }
     for (const TZEP_X11_Window window : FSession->Lineage(AWindow)) {
+        if (AWalked != nullptr) {
+            AWalked->append(window);
+        }
         if (window == FWindow) {
             return true;
         }
@@ -385,18 +419,37 @@ void TZEP_GA_X11Run::EnsureWindow() {
     }
 }
 
-void TZEP_GA_X11Run::EnsureFocus() {
+QList<TZEP_X11_Window> TZEP_GA_X11Run::EnsureFocus() {
     const TZEP_X11_Window focus = FSession->Focus();
     if (focus == 0) {
         throw EVKO_Error(
             QStringLiteral("Kein Fenster hat den Tastaturfokus; die Eingabe wurde "
                            "nicht gesendet."));
     }
-    if (!OwnsWindow(focus)) {
+    QList<TZEP_X11_Window> walked;
+    if (!OwnsWindow(focus, &walked)) {
         throw EVKO_Error(QStringLiteral("Der Tastaturfokus liegt nicht beim Zielprogramm, "
                                         "sondern beim Fenster %1; die Eingabe wurde nicht "
                                         "gesendet.")
                              .arg(Describe(focus)));
+    }
+    return walked;
+}
+
+// The checks depend on the target and its ancestors (a window manager's frame), which report
+// being unmapped, reparented or destroyed, and on the focus window, which reports that the focus
+// left, and its ancestors up to the one that proved it the program's. A check counts only if
+// every window it looked at was watched before it ran.
+void TZEP_GA_X11Run::EnsureTarget() {
+    const bool changed = FSession->Changed();
+    if (FTargetWatched && !changed) {
+        return;
+    }
+    FTargetWatched = false;
+    for (int check = 0; check < CWatchChecks && !FTargetWatched; ++check) {
+        EnsureWindow();
+        const QList<TZEP_X11_Window> focus = EnsureFocus();
+        FTargetWatched = FSession->Watch(FSession->Lineage(FWindow) + focus);
     }
 }
 

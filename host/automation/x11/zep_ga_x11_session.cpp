@@ -37,6 +37,9 @@ constexpr int CLeftButton = 1;
 // unbinding, so that it has read the last key.
 constexpr int CBindSettleMs = 50;
 constexpr int CUnbindSettleMs = 200;
+// What can end or move the target or the focus: focus in and out, (un)map, reparent, destroy,
+// and a property such as the root's active window.
+constexpr long CWatchMask = FocusChangeMask | StructureNotifyMask | PropertyChangeMask;
 
 // While keys are bound for a text, a signal that would end the run stops the typing and ends the
 // process once they are unbound: the key map outlives the process. A process-directed signal may
@@ -116,6 +119,7 @@ struct TZEP_GA_X11Session::TConnection {
     Atom Utf8String = None;
     Atom NetSupported = None;
     Atom NetActiveWindow = None;
+    Atom NetWmUserTime = None;
     std::vector<int> HeldSignals;
     std::vector<std::pair<KeySym, KeyCode>> BoundKeys;
 
@@ -164,8 +168,9 @@ struct TZEP_GA_X11Session::TConnection {
     }
 };
 
-TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnection>()) {
-    const QByteArray displayName = qgetenv("DISPLAY");
+TZEP_GA_X11Session::TZEP_GA_X11Session(const QByteArray& ADisplayName)
+    : FConnection(std::make_unique<TConnection>()) {
+    const QByteArray displayName = ADisplayName.isEmpty() ? qgetenv("DISPLAY") : ADisplayName;
     if (displayName.isEmpty()) {
         throw EVKO_Error(
             QStringLiteral("Kein X-Bildschirm: die Umgebungsvariable DISPLAY ist nicht "
@@ -219,6 +224,7 @@ TZEP_GA_X11Session::TZEP_GA_X11Session() : FConnection(std::make_unique<TConnect
     FConnection->Utf8String = XInternAtom(display, "UTF8_STRING", False);
     FConnection->NetSupported = XInternAtom(display, "_NET_SUPPORTED", False);
     FConnection->NetActiveWindow = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    FConnection->NetWmUserTime = XInternAtom(display, "_NET_WM_USER_TIME", False);
     ThrowRecordedError(QStringLiteral("Verbinden mit dem X-Bildschirm"));
 }
 
@@ -299,7 +305,7 @@ void TZEP_GA_X11Session::TypeCharacter(char32_t ACharacter, int ADelayMs) {
         SendKeys(ZEP_GA_CharacterKeys(ACharacter), ADelayMs);
         return;
     }
-    ForgetRecordedError();
+    ClearRecordedError();
     XTestFakeKeyEvent(FConnection->XDisplay, key->second, True, CurrentTime);
     XSync(FConnection->XDisplay, False);
     usleep(static_cast<useconds_t>(ADelayMs) * 1000);
@@ -515,7 +521,7 @@ void TZEP_GA_X11Session::Activate(TZEP_X11_Window AWindow) {
 }
 
 void TZEP_GA_X11Session::SendKeys(const QByteArray& ACombination, int ADelayMs) {
-    ForgetRecordedError();
+    ClearRecordedError();
     xdo_send_keysequence_window(FConnection->Xdo, CURRENTWINDOW, ACombination.constData(),
                                 static_cast<useconds_t>(ADelayMs) * 1000);
     ThrowRecordedError(QStringLiteral("Tastendruck senden"));
@@ -526,6 +532,50 @@ void TZEP_GA_X11Session::Click(QPoint APoint) {
     xdo_move_mouse(FConnection->Xdo, APoint.x(), APoint.y(), DefaultScreen(FConnection->XDisplay));
     xdo_click_window(FConnection->Xdo, CURRENTWINDOW, CLeftButton);
     ThrowRecordedError(QStringLiteral("Mausklick senden"));
+}
+
+bool TZEP_GA_X11Session::Watch(const QList<TZEP_X11_Window>& AWindows) {
+    std::vector<Window> fresh;
+    for (const Window window : AWindows + QList<TZEP_X11_Window>{FConnection->Root}) {
+        if (!FWatched.contains(window) &&
+            std::find(fresh.begin(), fresh.end(), window) == fresh.end()) {
+            fresh.push_back(window);
+        }
+    }
+    if (fresh.empty()) {
+        return true;
+    }
+    ForgetRecordedError();
+    for (const Window window : fresh) {
+        XSelectInput(FConnection->XDisplay, window, CWatchMask);
+    }
+    XSync(FConnection->XDisplay, False);
+    // A window that is gone reports nothing: it stays unwatched, and so checked every time.
+    if (!GTrap.Recorded) {
+        FWatched.insert(fresh.begin(), fresh.end());
+    }
+    GTrap.Recorded = false;
+    return false;
+}
+
+bool TZEP_GA_X11Session::Changed() {
+    bool changed = false;
+    while (XPending(FConnection->XDisplay) > 0) {
+        XEvent event;
+        XNextEvent(FConnection->XDisplay, &event);
+        // Its id may name another window later.
+        if (event.type == DestroyNotify) {
+            FWatched.erase(event.xdestroywindow.window);
+        }
+        // Many programs note the time of every key they get; no check depends on it.
+        changed = changed || event.type != PropertyNotify ||
+                  event.xproperty.atom != FConnection->NetWmUserTime;
+    }
+    return changed;
+}
+
+void TZEP_GA_X11Session::ClearRecordedError() {
+    GTrap.Recorded = false;
 }
 
 void TZEP_GA_X11Session::ForgetRecordedError() {

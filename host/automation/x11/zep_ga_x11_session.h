@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <set>
 
 // An X window id (Xlib's Window), kept apart from the X headers.
 using TZEP_X11_Window = unsigned long;
@@ -15,10 +16,10 @@ using TZEP_X11_Window = unsigned long;
 // open, an X error (a window that closed meanwhile) is recorded, never the end of the process.
 class TZEP_GA_X11Session {
 public:
-    // Opens the display that DISPLAY names; raises EVKO_Error when there is none, or when the
-    // server cannot say which program owns a window (X-Resource 1.2): then any program could
-    // pass its window off as the target's.
-    TZEP_GA_X11Session();
+    // Opens ADisplayName, or the display that DISPLAY names when it is empty; raises EVKO_Error
+    // when there is none, or when the server cannot say which program owns a window
+    // (X-Resource 1.2): then any program could pass its window off as the target's.
+    explicit TZEP_GA_X11Session(const QByteArray& ADisplayName = {});
     ~TZEP_GA_X11Session();
     TZEP_GA_X11Session(const TZEP_GA_X11Session&) = delete;
     TZEP_GA_X11Session& operator=(const TZEP_GA_X11Session&) = delete;
@@ -47,6 +48,15 @@ public:
     TBild Bildschirm();
     // The innermost window that is shown at a point of the screen; 0 for the bare root.
     TZEP_X11_Window WindowAt(QPoint APoint);
+
+    // Has the server report to this connection every change of the focus, mapping, place and
+    // properties of these windows and of the root window. True when all of them were reported
+    // on before this call already, so that what was seen of them since is still true while
+    // Changed() says nothing; false after choosing new ones, or when one of them is gone.
+    bool Watch(const QList<TZEP_X11_Window>& AWindows);
+    // Whether the server reported a change since the last call; reads what has arrived
+    // without asking the server.
+    bool Changed();
 
     // Raises the window and gives it the keyboard focus; with a window manager also asks it to
     // activate the window.
@@ -81,6 +91,10 @@ private:
     void ThrowRecordedError(const QString& AWas);
     // Forgets an error that a query about a closing window left.
     void ForgetRecordedError();
+    // The same before sending input: every operation ends in a round trip, so nothing is
+    // outstanding that could still report an error.
+    void ClearRecordedError();
 
     std::unique_ptr<TConnection> FConnection;
+    std::set<TZEP_X11_Window> FWatched;
 };

@@ -246,9 +246,25 @@ TEST(SystemdTimerTest, UnitsFollowThePlanStoreAndDriftIsRepaired) {
     ASSERT_TRUE(fremd.open(QIODevice::WriteOnly));
     fremd.write((TVKO_SystemdTimer::Marke(store) + QLatin1Char('\n')).toUtf8());
     fremd.close();
+    // Units an earlier build wrote without the mark: the planned one is taken over, the other
+    // stays, since it may be another installation's.
+    const QByteArray frueher = "[Unit]\nDescription=Quandrix Mandorel;PLON;MONATSLISTE\n";
+    QFile frueherGeplant(timerDatei);
+    ASSERT_TRUE(frueherGeplant.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    frueherGeplant.write(frueher);
+    frueherGeplant.close();
+    QFile frueherUngeplant(ordner + QStringLiteral("/quandrix-plan-98.timer"));
+    ASSERT_TRUE(frueherUngeplant.open(QIODevice::WriteOnly));
+    frueherUngeplant.write(frueher);
+    frueherUngeplant.close();
     timer.Synchronisieren(store);
-    EXPECT_TRUE(systemctl.Take().contains(QStringLiteral("disable --now quandrix-plan-99.timer")));
+    const QStringList aufrufe = systemctl.Take();
+    EXPECT_TRUE(aufrufe.contains(QStringLiteral("disable --now quandrix-plan-99.timer")));
+    EXPECT_FALSE(aufrufe.join(QLatin1Char('|')).contains(QStringLiteral("quandrix-plan-98")));
     EXPECT_FALSE(fremd.exists());
+    EXPECT_EQ(Lesen(ordner + QStringLiteral("/quandrix-plan-98.timer")),
+              QString::fromUtf8(frueher));
+    EXPECT_TRUE(Lesen(timerDatei).startsWith(TVKO_SystemdTimer::Marke(store)));
     EXPECT_TRUE(Lesen(timerDatei).contains(QStringLiteral("OnCalendar=*-*-* 07:00:00\n")));
     EXPECT_TRUE(
         Lesen(serviceDatei).contains(QStringLiteral("ExecStart=\"/usr/bin/xvfb-run\" \"-a\"")));

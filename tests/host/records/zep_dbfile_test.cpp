@@ -2,7 +2,6 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <chrono>
@@ -24,18 +23,6 @@ QByteArray RandomBytes(qsizetype ASize, quint32 ASeed) {
         byte = static_cast<char>(generator.bounded(256));
     }
     return bytes;
-}
-
-// Whether the process maps the file itself (its WAL index does not count).
-bool Mapped(const QString& APath) {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    EXPECT_TRUE(maps.open(QIODevice::ReadOnly));
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        if (line.endsWith(' ' + QFile::encodeName(APath))) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -299,33 +286,6 @@ TEST(DBFile, MisuseIsAClearErrorAndChangesNothing) {
     EXPECT_EQ(WalkKeys(file), QStringList{QStringLiteral("PLON/BLEIBT")});
     EXPECT_EQ(BlobOf(file, QStringLiteral("PLON"), QStringLiteral("BLEIBT")), QByteArray("daten"));
     EXPECT_EQ(file.Wert(TZEP_DBFile::CDisplayName), QStringLiteral("Bleibt"));
-}
-
-TEST(DBFile, NoWayOutOfAWalkLeavesTheFileInTheProcessMemory) {
-    TTempHome home;
-    TZEP_DBFile file;
-    for (int i = 0; i < 200; ++i) {
-        InsertRecord(file, QStringLiteral("PLON"), QStringLiteral("R%1").arg(i),
-                     RandomBytes(2000, static_cast<quint32>(i)));
-    }
-    // Pages still in the WAL are not read from the file itself.
-    file.Database().Execute("PRAGMA wal_checkpoint(TRUNCATE)", QStringLiteral("Sichern"));
-    const QString path = DatabaseIn(home);
-    file.Reset();
-    ASSERT_TRUE(file.Get_first_extMode());
-    ASSERT_TRUE(Mapped(path)) << "the walk maps the file, else this test proves nothing";
-    file.Reset();
-    EXPECT_FALSE(Mapped(path));
-
-    // A read in the middle ends the walk; the walk goes on after the record read, to its end.
-    ASSERT_TRUE(file.Get_first_extMode());
-    ASSERT_TRUE(ReadRecord(file, QStringLiteral("PLON"), QStringLiteral("R197")));
-    EXPECT_FALSE(Mapped(path));
-    ASSERT_TRUE(file.Get_next_extMode());
-    EXPECT_EQ(file.BlobBytes(), RandomBytes(2000, 198));
-    ASSERT_TRUE(file.Get_next_extMode());
-    EXPECT_FALSE(file.Get_next_extMode());
-    EXPECT_FALSE(Mapped(path));
 }
 
 TEST(DBFile, TwoFilesOnOneDatabaseReadAndWriteWhileTheOtherWalks) {

@@ -157,6 +157,51 @@ void TForeignWindow::ActWhenFocused(const QString& ATitlePart, bool ACover) {
     });
 }
 
+void TForeignWindow::ActAfterKeyTo(const QString& ATitlePart, TAfterKey AAct) {
+    FThread = std::thread([this, ATitlePart, AAct, own = FConnection->XWindow] {
+        Display* display = OpenDisplay();
+        if (display == nullptr) {
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + CGiveUp;
+        Window target = None;
+        while (!FStop && !FActed && std::chrono::steady_clock::now() < deadline) {
+            if (target == None) {
+                Window focus = None;
+                int revert = 0;
+                XGetInputFocus(display, &focus, &revert);
+                if (focus != None && focus != PointerRoot &&
+                    NetWmName(display, focus).contains(ATitlePart)) {
+                    target = focus;
+                    XSelectInput(display, target, KeyPressMask);
+                    XSync(display, False);
+                }
+            }
+            while (target != None && !FActed && XPending(display) > 0) {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (event.type != KeyPress) {
+                    continue;
+                }
+                // Any client may unmap or destroy any window; the look-alike then gets the
+                // focus that the target's window had.
+                if (AAct == TAfterKey::Unmap) {
+                    XUnmapWindow(display, target);
+                } else {
+                    if (AAct == TAfterKey::Replace) {
+                        XDestroyWindow(display, target);
+                    }
+                    XSetInputFocus(display, own, RevertToParent, CurrentTime);
+                }
+                XSync(display, False);
+                FActed = true;
+            }
+            std::this_thread::sleep_for(CPoll);
+        }
+        XCloseDisplay(display);
+    });
+}
+
 bool TForeignWindow::Acted() {
     FStop = true;
     if (FThread.joinable()) {

@@ -22,6 +22,10 @@ public:
     // ... or lays a window with this title exactly over that one, wherever a window manager
     // placed it.
     void CoverWhenFocused(const QString& ATitlePart);
+    // ... or, once a window whose title contains ATitlePart has the focus, waits for the first
+    // key it gets and then does one thing to it.
+    enum class TAfterKey { StealFocus, Unmap, Replace };
+    void ActAfterKeyTo(const QString& ATitlePart, TAfterKey AAct);
     // Whether the thread acted; ends it.
     bool Acted();
     int KeyPresses();

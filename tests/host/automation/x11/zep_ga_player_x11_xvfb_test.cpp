@@ -265,6 +265,34 @@ TEST_F(PlayerOnX11, StolenFocusStopsTheRunBeforeAKeyIsSent) {
     EXPECT_FALSE(Runs(Pid(QStringLiteral("plon"))));
 }
 
+// While nothing changes, the player asks the server nothing between two characters: a change
+// meanwhile must still stop the run before the second character.
+TEST_F(PlayerOnX11, AChangeBetweenTwoCharactersStopsTheRunBeforeTheSecond) {
+    using TAct = TForeignWindow::TAfterKey;
+    const QString gone =
+        QStringLiteral("Das Fenster „%1“ des Zielprogramms ist nicht mehr da").arg(CPlonTitle);
+    const std::pair<TAct, QString> cases[] = {
+        {TAct::StealFocus,
+         QStringLiteral("Tastaturfokus liegt nicht beim Zielprogramm, sondern beim Fenster "
+                        "„Fremdes Fenster“")},
+        {TAct::Unmap, gone},
+        {TAct::Replace, gone},
+    };
+    for (const auto& [act, expected] : cases) {
+        SCOPED_TRACE(static_cast<int>(act));
+        TForeignWindow foreign(QStringLiteral("Fremdes Fenster"));
+        foreign.ActAfterKeyTo(QStringLiteral("PLON"), act);
+        const QString error = Play(QStringLiteral("PLON.EXE"),
+                                   CPlonStart + QStringLiteral("; PAUSE ms=1000; TYPE \"a\"; "
+                                                               "PAUSE ms=800; TYPE \"geheim\""));
+        ASSERT_TRUE(foreign.Acted());
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Schritt 6 von 6 (Text eingeben):")))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(expected)) << error.toStdString();
+        EXPECT_EQ(foreign.KeyPresses(), 0);
+    }
+}
+
 TEST_F(PlayerOnX11, WithoutAStartOnlyAWindowOfTheDirectorysProgramGetsInput) {
     // The program itself in the directory, not a start script: its process must run that file.
     WriteDirectory(QStringLiteral("\"%1\"").arg(QStringLiteral(MD_PLON_SAMPLE)), QString());
