@@ -140,8 +140,10 @@ void TZEP_MD_Progress::NeuesBild() try {
     if (FBegleitung == nullptr || !FBegleitung->TakeBild(bild) || bild.IsEmpty()) {
         return;
     }
-    const QImage image(reinterpret_cast<const uchar*>(bild.Pixel.constData()), bild.Breite,
-                       bild.Hoehe, bild.Breite * 4, QImage::Format_RGB32);
+    // The pixmap may share the image's memory, which the picture below owns only until return.
+    const QImage image = QImage(reinterpret_cast<const uchar*>(bild.Pixel.constData()), bild.Breite,
+                                bild.Hoehe, bild.Breite * 4, QImage::Format_RGB32)
+                             .copy();
     imgBildschirm->setPixmap(QPixmap::fromImage(image));
     if (imgBildschirm->isHidden()) {
         imgBildschirm->show();

@@ -1,6 +1,7 @@
 #include "vko_sqlite.h"
 
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,6 +51,13 @@ bool IstSchreibschutz(int AErrno) {
 
 bool IstPlatzmangel(int AErrno) {
     return AErrno == ENOSPC || AErrno == EDQUOT || AErrno == EFBIG;
+}
+
+// A write beyond the process's file size limit fails with EFBIG, yet the database may report
+// the failure only after that errno was overwritten.
+bool DateigrenzeGesetzt() {
+    rlimit grenze{};
+    return ::getrlimit(RLIMIT_FSIZE, &grenze) == 0 && grenze.rlim_cur != RLIM_INFINITY;
 }
 
 // The reason for a failed system call on the database's files, as the user should read it.
@@ -360,6 +368,9 @@ void TVKO_SqliteDatabase::Raise(int AResult, const QString& AAktion) const {
         case SQLITE_IOERR:
             if (IstSchreibschutz(systemErrno) || IstPlatzmangel(systemErrno)) {
                 RaiseErrno(FPath, systemErrno, AAktion);
+            }
+            if (AResult == SQLITE_IOERR_WRITE && DateigrenzeGesetzt()) {
+                throw EVKO_Error(KeinPlatzText(FPath));
             }
             break;
         case SQLITE_NOMEM:

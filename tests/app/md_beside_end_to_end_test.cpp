@@ -168,7 +168,8 @@ TEST_F(BesideEndToEnd, OnAWaylandDesktopTheTestRunPlaysOnItsOwnDisplay) {
     const TProcessResult result = RunProcess(QStringLiteral(MD_QUANDRIX), {}, environment, 90000);
     weston.terminate();
     weston.waitForFinished(10000);
-    ASSERT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
+    ASSERT_EQ(result.ExitCode, 0) << result.StandardError.toStdString()
+                                  << FHome.ReadLog().toStdString();
 
     const QDate naechster =
         QDate(QDate::currentDate().year(), QDate::currentDate().month(), 1).addMonths(1);
@@ -199,7 +200,7 @@ TEST_F(BesideEndToEnd, AnhaltenEndsTheRunInItsLongWaitAndLeavesNothingRunning) {
         QThread::msleep(50);
     }
     QThread::msleep(2000);
-    ASSERT_FALSE(Processes("plon_sample").isEmpty());
+    ASSERT_FALSE(Processes("plon_sample").isEmpty()) << FHome.ReadLog().toStdString();
 
     // The user presses "Anhalten": the button is the window's one control with the focus.
     QProcess xdo;

@@ -42,7 +42,8 @@ TEST_F(BadEnvironmentTest, AFullDiskFailsTheCommitClearlyAndKeepsTheOldVersion) 
             SCOPED_TRACE(std::string(art) + (fenster ? " im Fenster" : " im Speicher"));
             QStringList arguments = {QStringLiteral("100"), QStringLiteral("1"),
                                      QString::fromLatin1(art), QStringLiteral("--voll=65536"),
-                                     QStringLiteral("--auffuellen=2000000")};
+                                     // Past the full disk, within the bound of what is stored.
+                                     QStringLiteral("--auffuellen=900000")};
             if (fenster) {
                 arguments.append(QStringLiteral("--fenster"));
             }

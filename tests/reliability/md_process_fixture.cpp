@@ -90,6 +90,9 @@ void ExpectConsistent(const TStand& ABefore, const TCommitLog& ALog, const TStan
 
 TProcessTest::TProcessTest() {
     FHome.WriteSetting(QStringLiteral("MD_Templates.ini"), QByteArray(CMD_VersionCatalogue));
+    // The window books only programs of the directory.
+    FHome.WriteSetting(QStringLiteral("MD_Programme.ini"),
+                       "[PLON.EXE]\nNAME=Personaleinsatzplanung\nCOMMAND=/bin/true\n");
     FEnvironment = MD_TestEnvironment(FHome);
     SetMode(FProgramCopies.path(), 0755);
 }

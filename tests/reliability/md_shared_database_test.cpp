@@ -15,12 +15,6 @@ constexpr int CRuns = 20;
 
 class SharedDatabaseTest : public TProcessTest {
 protected:
-    // The window books only programs of the directory.
-    SharedDatabaseTest() {
-        FHome.WriteSetting(QStringLiteral("MD_Programme.ini"),
-                           "[PLON.EXE]\nNAME=Personaleinsatzplanung\nCOMMAND=/bin/true\n");
-    }
-
     struct TRun {
         std::unique_ptr<QProcess> Process = std::make_unique<QProcess>();
         QString Report;
