@@ -244,11 +244,12 @@ TEST_F(Beside, TheRunAndAPersonTypeAtOnceAndNeitherMeetsTheOther) {
     ASSERT_TRUE(xterm.waitForStarted(10000));
     std::thread person([&personText] {
         QProcess xdo;
-        xdo.start(QStringLiteral("xdotool"),
-                  {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-                   QStringLiteral("Neben dem Testlauf"), QStringLiteral("windowfocus"),
-                   QStringLiteral("--sync"), QStringLiteral("type"), QStringLiteral("--delay"),
-                   QStringLiteral("3"), personText});
+        xdo.start(
+            QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+             QStringLiteral("--name"), QStringLiteral("Neben dem Testlauf"),
+             QStringLiteral("windowfocus"), QStringLiteral("--sync"), QStringLiteral("type"),
+             QStringLiteral("--delay"), QStringLiteral("3"), personText});
         xdo.waitForFinished(60000);
     });
     const QString bericht = FDir.filePath(QStringLiteral("PLON_Bericht.txt"));
