@@ -311,8 +311,9 @@ void TZEP_RunHistory::ZeilenBeschraenken() {
     {
         // The texts of the rows lie in the file: a file within the bound needs no count.
         TVKO_Statement datei(*FDatabase,
-                             "SELECT page_count * page_size FROM pragma_page_count(), "
-                             "pragma_page_size()");
+                             FDatabase->Sql("SELECT page_count * page_size FROM "
+                                            "pragma_page_count(), pragma_page_size()",
+                                            "SELECT pg_total_relation_size('zep_ausfuehrung')"));
         const TVKO_StatementReset reset(datei);
         if (datei.Step() && datei.Integer(0) <= FMaxZeilenBytes) {
             return;
@@ -323,10 +324,16 @@ void TZEP_RunHistory::ZeilenBeschraenken() {
     {
         TVKO_Statement lesen(
             *FDatabase,
-            "SELECT ID, BILD, LENGTH(CAST(PROGRAMM AS BLOB)) + LENGTH(CAST(NAME_KEY AS BLOB)) + "
-            "LENGTH(CAST(START AS BLOB)) + LENGTH(CAST(ENDE AS BLOB)) + "
-            "LENGTH(CAST(MELDUNG AS BLOB)) + LENGTH(CAST(TOKENWERTE AS BLOB)) + "
-            "LENGTH(CAST(BILD AS BLOB)) FROM ZEP_AUSFUEHRUNG ORDER BY ID DESC");
+            FDatabase->Sql(
+                "SELECT ID, BILD, LENGTH(CAST(PROGRAMM AS BLOB)) + LENGTH(CAST(NAME_KEY AS BLOB)) "
+                "+ "
+                "LENGTH(CAST(START AS BLOB)) + LENGTH(CAST(ENDE AS BLOB)) + "
+                "LENGTH(CAST(MELDUNG AS BLOB)) + LENGTH(CAST(TOKENWERTE AS BLOB)) + "
+                "LENGTH(CAST(BILD AS BLOB)) FROM ZEP_AUSFUEHRUNG ORDER BY ID DESC",
+                "SELECT ID, BILD, OCTET_LENGTH(PROGRAMM) + OCTET_LENGTH(NAME_KEY) + "
+                "OCTET_LENGTH(START::TEXT) + OCTET_LENGTH(ENDE::TEXT) + OCTET_LENGTH(MELDUNG) + "
+                "OCTET_LENGTH(TOKENWERTE) + OCTET_LENGTH(BILD) FROM ZEP_AUSFUEHRUNG "
+                "ORDER BY ID DESC"));
         const TVKO_StatementReset reset(lesen);
         while (lesen.Step()) {
             summe += lesen.Integer(2);
