@@ -26,28 +26,6 @@ namespace {
 
 const QString CName = QStringLiteral("MONATSLISTE_SUED");
 
-bool Runs(qint64 APid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(APid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype state = line.lastIndexOf(')') + 2;
-    return state < line.size() && line.at(state) != 'Z';
-}
-
-bool Ends(qint64 APid, int AMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (Runs(APid)) {
-        if (timer.elapsed() > AMs) {
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 // The running processes with this command name, and which of them are children of AParent
 // (0: any parent).
 QList<qint64> Processes(const QByteArray& AName, qint64 AParent = 0) {
@@ -212,7 +190,7 @@ TEST_F(BesideEndToEnd, AnhaltenEndsTheRunInItsLongWaitAndLeavesNothingRunning) {
     const QDateTime gedrueckt = QDateTime::currentDateTime();
     const TProcessResult result = FinishProcess(window, 20000);
     EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
-    EXPECT_TRUE(Ends(server, 2000)) << "the private display is left running";
+    EXPECT_TRUE(ProcessEnds(server, 2000)) << "the private display is left running";
     EXPECT_TRUE(Processes("plon_sample").isEmpty()) << "the started program is left running";
     const QList<TZEP_RunEntry> entries = Entries();
     ASSERT_EQ(entries.size(), 1);
@@ -230,7 +208,7 @@ TEST_F(BesideEndToEnd, KillingTheWindowTakesThePrivateDisplayWithIt) {
     ASSERT_GT(server, 0) << "no private display";
     ::kill(static_cast<pid_t>(window.processId()), SIGKILL);
     window.waitForFinished(10000);
-    EXPECT_TRUE(Ends(server, 5000)) << "the private display outlived the killed window";
+    EXPECT_TRUE(ProcessEnds(server, 5000)) << "the private display outlived the killed window";
     for (const qint64 plon : Processes("plon_sample")) {
         ::kill(static_cast<pid_t>(plon), SIGKILL);
     }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include "md_test_support.h"
 #include "vko_folder.h"
@@ -93,4 +95,26 @@ QString DatabaseIn(const TTempHome& AHome) {
 QString PlayedByProbe() {
     return QString::fromUtf8(
         FileBytes(VKO_FilePath(TVKOFolder::Daten, QStringLiteral("gespielt.txt"))));
+}
+
+bool ProcessRuns(qint64 APid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(APid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray line = stat.readAll();
+    const qsizetype state = line.lastIndexOf(')') + 2;
+    return state < line.size() && line.at(state) != 'Z';
+}
+
+bool ProcessEnds(qint64 APid, int AMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (ProcessRuns(APid)) {
+        if (timer.elapsed() > AMs) {
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    return true;
 }

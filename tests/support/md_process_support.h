@@ -38,6 +38,11 @@ TProcessResult RunProcess(const QString& AProgram, const QStringList& AArguments
                           const QProcessEnvironment& AEnvironment, int ATimeoutMs = 90000);
 
 QByteArray FileBytes(const QString& APath);
+
+// A process that is gone or a zombie no longer runs.
+bool ProcessRuns(qint64 APid);
+// Whether the process is gone within AMs milliseconds.
+bool ProcessEnds(qint64 APid, int AMs);
 void WriteFileBytes(const QString& APath, const QByteArray& ABytes);
 // Sets the mode of a file or folder.
 void SetMode(const QString& APath, unsigned AMode);

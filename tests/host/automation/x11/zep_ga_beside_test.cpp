@@ -14,6 +14,7 @@
 #include <QThread>
 #include <thread>
 
+#include "md_process_support.h"
 #include "md_test_support.h"
 #include "vko_info.h"
 #include "zep_ga_begleitung.h"
@@ -24,28 +25,6 @@
 namespace {
 
 const QString CPlonStart = QStringLiteral("START; WAIT \"PLON – Personaleinsatzplanung\" ms=20000");
-
-bool Runs(qint64 APid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(APid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype state = line.lastIndexOf(')') + 2;
-    return state < line.size() && line.at(state) != 'Z';
-}
-
-bool Ends(qint64 APid, int AMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (Runs(APid)) {
-        if (timer.elapsed() > AMs) {
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // The X servers this process started that still run.
 QList<qint64> OwnXServers() {
@@ -101,7 +80,7 @@ protected:
 
     void TearDown() override {
         const qint64 pid = PlonPid();
-        if (pid > 0 && Runs(pid)) {
+        if (pid > 0 && ProcessRuns(pid)) {
             kill(static_cast<pid_t>(pid), SIGKILL);
         }
         qunsetenv("WAYLAND_DISPLAY");
@@ -158,7 +137,7 @@ TEST(PrivateDisplay, TakesTheUsersSizeUpToTheLargestAndEndsWithItsRun) {
             EXPECT_EQ(Dimensions(display.Name()), erwartet);
             EXPECT_EQ(OwnXServers(), QList<qint64>{pid});
         }
-        EXPECT_TRUE(Ends(pid)) << "the private display outlived its run";
+        EXPECT_TRUE(ProcessEnds(pid, 5000)) << "the private display outlived its run";
     }
 }
 
@@ -216,7 +195,7 @@ TEST_F(Beside, AnhaltenInALongWaitEndsTheRunAndItsProgramAtOnce) {
     ASSERT_TRUE(FAngehalten) << error.toStdString();
     // Within 200 ms of the wait; the rest is the program's end and the display's.
     EXPECT_LT(FStopMs, 1000) << "the wait ran on";
-    EXPECT_TRUE(Ends(PlonPid(), 1000)) << "the started program is left running";
+    EXPECT_TRUE(ProcessEnds(PlonPid(), 1000)) << "the started program is left running";
     EXPECT_TRUE(OwnXServers().isEmpty()) << "the private display is left running";
 
     // Scaled to the window's width, showing the program.

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "md_process_support.h"
 #include "md_test_support.h"
 #include "x11_foreign_window.h"
 #include "zep_ga_player_x11.h"
@@ -19,30 +20,6 @@ namespace {
 const QString CPlonTitle = QStringLiteral("PLON – Personaleinsatzplanung");
 const QString CKudreTitle = QStringLiteral("KUDRE – Kundenregister");
 const QString CPlonStart = QStringLiteral("START; WAIT \"PLON – Personaleinsatzplanung\" ms=20000");
-
-// A process that is gone or a zombie no longer runs.
-bool Runs(qint64 APid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(APid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype state = line.lastIndexOf(')') + 2;
-    return state < line.size() && line.at(state) != 'Z';
-}
-
-// Whether the process is gone within a few seconds (a sanitizer build ends slowly).
-bool Ends(qint64 APid) {
-    QElapsedTimer timer;
-    timer.start();
-    while (Runs(APid)) {
-        if (timer.elapsed() > 10000) {
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 class PlayerOnX11 : public ::testing::Test {
 protected:
@@ -59,7 +36,7 @@ protected:
     void TearDown() override {
         for (const QString& name : {QStringLiteral("plon"), QStringLiteral("kudre")}) {
             const qint64 pid = Pid(name);
-            if (pid > 0 && Runs(pid)) {
+            if (pid > 0 && ProcessRuns(pid)) {
                 kill(static_cast<pid_t>(pid), SIGKILL);
             }
         }
@@ -183,7 +160,8 @@ TEST_F(PlayerOnX11, AnInvalidDateShowsNoDialogAndWritesNothing) {
                               .arg(FDir.filePath(QStringLiteral("PLON_Bericht.txt"))));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_FALSE(QFile::exists(FDir.filePath(QStringLiteral("PLON_Bericht.txt"))));
-    EXPECT_TRUE(Ends(Pid(QStringLiteral("plon")))) << "ctrl+q did not end PLON: a dialog?";
+    EXPECT_TRUE(ProcessEnds(Pid(QStringLiteral("plon")), 10000))
+        << "ctrl+q did not end PLON: a dialog?";
 }
 
 TEST_F(PlayerOnX11, StartArgumentsFollowTheDirectoryCommand) {
@@ -208,7 +186,7 @@ TEST_F(PlayerOnX11, AWaitTimesOutWithinItsTimeoutAndEndsTheProgram) {
     EXPECT_GE(FElapsedMs, 800);
     EXPECT_LT(FElapsedMs, 10000) << "the failed run hung";
     ASSERT_GT(Pid(QStringLiteral("plon")), 0);
-    EXPECT_FALSE(Runs(Pid(QStringLiteral("plon"))));
+    EXPECT_FALSE(ProcessRuns(Pid(QStringLiteral("plon"))));
 
     // The picture was taken while PLON's window still showed, before the run ended it.
     const TZEP_GA_Bildschirm bild = FPlayer.TakeFehlerBildschirm();
@@ -262,7 +240,7 @@ TEST_F(PlayerOnX11, StolenFocusStopsTheRunBeforeAKeyIsSent) {
         << error.toStdString();
     EXPECT_FALSE(error.contains(QStringLiteral("geheim")));
     EXPECT_EQ(foreign.KeyPresses(), 0);
-    EXPECT_FALSE(Runs(Pid(QStringLiteral("plon"))));
+    EXPECT_FALSE(ProcessRuns(Pid(QStringLiteral("plon"))));
 }
 
 // While nothing changes, the player asks the server nothing between two characters: a change
@@ -365,11 +343,11 @@ TEST_F(PlayerOnX11, AFailedRunEndsWhatTheProgramStarted) {
                                                            "WAIT \"Gibt es nicht\" ms=200"));
     EXPECT_TRUE(error.startsWith(QStringLiteral("Schritt 4 von 4"))) << error.toStdString();
     ASSERT_GT(Pid(QStringLiteral("plon")), 0);
-    EXPECT_FALSE(Runs(Pid(QStringLiteral("plon"))));
+    EXPECT_FALSE(ProcessRuns(Pid(QStringLiteral("plon"))));
 }
 
 TEST_F(PlayerOnX11, AProgramACompletedRunLeavesOpenKeepsRunning) {
     const QString error = Play(QStringLiteral("PLON.EXE"), CPlonStart);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    EXPECT_TRUE(Runs(Pid(QStringLiteral("plon"))));
+    EXPECT_TRUE(ProcessRuns(Pid(QStringLiteral("plon"))));
 }
