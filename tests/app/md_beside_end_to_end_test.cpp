@@ -26,25 +26,6 @@ namespace {
 
 const QString CName = QStringLiteral("MONATSLISTE_SUED");
 
-// The running processes with this command name, and which of them are children of AParent
-// (0: any parent).
-QList<qint64> Processes(const QByteArray& AName, qint64 AParent = 0) {
-    QList<qint64> found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (entry.toLongLong() <= 0 || !stat.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (line.contains('(' + AName + ')') && after.size() > 1 && after.at(0) != "Z" &&
-            (AParent == 0 || after.at(1).toLongLong() == AParent)) {
-            found.append(entry.toLongLong());
-        }
-    }
-    return found;
-}
-
 class BesideEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(InstallSamples(FHome)); }
@@ -95,7 +76,7 @@ protected:
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 30000) {
-            const QList<qint64> servers = Processes("Xvfb", AWindow.processId());
+            const QList<qint64> servers = RunningProcesses("Xvfb", AWindow.processId());
             if (!servers.isEmpty()) {
                 return servers.first();
             }
@@ -174,11 +155,11 @@ TEST_F(BesideEndToEnd, AnhaltenEndsTheRunInItsLongWaitAndLeavesNothingRunning) {
     // PLON is up once it shows on the private display; the run then waits.
     QElapsedTimer timer;
     timer.start();
-    while (Processes("plon_sample").isEmpty() && timer.elapsed() < 20000) {
+    while (RunningProcesses("plon_sample").isEmpty() && timer.elapsed() < 20000) {
         QThread::msleep(50);
     }
     QThread::msleep(2000);
-    ASSERT_FALSE(Processes("plon_sample").isEmpty()) << FHome.ReadLog().toStdString();
+    ASSERT_FALSE(RunningProcesses("plon_sample").isEmpty()) << FHome.ReadLog().toStdString();
 
     // The user presses "Anhalten": the button is the window's one control with the focus.
     QProcess xdo;
@@ -191,7 +172,7 @@ TEST_F(BesideEndToEnd, AnhaltenEndsTheRunInItsLongWaitAndLeavesNothingRunning) {
     const TProcessResult result = FinishProcess(window, 20000);
     EXPECT_EQ(result.ExitCode, 0) << result.StandardError.toStdString();
     EXPECT_TRUE(ProcessEnds(server, 2000)) << "the private display is left running";
-    EXPECT_TRUE(Processes("plon_sample").isEmpty()) << "the started program is left running";
+    EXPECT_TRUE(RunningProcesses("plon_sample").isEmpty()) << "the started program is left running";
     const QList<TZEP_RunEntry> entries = Entries();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(TZEP_RunEntry::ErgebnisText(entries.first().Ergebnis), QStringLiteral("angehalten"));
@@ -209,7 +190,7 @@ TEST_F(BesideEndToEnd, KillingTheWindowTakesThePrivateDisplayWithIt) {
     ::kill(static_cast<pid_t>(window.processId()), SIGKILL);
     window.waitForFinished(10000);
     EXPECT_TRUE(ProcessEnds(server, 5000)) << "the private display outlived the killed window";
-    for (const qint64 plon : Processes("plon_sample")) {
+    for (const qint64 plon : RunningProcesses("plon_sample")) {
         ::kill(static_cast<pid_t>(plon), SIGKILL);
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -117,4 +118,21 @@ bool ProcessEnds(qint64 APid, int AMs) {
         QThread::msleep(20);
     }
     return true;
+}
+
+QList<qint64> RunningProcesses(const QByteArray& AName, qint64 AParent) {
+    QList<qint64> found;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (entry.toLongLong() <= 0 || !stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (line.contains('(' + AName + ')') && after.size() > 1 && after.at(0) != "Z" &&
+            (AParent == 0 || after.at(1).toLongLong() == AParent)) {
+            found.append(entry.toLongLong());
+        }
+    }
+    return found;
 }

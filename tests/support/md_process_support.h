@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -43,6 +44,8 @@ QByteArray FileBytes(const QString& APath);
 bool ProcessRuns(qint64 APid);
 // Whether the process is gone within AMs milliseconds.
 bool ProcessEnds(qint64 APid, int AMs);
+// The running processes with this command name; with AParent only its children.
+QList<qint64> RunningProcesses(const QByteArray& AName, qint64 AParent = 0);
 void WriteFileBytes(const QString& APath, const QByteArray& ABytes);
 // Sets the mode of a file or folder.
 void SetMode(const QString& APath, unsigned AMode);

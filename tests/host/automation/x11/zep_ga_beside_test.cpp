@@ -28,20 +28,7 @@ const QString CPlonStart = QStringLiteral("START; WAIT \"PLON – Personaleinsat
 
 // The X servers this process started that still run.
 QList<qint64> OwnXServers() {
-    QList<qint64> servers;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (entry.toLongLong() <= 0 || !stat.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (line.contains("(Xvfb)") && after.size() > 1 && after.at(0) != "Z" &&
-            after.at(1).toLongLong() == ::getpid()) {
-            servers.append(entry.toLongLong());
-        }
-    }
-    return servers;
+    return RunningProcesses("Xvfb", ::getpid());
 }
 
 // The screen size xdpyinfo reports for a display.
