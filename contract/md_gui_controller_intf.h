@@ -79,6 +79,9 @@ public:
         static_cast<void>(AVorschau);
         return false;
     }
+    // This workstation's name on a database that other workstations share; empty on a database
+    // of its own, where every plan and every run is this workstation's.
+    [[nodiscard]] virtual QString Gemeinsamer_Arbeitsplatz() { return {}; }
     // The dialogs that views and editors open; none where nobody is asked.
     [[nodiscard]] virtual IZEP_MD_FileDialog* FileDialog() const { return nullptr; }
 

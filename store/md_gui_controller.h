@@ -65,6 +65,7 @@ public:
     bool Ausfuehrungen_Geaendert() override;
     bool Mandorele_Geaendert() override;
     bool Vorschau_SelectedReport(const QDate& ADatum, TZEP_GA_Sequence& AVorschau) override;
+    QString Gemeinsamer_Arbeitsplatz() override;
     IZEP_MD_FileDialog* FileDialog() const override { return FFileDialog.get(); }
 
     // Writes the screen picture of a failed run; without it the history keeps none.

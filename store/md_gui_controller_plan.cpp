@@ -1,5 +1,6 @@
 #include "md_gui_controller.h"
 #include "md_processor.h"
+#include "vko_database.h"
 #include "vko_info.h"
 #include "vko_planmani.h"
 #include "vko_programm.h"
@@ -75,7 +76,12 @@ void TZEP_MD_GUI_Controller_Impl::WritePlan(TVorgemerkterPlan& APlan,
          vorhanden.JobText.compare(satz.JobText, Qt::CaseInsensitive) != 0)) {
         satz.PlanId.Clear();
     }
-    FPlanMani->PlanSpeichern(satz, kommandos, false, false);
+    // Another workstation's plan is that workstation's to change; it stays as it is.
+    if (satz.PlanId.Defined() && !FPlanMani->Eigener(vorhanden)) {
+        satz = vorhanden;
+    } else {
+        FPlanMani->PlanSpeichern(satz, kommandos, false, false);
+    }
     const TIntTrio id = satz.PlanId;
     const TIntTrio gezeigt = APlan.Gezeigt;
     QList<TIntTrio>& ids = AMandorel.PlanIds();
@@ -134,6 +140,12 @@ void TZEP_MD_GUI_Controller_Impl::RenewPlans() noexcept {
             // Not even the log can be written; the run ends as it was.
         }
     }
+}
+
+QString TZEP_MD_GUI_Controller_Impl::Gemeinsamer_Arbeitsplatz() try {
+    return TVKO_Database::IstServer(FPlanMani->Path()) ? VKOInfo().VKOInfoTerminalID() : QString();
+} catch (...) {
+    RethrowRegistered("TZEP_MD_GUI_Controller_Impl.Gemeinsamer_Arbeitsplatz");
 }
 
 void TZEP_MD_GUI_Controller_Impl::SyncPlans() try {

@@ -164,6 +164,13 @@ QStringList MD_KopierenNach(const QString& AQuelle, const QString& ADienst) try 
         const qint64 anzahl = Kopieren(quelle.Database(), zielDatenbank, tabelle);
         bericht.append(QStringLiteral("%1: %2").arg(QString::fromUtf8(tabelle.Was)).arg(anzahl));
     }
+    // The file was this workstation's alone: its plans run here and its pictures lie here.
+    TVKO_Statement plaene(zielDatenbank, "UPDATE MD_PLAENE SET PLANER_ID = ?1");
+    plaene.Bind(1, VKOInfo().VKOInfoPlanerID());
+    plaene.Step();
+    TVKO_Statement laeufe(zielDatenbank, "UPDATE ZEP_AUSFUEHRUNG SET ARBEITSPLATZ = ?1");
+    laeufe.Bind(1, VKOInfo().VKOInfoTerminalID());
+    laeufe.Step();
     transaktion.Commit();
     return bericht;
 } catch (...) {

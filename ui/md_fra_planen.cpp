@@ -122,6 +122,10 @@ TfraPlanen::TfraPlanen(QWidget* AOwner) : QWidget(AOwner) {
     chkEigenerBildschirm =
         Named(new QCheckBox(QStringLiteral("Eigener Bildschirm"), this), "chkEigenerBildschirm");
     layout->addWidget(chkEigenerBildschirm);
+    lblArbeitsplatz = Named(new QLabel(this), "lblArbeitsplatz");
+    lblArbeitsplatz->setWordWrap(true);
+    lblArbeitsplatz->hide();
+    layout->addWidget(lblArbeitsplatz);
     lblHinweis = Named(new QLabel(this), "lblHinweis");
     lblHinweis->setWordWrap(true);
     lblHinweis->hide();
@@ -269,6 +273,11 @@ void TfraPlanen::Maske2PlanSatz(TPlanSatz& APlansatz) const {
 void TfraPlanen::SetHinweis(const QString& AText) {
     lblHinweis->setText(AText);
     lblHinweis->setVisible(!AText.isEmpty());
+}
+
+void TfraPlanen::SetArbeitsplatz(const QString& AText) {
+    lblArbeitsplatz->setText(AText);
+    lblArbeitsplatz->setVisible(!AText.isEmpty());
 }
 
 QString TfraPlanen::NaechsteText(const TPlanSatz& APlansatz, const QDateTime& AAb) {

@@ -29,6 +29,8 @@ public:
 
     // Shows why the plan needs the user's display, or nothing for an empty text.
     void SetHinweis(const QString& AText);
+    // Shows which workstation runs the plan, or nothing for an empty text.
+    void SetArbeitsplatz(const QString& AText);
     // True once the user chose "Eigener Bildschirm" himself since the record was put in.
     bool EigenerBildschirmGewaehlt() const { return FEigenerBildschirmGewaehlt; }
     // Ticks or clears "Eigener Bildschirm" as the steps suggest, unless the user chose it.
@@ -62,6 +64,7 @@ private:
     QCheckBox* chkLetzterTag;
     QDateEdit* dteLetzterTag;
     QCheckBox* chkEigenerBildschirm;
+    QLabel* lblArbeitsplatz;
     QLabel* lblHinweis;
     QLabel* lblNaechste;
     bool FEigenerBildschirmGewaehlt = false;

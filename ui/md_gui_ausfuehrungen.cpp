@@ -37,7 +37,8 @@ TZEP_MD_Ausfuehrungen_Frm::TZEP_MD_Ausfuehrungen_Frm(TZEP_MD_GUI_Controller& ACo
     vrAusfuehrungen->setUniformRowHeights(true);
     vrAusfuehrungen->setHeaderLabels({QStringLiteral("Start"), QStringLiteral("Ende"),
                                       QStringLiteral("Ergebnis"), QStringLiteral("Exit-Code"),
-                                      QStringLiteral("Schritt"), QStringLiteral("Bild")});
+                                      QStringLiteral("Schritt"), QStringLiteral("Bild"),
+                                      QStringLiteral("Arbeitsplatz")});
     vrAusfuehrungen->header()->setStretchLastSection(true);
     memDetails = new QPlainTextEdit(teilung);
     memDetails->setObjectName(QStringLiteral("memDetails"));
@@ -108,6 +109,8 @@ void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
         memDetails->setPlainText(VKOInfo().FehlerInfo(std::current_exception()).Text);
         VKOInfo().ResetErrorSpezNoWrite();
     }
+    FHier = Controller().Gemeinsamer_Arbeitsplatz();
+    vrAusfuehrungen->setColumnHidden(6, FHier.isEmpty());
     for (const TZEP_RunEntry& entry : FEntries) {
         auto* zeile = new QTreeWidgetItem(vrAusfuehrungen);
         if (entry.Id == gewaehlteId) {
@@ -118,9 +121,13 @@ void TZEP_MD_Ausfuehrungen_Frm::LoadAusfuehrungen() try {
         zeile->setText(2, TZEP_RunEntry::ErgebnisText(entry.Ergebnis));
         zeile->setText(3, QString::number(entry.ExitCode));
         zeile->setText(4, entry.Schritt > 0 ? QString::number(entry.Schritt) : QString());
-        zeile->setText(5, entry.Bild.isEmpty() ? QString() : QStringLiteral("öffnen"));
+        if (!entry.Bild.isEmpty()) {
+            zeile->setText(5, BildHier(entry) ? QStringLiteral("öffnen")
+                                              : QStringLiteral("auf „%1“").arg(entry.Arbeitsplatz));
+        }
+        zeile->setText(6, entry.Arbeitsplatz);
     }
-    for (int spalte = 0; spalte < 5; ++spalte) {
+    for (int spalte = 0; spalte < 7; ++spalte) {
         vrAusfuehrungen->resizeColumnToContents(spalte);
     }
     if (vrAusfuehrungen->currentItem() != nullptr) {
@@ -162,11 +169,20 @@ void TZEP_MD_Ausfuehrungen_Frm::vrAusfuehrungenCurrentChanged() {
     memDetails->setPlainText(zeilen.join(QLatin1Char('\n')));
 }
 
+bool TZEP_MD_Ausfuehrungen_Frm::BildHier(const TZEP_RunEntry& AEntry) const {
+    return FHier.isEmpty() || AEntry.Arbeitsplatz.compare(FHier, Qt::CaseInsensitive) == 0;
+}
+
 void TZEP_MD_Ausfuehrungen_Frm::BildZeigen(int ARow) {
     if (ARow < 0 || ARow >= FEntries.size() || FEntries.at(ARow).Bild.isEmpty()) {
         return;
     }
     const QString path = FEntries.at(ARow).Bild;
+    if (!BildHier(FEntries.at(ARow))) {
+        VKOInfo().ShowMeldung(CVKO_Buttons_OK, MD_Koord(1060),
+                              {FEntries.at(ARow).Arbeitsplatz, QDir::toNativeSeparators(path)});
+        return;
+    }
     const QPixmap bild(path);
     if (bild.isNull()) {
         throw EVKO_Error(QStringLiteral("Das Bild „%1“ der Ausführung lässt sich nicht öffnen.")

@@ -37,6 +37,8 @@ protected:
 private:
     void vrAusfuehrungenCurrentChanged();
     void BildZeigen(int ARow);
+    // Whether the entry's picture lies on this workstation.
+    bool BildHier(const TZEP_RunEntry& AEntry) const;
     void tmrPruefenTimeout();
 
     QTreeWidget* vrAusfuehrungen = nullptr;
@@ -44,4 +46,6 @@ private:
     QTimer* tmrPruefen = nullptr;
     QList<TZEP_RunEntry> FEntries;
     bool FLesefehler = false;
+    // This workstation on a shared database; empty on one of its own.
+    QString FHier;
 };

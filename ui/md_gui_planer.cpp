@@ -45,13 +45,14 @@ void TZEP_MD_Planer_Frm::Toggle_RO_RW(bool ARO) try {
     FRO = ARO;
     // Every control of the form, spin boxes and date fields as well.
     for (QWidget* control : fraPlaner->findChildren<QWidget*>()) {
-        control->setEnabled(!ARO);
+        control->setEnabled(!ARO && !FFremd);
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_GUI_Planer_Frm.Toggle_RO_RW");
 }
 
 void TZEP_MD_Planer_Frm::ClearForm() {
+    ZeigeArbeitsplatz(QString());
     fraPlaner->Init();
     TPlanSatz leer;
     Clear_Plansatz(leer);
@@ -66,8 +67,10 @@ void TZEP_MD_Planer_Frm::Notification_ReportChanged() try {
         // A record the store does not know must not leave the previous Mandorel's timetable
         // in the form, where the next Buchen would copy it.
         ClearForm();
-        Controller().Load_Plan(
-            erste, [this](const TPlanSatz& APlansatz) { fraPlaner->PlanSatz2Maske(APlansatz); });
+        Controller().Load_Plan(erste, [this](const TPlanSatz& APlansatz) {
+            fraPlaner->PlanSatz2Maske(APlansatz);
+            ZeigeArbeitsplatz(Plansatz_Arbeitsplatz(APlansatz));
+        });
         FPlanId = erste;
     } else {
         ClearForm();
@@ -91,6 +94,10 @@ void TZEP_MD_Planer_Frm::Notification_TemplateChanged(const QString&) try {
 }
 
 bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
+    // Another workstation's plan is not this commit's to write.
+    if (FFremd) {
+        return true;
+    }
     if (fraPlaner->NieAusgefuehrt() &&
         VKOInfo().ShowMeldung(CVKO_Buttons_JaNein, MD_Koord(1029)) != CVKO_Antwort_Ja) {
         return false;
@@ -110,6 +117,23 @@ bool TZEP_MD_Planer_Frm::Notification_BeforeBuchen() try {
     return true;
 } catch (...) {
     RethrowRegistered("TZEP_MD_Planer_Frm.Notification_BeforeBuchen");
+}
+
+// AArbeitsplatz empty: a plan not yet booked, which this workstation would run.
+void TZEP_MD_Planer_Frm::ZeigeArbeitsplatz(const QString& AArbeitsplatz) {
+    const QString hier = Controller().Gemeinsamer_Arbeitsplatz();
+    FFremd = !hier.isEmpty() && !AArbeitsplatz.isEmpty() &&
+             AArbeitsplatz.compare(hier, Qt::CaseInsensitive) != 0;
+    if (hier.isEmpty()) {
+        fraPlaner->SetArbeitsplatz(QString());
+    } else if (FFremd) {
+        fraPlaner->SetArbeitsplatz(
+            QStringLiteral("Ausgeführt auf dem Arbeitsplatz „%1“; dort wird dieser Plan geändert.")
+                .arg(AArbeitsplatz));
+    } else {
+        fraPlaner->SetArbeitsplatz(
+            QStringLiteral("Ausgeführt auf diesem Arbeitsplatz „%1“.").arg(hier));
+    }
 }
 
 bool TZEP_MD_Planer_Frm::StartetProgramm() const {

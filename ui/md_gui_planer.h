@@ -32,8 +32,11 @@ private:
     // display of its own.
     bool StartetProgramm() const;
     void ClearForm();
+    void ZeigeArbeitsplatz(const QString& AArbeitsplatz);
 
     TfraPlanen* fraPlaner;
     TIntTrio FPlanId;
     bool FRO = true;
+    // The plan shown is another workstation's: it stays read-only here.
+    bool FFremd = false;
 };

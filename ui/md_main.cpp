@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <utility>
@@ -336,13 +337,21 @@ QSize TZEP_MD_Main::StartGroesse(const QSize& AVerfuegbar) {
 }
 
 void TZEP_MD_Main::LoadMaske() try {
+    const TSimpleMask* maske = FSimpleMask.get();
+    // Earlier builds kept the layout under the host name; it is read once from there.
+    std::unique_ptr<TSimpleMask> frueher;
+    if (maske->ReadLocalDef(CLayoutKey, QString()).isEmpty()) {
+        frueher =
+            std::make_unique<TSimpleMask>(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                                          QStringLiteral("MASKCFG"), QSysInfo::machineHostName());
+        maske = frueher.get();
+    }
     const QByteArray layout =
-        QByteArray::fromBase64(FSimpleMask->ReadLocalDef(CLayoutKey, QString()).toLatin1());
+        QByteArray::fromBase64(maske->ReadLocalDef(CLayoutKey, QString()).toLatin1());
     if (layout.isEmpty()) {
         return;
     }
-    const QStringList groesse =
-        FSimpleMask->ReadLocalDef(CGroesseKey, QString()).split(QLatin1Char('x'));
+    const QStringList groesse = maske->ReadLocalDef(CGroesseKey, QString()).split(QLatin1Char('x'));
     bool breiteOk = false;
     bool hoeheOk = false;
     const QSize gespeichert(groesse.value(0).toInt(&breiteOk), groesse.value(1).toInt(&hoeheOk));

@@ -12,8 +12,10 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include "vko_database.h"
+#include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_statement.h"
 #include "vko_trusted_file.h"
@@ -60,11 +62,11 @@ CREATE INDEX IF NOT EXISTS ZEP_AUSFUEHRUNG_MANDOREL ON ZEP_AUSFUEHRUNG (PROGRAMM
 
 // Entries of a Mandorel beyond the newest ?3.
 constexpr const char* CUeberzaehlig =
-    "SELECT ID, BILD FROM ZEP_AUSFUEHRUNG WHERE PROGRAMM = ?1 AND NAME_KEY = ?2 ORDER BY ID DESC "
-    "LIMIT -1 OFFSET ?3";
+    "SELECT ID, BILD, ARBEITSPLATZ FROM ZEP_AUSFUEHRUNG WHERE PROGRAMM = ?1 AND NAME_KEY = ?2 "
+    "ORDER BY ID DESC LIMIT -1 OFFSET ?3";
 constexpr const char* CUeberzaehligServer =
-    "SELECT ID, BILD FROM ZEP_AUSFUEHRUNG WHERE PROGRAMM = ?1 AND NAME_KEY = ?2 ORDER BY ID DESC "
-    "LIMIT ALL OFFSET ?3";
+    "SELECT ID, BILD, ARBEITSPLATZ FROM ZEP_AUSFUEHRUNG WHERE PROGRAMM = ?1 AND NAME_KEY = ?2 "
+    "ORDER BY ID DESC LIMIT ALL OFFSET ?3";
 
 const QString CZeitFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 
@@ -165,8 +167,11 @@ QString TZEP_RunEntry::ErgebnisText(TZEP_RunErgebnis AErgebnis) {
 TZEP_RunHistory::TZEP_RunHistory() : TZEP_RunHistory(TVKO_Database::DefaultPath()) {}
 
 TZEP_RunHistory::TZEP_RunHistory(const QString& ADatabasePath) try
-    : FDatabase(std::make_unique<TVKO_Database>(ADatabasePath)) {
+    : FDatabase(std::make_unique<TVKO_Database>(ADatabasePath)),
+      FArbeitsplatz(VKOInfo().VKOInfoTerminalID()) {
     FDatabase->EnsureSchema(CTabelle, FDatabase->Sql(CSchema, CSchemaServer));
+    // Rows of an earlier build name no workstation: they are this one's.
+    FDatabase->EnsureColumn(CTabelle, "ARBEITSPLATZ", "ARBEITSPLATZ TEXT NOT NULL DEFAULT ''");
     FGelesenerStand = Datenstand();
 } catch (...) {
     RethrowRegistered("TZEP_RunHistory.Create");
@@ -182,10 +187,10 @@ void TZEP_RunHistory::SetGrenzen(int AMaxEintraege, qint64 AMaxBildBytes, qint64
 
 QString TZEP_RunHistory::BildOrdner() const try {
     // Pictures stay on the workstation that ran, also when the entries are shared.
-    const QString datenbank = FDatabase->Engine() == TVKO_Engine::SQLite
-                                  ? FDatabase->Path()
-                                  : TVKO_Database::DefaultPath();
-    return QFileInfo(datenbank).absolutePath() + QStringLiteral("/ausfuehrungen");
+    if (FDatabase->Engine() != TVKO_Engine::SQLite) {
+        return VKO_FilePath(TVKOFolder::Daten, QStringLiteral("ausfuehrungen"), false);
+    }
+    return QFileInfo(FDatabase->Path()).absolutePath() + QStringLiteral("/ausfuehrungen");
 } catch (...) {
     RethrowRegistered("TZEP_RunHistory.BildOrdner");
 }
@@ -199,8 +204,8 @@ qint64 TZEP_RunHistory::Add(const TZEP_RunEntry& AEntry) try {
     {
         TVKO_Statement schreiben(*FDatabase,
                                  "INSERT INTO ZEP_AUSFUEHRUNG (PROGRAMM, NAME_KEY, START, ENDE, "
-                                 "ERGEBNIS, EXITCODE, SCHRITT, MELDUNG, TOKENWERTE) VALUES (?1, "
-                                 "?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+                                 "ERGEBNIS, EXITCODE, SCHRITT, MELDUNG, TOKENWERTE, ARBEITSPLATZ) "
+                                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
         const TVKO_StatementReset reset(schreiben);
         schreiben.Bind(1, AEntry.Programm);
         schreiben.Bind(2, AEntry.NameKey);
@@ -211,6 +216,7 @@ qint64 TZEP_RunHistory::Add(const TZEP_RunEntry& AEntry) try {
         schreiben.Bind(7, static_cast<qint64>(AEntry.Schritt));
         schreiben.Bind(8, AEntry.Meldung);
         schreiben.Bind(9, WerteText(AEntry.TokenWerte));
+        schreiben.Bind(10, FArbeitsplatz);
         schreiben.Step();
         id = FDatabase->LastInsertId();
     }
@@ -264,7 +270,7 @@ void TZEP_RunHistory::Beschraenken(const QString& AProgramm, const QString& ANam
         lesen.Bind(2, ANameKey);
         lesen.Bind(3, static_cast<qint64>(FMaxEintraege));
         while (lesen.Step()) {
-            alte.append({lesen.Integer(0), lesen.Text(1)});
+            alte.append({lesen.Integer(0), BildHier(lesen.Text(1), lesen.Text(2))});
         }
     }
     if (alte.isEmpty()) {
@@ -284,10 +290,12 @@ void TZEP_RunHistory::BilderBeschraenken() {
     QList<QPair<qint64, QString>> bilder;
     qint64 summe = 0;
     {
-        TVKO_Statement lesen(*FDatabase,
-                             "SELECT ID, BILD, BILD_BYTES FROM ZEP_AUSFUEHRUNG WHERE BILD <> '' "
-                             "ORDER BY ID DESC");
+        TVKO_Statement lesen(
+            *FDatabase,
+            "SELECT ID, BILD, BILD_BYTES FROM ZEP_AUSFUEHRUNG WHERE BILD <> '' "
+            "AND (ARBEITSPLATZ = '' OR upper(ARBEITSPLATZ) = ?1) ORDER BY ID DESC");
         const TVKO_StatementReset reset(lesen);
+        lesen.Bind(1, FArbeitsplatz);
         while (lesen.Step()) {
             summe += lesen.Integer(2);
             if (summe > FMaxBildBytes) {
@@ -303,6 +311,36 @@ void TZEP_RunHistory::BilderBeschraenken() {
         vergessen.Step();
         BildLoeschen(id, bild);
     }
+    VerwaisteBilderLoeschen();
+}
+
+void TZEP_RunHistory::VerwaisteBilderLoeschen() {
+    // On a database of its own every row that goes takes its picture along.
+    if (FDatabase->Engine() == TVKO_Engine::SQLite) {
+        return;
+    }
+    const QString ordner = BildOrdner();
+    TVKO_Statement pruefen(*FDatabase, "SELECT 1 FROM ZEP_AUSFUEHRUNG WHERE ID = ?1");
+    const QRegularExpression muster(QStringLiteral("^ausfuehrung-([1-9][0-9]{0,17})\\.png$"));
+    for (const QString& name : QDir(ordner).entryList({QStringLiteral("ausfuehrung-*.png")},
+                                                      QDir::Files | QDir::System)) {
+        const QRegularExpressionMatch treffer = muster.match(name);
+        if (!treffer.hasMatch()) {
+            continue;
+        }
+        const qint64 id = treffer.captured(1).toLongLong();
+        const TVKO_StatementReset reset(pruefen);
+        pruefen.Bind(1, id);
+        if (!pruefen.Step()) {
+            BildLoeschen(id, ordner + QLatin1Char('/') + name);
+        }
+    }
+}
+
+QString TZEP_RunHistory::BildHier(const QString& ABild, const QString& AArbeitsplatz) const {
+    return AArbeitsplatz.isEmpty() || AArbeitsplatz.compare(FArbeitsplatz, Qt::CaseInsensitive) == 0
+               ? ABild
+               : QString();
 }
 
 // The oldest entries of all Mandorele go until the rest fit the bound: a Mandorel with long
@@ -329,16 +367,16 @@ void TZEP_RunHistory::ZeilenBeschraenken() {
                 "+ "
                 "LENGTH(CAST(START AS BLOB)) + LENGTH(CAST(ENDE AS BLOB)) + "
                 "LENGTH(CAST(MELDUNG AS BLOB)) + LENGTH(CAST(TOKENWERTE AS BLOB)) + "
-                "LENGTH(CAST(BILD AS BLOB)) FROM ZEP_AUSFUEHRUNG ORDER BY ID DESC",
+                "LENGTH(CAST(BILD AS BLOB)), ARBEITSPLATZ FROM ZEP_AUSFUEHRUNG ORDER BY ID DESC",
                 "SELECT ID, BILD, OCTET_LENGTH(PROGRAMM) + OCTET_LENGTH(NAME_KEY) + "
                 "OCTET_LENGTH(START::TEXT) + OCTET_LENGTH(ENDE::TEXT) + OCTET_LENGTH(MELDUNG) + "
-                "OCTET_LENGTH(TOKENWERTE) + OCTET_LENGTH(BILD) FROM ZEP_AUSFUEHRUNG "
-                "ORDER BY ID DESC"));
+                "OCTET_LENGTH(TOKENWERTE) + OCTET_LENGTH(BILD), ARBEITSPLATZ FROM "
+                "ZEP_AUSFUEHRUNG ORDER BY ID DESC"));
         const TVKO_StatementReset reset(lesen);
         while (lesen.Step()) {
             summe += lesen.Integer(2);
             if (summe > FMaxZeilenBytes) {
-                alte.append({lesen.Integer(0), lesen.Text(1)});
+                alte.append({lesen.Integer(0), BildHier(lesen.Text(1), lesen.Text(3))});
             }
         }
     }
@@ -395,7 +433,8 @@ QList<TZEP_RunEntry> TZEP_RunHistory::Entries(const QString& AProgramm,
     FGelesenerStand = Datenstand();
     TVKO_Statement lesen(*FDatabase,
                          "SELECT ID, PROGRAMM, NAME_KEY, START, ENDE, ERGEBNIS, EXITCODE, "
-                         "SCHRITT, MELDUNG, TOKENWERTE, BILD FROM ZEP_AUSFUEHRUNG WHERE "
+                         "SCHRITT, MELDUNG, TOKENWERTE, BILD, ARBEITSPLATZ FROM ZEP_AUSFUEHRUNG "
+                         "WHERE "
                          "PROGRAMM = ?1 AND NAME_KEY = ?2 ORDER BY ID DESC");
     const TVKO_StatementReset reset(lesen);
     lesen.Bind(1, AProgramm);
@@ -414,6 +453,7 @@ QList<TZEP_RunEntry> TZEP_RunHistory::Entries(const QString& AProgramm,
         entry.Meldung = lesen.Text(8);
         entry.TokenWerte = WerteAus(lesen.Text(9));
         entry.Bild = lesen.Text(10);
+        entry.Arbeitsplatz = lesen.Text(11).isEmpty() ? FArbeitsplatz : lesen.Text(11);
         entries.append(entry);
     }
     return entries;

@@ -39,7 +39,8 @@ struct TZEP_RunEntry {
     int Schritt = 0;  // the failing step, counted from 1; 0 when none is known
     QString Meldung;
     QList<QPair<QString, QString>> TokenWerte;  // only those of tokens the run used
-    QString Bild;  // path of the screen picture of a failed run, or empty
+    QString Bild;          // path of the screen picture of a failed run, or empty
+    QString Arbeitsplatz;  // the workstation that ran, which also holds the picture
 
     static QString ErgebnisText(TZEP_RunErgebnis AErgebnis);
 };
@@ -86,12 +87,17 @@ private:
     void Beschraenken(const QString& AProgramm, const QString& ANameKey);
     void BilderBeschraenken();
     void ZeilenBeschraenken();
+    // Pictures whose entries another workstation dropped from a shared database.
+    void VerwaisteBilderLoeschen();
     // Removes the picture of entry AId, when APath is its place, else logs why it stays.
     void BildLoeschen(qint64 AId, const QString& APath) const;
+    // The picture a row names, when it lies on this workstation; empty for another's.
+    QString BildHier(const QString& ABild, const QString& AArbeitsplatz) const;
     // Changes exactly when another connection commits; commits of this one leave it.
     qint64 Datenstand() const;
 
     std::unique_ptr<TVKO_Database> FDatabase;
+    QString FArbeitsplatz;
     int FMaxEintraege = CMaxEintraege;
     qint64 FMaxBildBytes = CMaxBildBytes;
     qint64 FMaxZeilenBytes = CMaxZeilenBytes;

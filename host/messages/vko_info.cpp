@@ -1,9 +1,9 @@
 #include "vko_info.h"
 
-#include <QSysInfo>
 #include <cstdio>
 
 #include "vko_clock.h"
+#include "vko_datenbank_einstellung.h"
 #include "vko_folder.h"
 #include "vko_logfile.h"
 #include "vko_meldungskatalog.h"
@@ -193,7 +193,7 @@ void TVKOInfo::WriteTextWithStamp(const QString& AText) {
 }
 
 QString TVKOInfo::VKOInfoTerminalID() const {
-    return QSysInfo::machineHostName().toUpper();
+    return VKO_Arbeitsplatz();
 }
 
 QString TVKOInfo::VKOInfoPlanerID() const {

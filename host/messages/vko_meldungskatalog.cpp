@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 40> CMandorelTexte{{
+constexpr std::array<std::pair<int, const char*>, 41> CMandorelTexte{{
     {1001,
      "Für das Programm %2 gibt es bereits einen Mandorel mit dem Namen „%1“. Bitte wählen Sie "
      "einen anderen Namen."},
@@ -114,6 +114,9 @@ constexpr std::array<std::pair<int, const char*>, 40> CMandorelTexte{{
     {1059,
      "Die gemeinsame Datenbank „%1“ enthält schon Daten (%2). Kopiert wird nur in eine leere "
      "Datenbank; es wurde nichts kopiert."},
+    {1060,
+     "Das Bild dieser Ausführung liegt auf dem Arbeitsplatz „%1“, der sie gespielt hat, unter "
+     "„%2“. Dort lässt es sich öffnen."},
 }};
 
 }  // namespace

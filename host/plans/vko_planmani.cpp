@@ -238,6 +238,14 @@ QList<TIntTrio> TPlanManiDM::PlanIds() try {
     RethrowRegistered("TPlanManiDM.PlanIds");
 }
 
+bool TPlanManiDM::Eigener(const TPlanSatz& APlansatz) const try {
+    return !TVKO_Database::IstServer(FPath) ||
+           Plansatz_Arbeitsplatz(APlansatz).compare(VKOInfo().VKOInfoTerminalID(),
+                                                    Qt::CaseInsensitive) == 0;
+} catch (...) {
+    RethrowRegistered("TPlanManiDM.Eigener");
+}
+
 bool TPlanManiDM::Mandorel_ZumPlan(const TPlanSatz& APlansatz, QString& AProgramm,
                                    QString& ANameKey) try {
     const QStringList teile = APlansatz.JobText.split(QLatin1Char(';'));

@@ -42,6 +42,9 @@ public:
     QList<TIntTrio> PlanIds_ByJobText(const QString& AJobText);
     // The ids of all records, in the order they were added.
     QList<TIntTrio> PlanIds();
+    // Whether this workstation runs the record: every record of a database of its own, on a
+    // shared one those its planner id names this workstation in.
+    bool Eigener(const TPlanSatz& APlansatz) const;
     // The Mandorel a record runs, named by its job text "Mandorel;<program>;<name key>": true,
     // with both keys as the record file stores them, only when the record file holds it.
     bool Mandorel_ZumPlan(const TPlanSatz& APlansatz, QString& AProgramm, QString& ANameKey);

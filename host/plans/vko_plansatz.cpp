@@ -76,6 +76,10 @@ void Clear_Plansatz(TPlanSatz& APlansatz) {
     APlansatz = TPlanSatz{};
 }
 
+QString Plansatz_Arbeitsplatz(const TPlanSatz& APlansatz) {
+    return APlansatz.PlanerId.mid(APlansatz.PlanerId.lastIndexOf(QLatin1Char('@')) + 1);
+}
+
 bool Plansatz_Geplant(const TPlanSatz& APlansatz) {
     return APlansatz.Aktiv && APlansatz.Art != TPlanArt::Keine &&
            (APlansatz.Art != TPlanArt::Woechentlich || APlansatz.Wochentage != 0);

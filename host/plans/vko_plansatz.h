@@ -60,6 +60,9 @@ struct TPlanSatz {
 // A "not planned" record: nothing is run for it.
 void Clear_Plansatz(TPlanSatz& APlansatz);
 
+// The workstation whose planner id ("MANDOREL@<workstation>") the record carries.
+QString Plansatz_Arbeitsplatz(const TPlanSatz& APlansatz);
+
 // True when the record asks for runs at all.
 bool Plansatz_Geplant(const TPlanSatz& APlansatz);
 

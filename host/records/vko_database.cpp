@@ -2,75 +2,21 @@
 
 #include <QDir>
 
+#include "vko_datenbank_einstellung.h"
 #include "vko_db_engine.h"
 #include "vko_folder.h"
 #include "vko_info.h"
 #include "vko_postgres.h"
 #include "vko_sqlite.h"
-#include "vko_trusted_file.h"
-
-namespace {
-
-// The file holds one line; anything longer is not it.
-constexpr qint64 CMaxEinstellungBytes = 4096;
-
-QString EinstellungDatei() {
-    return VKO_FilePath(TVKOFolder::Einstellungen, QStringLiteral("MD_Datenbank.ini"));
-}
-
-[[noreturn]] void RaiseEinstellung(const QString& AGrund) {
-    throw EVKO_Error(VKOInfo().MeldungText(MD_Koord(1058), {EinstellungDatei(), AGrund}),
-                     MD_Koord(1058));
-}
-
-}  // namespace
 
 bool TVKO_Database::IstDienstName(const QString& AName) {
-    if (AName.isEmpty() || AName.size() > 63) {
-        return false;
-    }
-    for (const QChar zeichen : AName) {
-        if (!(zeichen.isLetterOrNumber() && zeichen.unicode() < 128) &&
-            zeichen != QLatin1Char('_') && zeichen != QLatin1Char('-') &&
-            zeichen != QLatin1Char('.')) {
-            return false;
-        }
-    }
-    return true;
+    return VKO_IstKennName(AName);
 }
 
 namespace {
 
-// The service of MD_Datenbank.ini, empty without the file.
 QString Dienst() {
-    const std::optional<QByteArray> bytes = VKO_ReadTrustedFile(
-        EinstellungDatei(), CMaxEinstellungBytes, QStringLiteral("Die Datenbankeinstellung"));
-    if (!bytes) {
-        return {};
-    }
-    QString dienst;
-    for (const QString& zeile : QString::fromUtf8(*bytes).split(QLatin1Char('\n'))) {
-        const QString text = zeile.trimmed();
-        if (text.isEmpty() || text.startsWith(QLatin1Char(';')) ||
-            text.startsWith(QLatin1Char('#'))) {
-            continue;
-        }
-        const qsizetype gleich = text.indexOf(QLatin1Char('='));
-        if (gleich < 0 || text.left(gleich).trimmed().compare(QLatin1String("DIENST"),
-                                                              Qt::CaseInsensitive) != 0) {
-            RaiseEinstellung(QStringLiteral("die Zeile „%1“ ist keine Angabe DIENST=<Name>.")
-                                 .arg(text.left(80)));
-        }
-        dienst = text.mid(gleich + 1).trimmed();
-        if (!TVKO_Database::IstDienstName(dienst)) {
-            RaiseEinstellung(QStringLiteral("„%1“ ist kein Name eines Eintrags in pg_service.conf.")
-                                 .arg(dienst.left(80)));
-        }
-    }
-    if (dienst.isEmpty()) {
-        RaiseEinstellung(QStringLiteral("die Angabe DIENST=<Name> fehlt."));
-    }
-    return dienst;
+    return VKO_DatenbankEinstellung().Dienst;
 }
 
 std::unique_ptr<TVKO_DatabaseEngine> Oeffnen(const QString& ALocation) {

@@ -159,7 +159,8 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Synchronisieren(TPlanManiDM& APlanMani) try
         TPlanSatz satz;
         TZEP_PfadKommandoArgumenteList kommandos;
         try {
-            if (!APlanMani.PlanLaden(id, satz, kommandos) ||
+            // Another workstation's plan runs there; a unit of it here goes as a stray.
+            if (!APlanMani.PlanLaden(id, satz, kommandos) || !APlanMani.Eigener(satz) ||
                 VKO_OnCalendar(satz, jetzt).isEmpty()) {
                 continue;
             }
@@ -286,7 +287,8 @@ TVKO_SyncErgebnis TVKO_SystemdTimer::Erneuern(TPlanManiDM& APlanMani, const QStr
         // A plan without units of its own, or one that ended, waits for the next
         // synchronisation.
         if (zustand == TVKO_UnitOrdner::TZustand::Eigen &&
-            APlanMani.PlanLaden(id, satz, kommandos) && !VKO_OnCalendar(satz, jetzt).isEmpty() &&
+            APlanMani.PlanLaden(id, satz, kommandos) && APlanMani.Eigener(satz) &&
+            !VKO_OnCalendar(satz, jetzt).isEmpty() &&
             ordner.Schreiben(datei, TimerText(satz, jetzt))) {
             geaendert.append(UnitName(id));
         }

@@ -1,21 +1,30 @@
-// A process that commits Mandorele is killed at random moments, again and again. After every
-// kill the database must be sound, every commit that returned must be there in its new
-// version and every other Mandorel whole in its old or new one.
+// A process that commits Mandorele is killed at random moments, again and again, on the
+// embedded file and on a shared server. After every kill the database must be sound, every commit
+// that returned must be there in its new version and every other Mandorel whole in its old or new
+// one.
 #include <QThread>
 #include <cstdio>
 #include <random>
 
 #include "md_process_fixture.h"
+#include "vko_database.h"
 
 namespace {
 
 constexpr int CKills = 200;
 
-class CrashTest : public TProcessTest {};
+class CrashTest : public TProcessTest, public ::testing::WithParamInterface<TVKO_Engine> {
+protected:
+    void SetUp() override {
+        if (GetParam() == TVKO_Engine::PostgreSQL) {
+            UseSharedDatabase(QStringLiteral("PC-A"));
+        }
+    }
+};
 
 }  // namespace
 
-TEST_F(CrashTest, KilledWhileCommittingLosesNoReturnedCommitAndHalfWritesNothing) {
+TEST_P(CrashTest, KilledWhileCommittingLosesNoReturnedCommitAndHalfWritesNothing) {
     StoreVersioned({QStringLiteral("Monatsliste"), QStringLiteral("Jahresliste"),
                     QStringLiteral("Offene Posten"), QStringLiteral("Kunden nach Umsatz")},
                    1);
@@ -66,3 +75,9 @@ TEST_F(CrashTest, KilledWhileCommittingLosesNoReturnedCommitAndHalfWritesNothing
     EXPECT_GT(commits, CKills);
     EXPECT_GT(inFlight, CKills / 4) << "too few kills hit a commit";
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, CrashTest,
+                         ::testing::Values(TVKO_Engine::SQLite, TVKO_Engine::PostgreSQL),
+                         [](const ::testing::TestParamInfo<TVKO_Engine>& AInfo) {
+                             return AInfo.param == TVKO_Engine::SQLite ? "SQLite" : "PostgreSQL";
+                         });

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "md_mandorel.h"
+#include "md_postgres_cluster.h"
 #include "md_processor.h"
 #include "md_versioned_mandorel.h"
 #include "vko_database.h"
@@ -193,9 +194,11 @@ TStand TProcessTest::ReadStand() const {
     });
 
     TVKO_Database database(DatabasePath());
-    TVKO_Statement check(database, "PRAGMA integrity_check");
-    EXPECT_TRUE(check.Step());
-    EXPECT_EQ(check.Text(0), QStringLiteral("ok"));
+    if (database.Engine() == TVKO_Engine::SQLite) {
+        TVKO_Statement check(database, "PRAGMA integrity_check");
+        EXPECT_TRUE(check.Step());
+        EXPECT_EQ(check.Text(0), QStringLiteral("ok"));
+    }
     TVKO_Statement count(database, "SELECT COUNT(*) FROM MD_MANDORELE");
     EXPECT_TRUE(count.Step());
     EXPECT_EQ(count.Integer(0), static_cast<qint64>(stand.size()))
@@ -205,4 +208,48 @@ TStand TProcessTest::ReadStand() const {
 
 QString TProcessTest::DatabasePath() const {
     return TVKO_Database::DefaultPath();
+}
+
+namespace {
+
+QByteArray DatenbankEinstellung(const QString& AArbeitsplatz) {
+    return "DIENST=team\nARBEITSPLATZ=" + AArbeitsplatz.toUtf8() + "\n";
+}
+
+}  // namespace
+
+void TProcessTest::UseSharedDatabase(const QString& AArbeitsplatz) {
+    TPostgresCluster& cluster = TPostgresCluster::Instance();
+    const QString dienste =
+        cluster.DienstDatei(FHome.Path(), QStringLiteral("team"), cluster.NewDatabase());
+    qputenv("PGSERVICEFILE", dienste.toUtf8());
+    FEnvironment.insert(QStringLiteral("PGSERVICEFILE"), dienste);
+    FHome.WriteSetting(QStringLiteral("MD_Datenbank.ini"), DatenbankEinstellung(AArbeitsplatz));
+}
+
+QProcessEnvironment TProcessTest::OtherWorkstation(const QString& AArbeitsplatz) const {
+    const QString wurzel = FHome.Path() + QLatin1Char('/') + AArbeitsplatz;
+    QProcessEnvironment environment = FEnvironment;
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), wurzel + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), wurzel + QStringLiteral("/data"));
+    const QString einstellungen = ConfigFolder(environment);
+    EXPECT_TRUE(QDir().mkpath(einstellungen));
+    for (const QString& ordner : {wurzel, wurzel + QStringLiteral("/config"), einstellungen}) {
+        SetMode(ordner, 0700);
+    }
+    for (const char* name : {"MD_Templates.ini", "MD_Programme.ini"}) {
+        EXPECT_TRUE(QFile::copy(FHome.SettingsFolder() + QLatin1Char('/') + QLatin1String(name),
+                                einstellungen + QLatin1Char('/') + QLatin1String(name)));
+    }
+    QFile datenbank(einstellungen + QStringLiteral("/MD_Datenbank.ini"));
+    EXPECT_TRUE(datenbank.open(QIODevice::WriteOnly));
+    datenbank.write(DatenbankEinstellung(AArbeitsplatz));
+    return environment;
+}
+
+QString TProcessTest::ConfigFolder(const QProcessEnvironment& AEnvironment) {
+    const QString xdg = AEnvironment.value(QStringLiteral("XDG_CONFIG_HOME"));
+    return (xdg.isEmpty() ? AEnvironment.value(QStringLiteral("HOME")) + QStringLiteral("/.config")
+                          : xdg) +
+           QStringLiteral("/quandrix");
 }

@@ -66,6 +66,15 @@ protected:
 
     QString DatabasePath() const;
 
+    // Puts the stores on a new database of the test cluster, shared as the service "team";
+    // this process and the programs it starts are the workstation AArbeitsplatz.
+    void UseSharedDatabase(const QString& AArbeitsplatz);
+    // The programs of another workstation on the same shared database: settings, units, log
+    // and pictures in folders of their own below HOME.
+    QProcessEnvironment OtherWorkstation(const QString& AArbeitsplatz) const;
+    // The settings folder of the workstation that AEnvironment starts.
+    static QString ConfigFolder(const QProcessEnvironment& AEnvironment);
+
     TTempHome FHome;
     QProcessEnvironment FEnvironment;
 

@@ -105,3 +105,17 @@ QString TPostgresCluster::NewDatabase() {
     }
     return QStringLiteral("postgresql:///%1?host=%2&user=postgres").arg(name, FFolder);
 }
+
+QString TPostgresCluster::DienstDatei(const QString& AFolder, const QString& ADienst,
+                                      const QString& AOrt) const {
+    const QString pfad = AFolder + QStringLiteral("/pg_service.conf");
+    QFile dienste(pfad);
+    if (!dienste.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error("the service file cannot be written");
+    }
+    const QString datenbank = AOrt.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1);
+    dienste.write(QStringLiteral("[%1]\nhost=%2\ndbname=%3\nuser=postgres\n")
+                      .arg(ADienst, FFolder, datenbank)
+                      .toUtf8());
+    return pfad;
+}

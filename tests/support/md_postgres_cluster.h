@@ -12,6 +12,9 @@ public:
 
     // A new, empty database of the cluster; answers its connection as the stores take it.
     QString NewDatabase();
+    // Names the database AOrt of the cluster as the service ADienst in AFolder/pg_service.conf
+    // and answers that file's path, for PGSERVICEFILE.
+    QString DienstDatei(const QString& AFolder, const QString& ADienst, const QString& AOrt) const;
     // The socket folder (the libpq host).
     const QString& SocketFolder() const { return FFolder; }
     // Stops the server at once (as a crash would), or starts it again.

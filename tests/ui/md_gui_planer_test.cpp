@@ -1,14 +1,18 @@
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "md_gui_planer.h"
 #include "md_main_fixture.h"
+#include "md_postgres_cluster.h"
 #include "md_processor.h"
 #include "md_recording_systemctl.h"
 #include "vko_planmani.h"
+#include "zep_run_history.h"
 
 namespace {
 
@@ -137,4 +141,73 @@ TEST_F(PlanerViewTest, BookingPlansKeepsTheIdsAndAnUnknownIdClearsTheForm) {
     ASSERT_EQ(neuIds.size(), 1);
     EXPECT_TRUE(Gelesen(neuIds[0]).EigenerBildschirm);
     EXPECT_TRUE(Gelesen(neuIds[0]).Aktiv);
+}
+
+// On a database other workstations share, the views say which workstation runs a plan and
+// holds a picture; another workstation's plan stays read-only and is kept at "Buchen".
+TEST_F(PlanerViewTest, AnotherWorkstationsPlanIsReadOnlyAndItsPictureIsNamedWhereItLies) {
+    qputenv("PGSERVICEFILE", TPostgresCluster::Instance()
+                                 .DienstDatei(FHome.Path(), QStringLiteral("team"),
+                                              TPostgresCluster::Instance().NewDatabase())
+                                 .toUtf8());
+    const auto arbeitsplatz = [this](const char* AName) {
+        FHome.WriteSetting(QStringLiteral("MD_Datenbank.ini"),
+                           QByteArray("DIENST=team\nARBEITSPLATZ=") + AName + "\n");
+    };
+    arbeitsplatz("PC-B");
+    Store(QStringLiteral("Monatsliste"), QStringLiteral("PLON"), {QStringLiteral("PLON_START")});
+    TPlanSatz fremd;
+    fremd.Aktiv = true;
+    fremd.Art = TPlanArt::Taeglich;
+    fremd.Uhrzeit = QTime(5, 45);
+    fremd.PlanerId = QStringLiteral("MANDOREL@PC-B");
+    fremd.JobText = QStringLiteral("Mandorel;PLON;MONATSLISTE");
+    ASSERT_TRUE(TPlanManiDM().PlanSpeichern(fremd, {}, false, false));
+    {
+        auto processor = std::make_unique<TZEP_MD_Processor>(nullptr);
+        processor->Load_Reports();
+        processor->Modify_Mandorel_Start(QStringLiteral("MONATSLISTE"), QStringLiteral("PLON"))
+            ->PlanIds() = {fremd.PlanId};
+        ASSERT_TRUE(processor->Modify_Mandorel_Commit());
+        processor->Save_Reports();
+        TZEP_RunEntry lauf;
+        lauf.Programm = QStringLiteral("PLON");
+        lauf.NameKey = QStringLiteral("MONATSLISTE");
+        lauf.Start = QDateTime(QDate(2027, 1, 27), QTime(5, 45));
+        lauf.Ende = lauf.Start.addSecs(4);
+        lauf.Ergebnis = TZEP_RunErgebnis::Fehlgeschlagen;
+        TZEP_RunHistory history;
+        const qint64 id = history.Add(lauf);
+        history.SetBild(id, QByteArray("png"));
+    }
+    arbeitsplatz("PC-A");
+    Open();
+    SelectInList(QStringLiteral("Monatsliste"));
+    const QString text = Find<QLabel>(QStringLiteral("lblArbeitsplatz"))->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("Arbeitsplatz „PC-B“"))) << text.toStdString();
+
+    Click(QStringLiteral("btnEdit"));
+    EXPECT_FALSE(Find<QCheckBox>(QStringLiteral("chkAktiv"))->isEnabled());
+    Click(QStringLiteral("btnBuchen"));
+    const TPlanSatz gelesen = Gelesen(fremd.PlanId);
+    EXPECT_EQ(gelesen.PlanerId, QStringLiteral("MANDOREL@PC-B"));
+    EXPECT_EQ(gelesen.Uhrzeit, QTime(5, 45));
+    EXPECT_EQ(PlanIdsOf(QStringLiteral("MONATSLISTE")), QList<TIntTrio>{fremd.PlanId});
+    EXPECT_FALSE(FSystemctl.Take().join(QLatin1Char('|')).contains(QStringLiteral("enable")));
+
+    // The run of PC-B: its row names it, and its picture is not looked for here.
+    auto* laeufe = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
+    ASSERT_EQ(laeufe->topLevelItemCount(), 1);
+    EXPECT_FALSE(laeufe->isColumnHidden(6));
+    EXPECT_EQ(laeufe->topLevelItem(0)->text(6), QStringLiteral("PC-B"));
+    EXPECT_EQ(laeufe->topLevelItem(0)->text(5), QStringLiteral("auf „PC-B“"));
+    Q_EMIT laeufe->itemActivated(laeufe->topLevelItem(0), 5);
+    EXPECT_EQ(Meldungen(), QList<int>{1060});
+    EXPECT_EQ(FWindow->findChild<QDialog*>(QStringLiteral("dlgBild")), nullptr);
+
+    // A Mandorel of its own gets a plan of this workstation.
+    Click(QStringLiteral("btnNew"));
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("lblArbeitsplatz"))->text(),
+              QStringLiteral("Ausgeführt auf diesem Arbeitsplatz „PC-A“."));
+    qunsetenv("PGSERVICEFILE");
 }

@@ -11,6 +11,7 @@
 #include "md_processor.h"
 #include "md_test_support.h"
 #include "vko_database.h"
+#include "vko_info.h"
 #include "vko_planmani.h"
 #include "vko_simplemask.h"
 #include "zep_dbfile.h"
@@ -60,14 +61,8 @@ TZEP_RunEntry Lauf(int ASekunde, const QString& AMeldung) {
 
 // Names the database AOrt of the cluster as the service ADienst in a service file of AHome.
 void DienstEinrichten(const TTempHome& AHome, const QString& ADienst, const QString& AOrt) {
-    const QString dienstDatei = AHome.Path() + QStringLiteral("/pg_service.conf");
-    QFile dienste(dienstDatei);
-    ASSERT_TRUE(dienste.open(QIODevice::WriteOnly));
-    dienste.write(QStringLiteral("[%1]\nhost=%2\ndbname=%3\nuser=postgres\n")
-                      .arg(ADienst, TPostgresCluster::Instance().SocketFolder(),
-                           AOrt.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), -1))
-                      .toUtf8());
-    qputenv("PGSERVICEFILE", dienstDatei.toUtf8());
+    qputenv("PGSERVICEFILE",
+            TPostgresCluster::Instance().DienstDatei(AHome.Path(), ADienst, AOrt).toUtf8());
 }
 
 class TStillerPlayer : public TZEP_GA_Player {
@@ -294,12 +289,22 @@ TEST(DatabaseSetting, TheServiceOfTheSettingFileChoosesTheSharedDatabase) {
     TTempHome home;
     EXPECT_EQ(TVKO_Database::DefaultPath(), home.DataFolder() + QStringLiteral("/quandrix.db"));
     EXPECT_TRUE(TVKO_Database::DefaultName().endsWith(QStringLiteral("/quandrix.db")));
+    // The workstation is the machine unless the file names it.
+    QFile maschine(QStringLiteral("/etc/machine-id"));
+    if (maschine.open(QIODevice::ReadOnly)) {
+        EXPECT_EQ(VKOInfo().VKOInfoTerminalID(),
+                  QString::fromLatin1(maschine.readAll()).trimmed().toUpper());
+    }
 
     const QString ort = TPostgresCluster::Instance().NewDatabase();
     DienstEinrichten(home, QStringLiteral("team"), ort);
     home.WriteSetting(QStringLiteral("MD_Datenbank.ini"), "; shared by the team\nDIENST = team\n");
     EXPECT_EQ(TVKO_Database::DefaultPath(), QStringLiteral("service=team"));
     EXPECT_EQ(TVKO_Database::DefaultName(), QStringLiteral("gemeinsame Datenbank „team“"));
+    home.WriteSetting(QStringLiteral("MD_Datenbank.ini"),
+                      "DIENST=team\narbeitsplatz = pc-7.lager\n");
+    EXPECT_EQ(VKOInfo().VKOInfoTerminalID(), QStringLiteral("PC-7.LAGER"));
+    EXPECT_EQ(VKOInfo().VKOInfoPlanerID(), QStringLiteral("MANDOREL@PC-7.LAGER"));
     {
         TZEP_DBFile datei;
         InsertRecord(datei, CPlon, QStringLiteral("Geteilt"), "g");
@@ -310,7 +315,9 @@ TEST(DatabaseSetting, TheServiceOfTheSettingFileChoosesTheSharedDatabase) {
     // Bad settings open nothing, neither the file nor a server.
     for (const QByteArray& falsch :
          {QByteArray("DIENST=team host=anderswo\n"), QByteArray("DIENST=\n"),
-          QByteArray("SERVER=team\n"), QByteArray("; nur ein Kommentar\n")}) {
+          QByteArray("SERVER=team\n"), QByteArray("; nur ein Kommentar\n"),
+          QByteArray("ARBEITSPLATZ=pc-a\n"), QByteArray("DIENST=team\nARBEITSPLATZ=pc a\n"),
+          QByteArray("DIENST=team\nARBEITSPLATZ=MANDOREL@PC\n")}) {
         home.WriteSetting(QStringLiteral("MD_Datenbank.ini"), falsch);
         const QString text = ErrorText([] { TZEP_DBFile datei; });
         EXPECT_TRUE(text.contains(QStringLiteral("MD_Datenbank.ini ist fehlerhaft")))
@@ -340,6 +347,7 @@ TEST(MovingIn, TheFileIsCopiedIntoAnEmptySharedDatabaseOnlyOnce) {
     }
     const QString ort = TPostgresCluster::Instance().NewDatabase();
     DienstEinrichten(home, QStringLiteral("neu"), ort);
+    home.WriteSetting(QStringLiteral("MD_Datenbank.ini"), "DIENST=neu\nARBEITSPLATZ=pc-neu\n");
 
     EXPECT_EQ(
         MD_KopierenNach(datei, QStringLiteral("neu")),
@@ -356,7 +364,15 @@ TEST(MovingIn, TheFileIsCopiedIntoAnEmptySharedDatabaseOnlyOnce) {
                           QStringLiteral("MASKCFG"), QStringLiteral("PC1"), ort)
                   .ReadLocalDef(QStringLiteral("DOCKINGLAYOUT"), {}),
               QStringLiteral("L"));
-    EXPECT_EQ(TZEP_RunHistory(ort).Entries(CPlon, QStringLiteral("MONAT")).size(), 1);
+    // What the file held was this workstation's: its plans run here, its pictures lie here.
+    TPlanSatz kopiert;
+    TZEP_PfadKommandoArgumenteList kommandos;
+    ASSERT_TRUE(plaene.PlanLaden(TIntTrio{1, 0, 0}, kopiert, kommandos));
+    EXPECT_EQ(kopiert.PlanerId, QStringLiteral("MANDOREL@PC-NEU"));
+    const QList<TZEP_RunEntry> laeufe =
+        TZEP_RunHistory(ort).Entries(CPlon, QStringLiteral("MONAT"));
+    ASSERT_EQ(laeufe.size(), 1);
+    EXPECT_EQ(laeufe[0].Arbeitsplatz, QStringLiteral("PC-NEU"));
     // New rows continue after the copied ids.
     TPlanSatz neu = Plan(QStringLiteral("JAHR"));
     plaene.PlanSpeichern(neu, {}, false, false);
@@ -370,5 +386,38 @@ TEST(MovingIn, TheFileIsCopiedIntoAnEmptySharedDatabaseOnlyOnce) {
     EXPECT_TRUE(falsch.contains(QStringLiteral("kein Name eines Eintrags")))
         << falsch.toStdString();
     EXPECT_EQ(WalkKeys(ziel).size(), 2);
+    qunsetenv("PGSERVICEFILE");
+}
+
+// Pictures stay on the workstation that ran: another workstation that drops the row leaves the
+// file, and the workstation's next picture takes the orphan away.
+TEST(SharedHistory, APictureGoesOnlyOnItsOwnWorkstationOnceItsRowIsGone) {
+    TTempHome home;
+    DienstEinrichten(home, QStringLiteral("team"), TPostgresCluster::Instance().NewDatabase());
+    const auto arbeitsplatz = [&home](const QByteArray& AName) {
+        home.WriteSetting(QStringLiteral("MD_Datenbank.ini"),
+                          "DIENST=team\nARBEITSPLATZ=" + AName + "\n");
+    };
+    arbeitsplatz("PC-A");
+    TZEP_RunHistory hier(QStringLiteral("service=team"));
+    const qint64 erster = hier.Add(Lauf(1, QStringLiteral("A")));
+    hier.SetBild(erster, "png");
+    const QString bild = hier.BildOrdner() + QLatin1Char('/') + TZEP_RunHistory::BildName(erster);
+    ASSERT_TRUE(QFile::exists(bild));
+
+    arbeitsplatz("PC-B");
+    TZEP_RunHistory dort(QStringLiteral("service=team"));
+    dort.SetGrenzen(1, TZEP_RunHistory::CMaxBildBytes);
+    dort.Add(Lauf(2, QStringLiteral("B")));
+    const QList<TZEP_RunEntry> laeufe = dort.Entries(CPlon, QStringLiteral("MONAT"));
+    ASSERT_EQ(laeufe.size(), 1);
+    EXPECT_EQ(laeufe[0].Arbeitsplatz, QStringLiteral("PC-B"));
+    EXPECT_TRUE(QFile::exists(bild));
+
+    const qint64 zweiter = hier.Add(Lauf(3, QStringLiteral("A")));
+    hier.SetBild(zweiter, "png");
+    EXPECT_FALSE(QFile::exists(bild));
+    EXPECT_TRUE(
+        QFile::exists(hier.BildOrdner() + QLatin1Char('/') + TZEP_RunHistory::BildName(zweiter)));
     qunsetenv("PGSERVICEFILE");
 }
