@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QSysInfo>
 #include <QTest>
 #include <QTranslator>
 
@@ -80,6 +81,25 @@ TEST_F(MainWindowTest, BeendenAndStartingAgainKeepsWindowAndDockSizes) {
         EXPECT_EQ(DockSizes(*FWindow), gesetzt) << "start " << start;
         Click(QStringLiteral("btnZurueck"));
     }
+
+    // Earlier builds kept the layout under the host name: the first start reads it there. A
+    // machine without a machine id still goes by its host name.
+    if (VKOInfo().VKOInfoTerminalID() == QSysInfo::machineHostName().toUpper()) {
+        return;
+    }
+    const auto maske = [](const QString& AArbeitsplatz) {
+        return std::make_unique<TSimpleMask>(QStringLiteral("QUANDRIX"), QStringLiteral("MAINFORM"),
+                                             QStringLiteral("MASKCFG"), AArbeitsplatz);
+    };
+    auto hier = maske(VKOInfo().VKOInfoTerminalID());
+    auto frueher = maske(QSysInfo::machineHostName());
+    for (const QString& key : {QStringLiteral("DOCKINGLAYOUT"), QStringLiteral("FENSTERGROESSE")}) {
+        frueher->WriteLocal(key, hier->ReadLocalDef(key, QString()));
+    }
+    hier->DeleteLocal();
+    Open();
+    EXPECT_EQ(FWindow->size(), QSize(1000, 800));
+    EXPECT_EQ(DockSizes(*FWindow), gesetzt);
 }
 
 TEST_F(MainWindowTest, ASavedSizeThatIsNoSizeLeavesTheStartSize) {
