@@ -67,6 +67,8 @@ TEST_F(HistoryViewTest, TestRunsAppearNewestFirstWithDetailsPictureAndRunsOfOthe
 
     auto* list = Find<QTreeWidget>(QStringLiteral("vrAusfuehrungen"));
     auto* details = Find<QPlainTextEdit>(QStringLiteral("memDetails"));
+    // A database of its own names no workstation.
+    EXPECT_TRUE(list->isColumnHidden(6));
     list->setCurrentItem(list->topLevelItem(0));
     const QString text = details->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("erschien nicht"))) << text.toStdString();
