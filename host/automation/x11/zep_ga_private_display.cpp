@@ -129,7 +129,10 @@ TZEP_GA_PrivateDisplay::TZEP_GA_PrivateDisplay(QSize AGroesse) {
                                   QByteArray::number(CDisplayFd), "-screen", "0", screen,
                                   "-nolisten", "tcp", "-nolock",
                                   // Loading the software GL driver took most of the start.
-                                  "-extension", "GLX"};
+                                  "-extension", "GLX",
+                                  // Else the server rebuilds itself when its last client
+                                  // goes, and its end waits for that.
+                                  "-noreset"};
     std::vector<char*> argv;
     for (QByteArray& word : words) {
         argv.push_back(word.data());

@@ -27,6 +27,7 @@
 #include "zep_menu_file.h"
 
 // After Qt's headers: Xlib defines macros that clash with them.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace {
@@ -183,6 +184,37 @@ TEST(PrivateDisplay, LoadsNoGl) {
     EXPECT_TRUE(extensions.contains(QStringLiteral("XTEST")))
         << extensions.join(QLatin1Char(' ')).toStdString();
     EXPECT_FALSE(extensions.contains(QStringLiteral("GLX")));
+}
+
+TEST(PrivateDisplay, KeepsWhatItHoldsWhenItsLastClientGoes) {
+    const TZEP_GA_PrivateDisplay display(QSize(800, 600));
+    Display* x = XOpenDisplay(display.Name().constData());
+    ASSERT_NE(x, nullptr);
+    const Atom name = XInternAtom(x, "MD_BESIDE_TEST", False);
+    const unsigned char wert[] = "bleibt";
+    XChangeProperty(x, DefaultRootWindow(x), name, XA_STRING, 8, PropModeReplace, wert, 6);
+    XCloseDisplay(x);
+    // A server that starts anew when its last client goes forgets the property.
+    x = XOpenDisplay(display.Name().constData());
+    ASSERT_NE(x, nullptr);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long rest = 0;
+    unsigned char* gelesen = nullptr;
+    const Atom wieder = XInternAtom(x, "MD_BESIDE_TEST", True);
+    if (wieder != None) {
+        XGetWindowProperty(x, DefaultRootWindow(x), wieder, 0, 16, False, XA_STRING, &type, &format,
+                           &count, &rest, &gelesen);
+    }
+    const QByteArray text = gelesen != nullptr ? QByteArray(reinterpret_cast<const char*>(gelesen),
+                                                            static_cast<qsizetype>(count))
+                                               : QByteArray();
+    if (gelesen != nullptr) {
+        XFree(gelesen);
+    }
+    XCloseDisplay(x);
+    EXPECT_EQ(text, QByteArray("bleibt"));
 }
 
 TEST(PrivateDisplay, ItsLastPictureIsTheWholeScreenAsItShows) {
