@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+
 #include <QElapsedTimer>
 #include <array>
 #include <cstring>
