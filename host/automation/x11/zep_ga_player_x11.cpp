@@ -25,7 +25,7 @@ TZEP_GA_Player_X11::TZEP_GA_Player_X11() try {
 TZEP_GA_Player_X11::~TZEP_GA_Player_X11() = default;
 
 void TZEP_GA_Player_X11::PlaySequence(const TZEP_GA_Sequence& ASequence) try {
-    Play(ASequence, nullptr, nullptr);
+    Play(ASequence, nullptr, nullptr, nullptr);
 } catch (...) {
     RethrowRegistered("TZEP_GA_Player_X11.PlaySequence");
 }
@@ -37,20 +37,21 @@ void TZEP_GA_Player_X11::PlayBeside(const TZEP_GA_Sequence& ASequence,
         if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
             throw EVKO_Error(VKOInfo().MeldungText(MD_Koord(1050)), MD_Koord(1050));
         }
-        Play(ASequence, nullptr, &ABegleitung);
+        Play(ASequence, nullptr, &ABegleitung, nullptr);
         return;
     }
     const TZEP_GA_PrivateDisplay display(ABegleitung.Bildschirmgroesse());
     ABegleitung.SetEigenerBildschirm(true);
-    const TZEP_GA_X11Bildquelle quelle(display.Name(), ABegleitung);
-    Play(ASequence, &display, &ABegleitung);
+    TZEP_GA_X11Bildquelle quelle(display.Name(), ABegleitung);
+    Play(ASequence, &display, &ABegleitung, &quelle);
 } catch (...) {
     RethrowRegistered("TZEP_GA_Player_X11.PlayBeside");
 }
 
 void TZEP_GA_Player_X11::Play(const TZEP_GA_Sequence& ASequence,
                               const TZEP_GA_PrivateDisplay* ADisplay,
-                              const TZEP_GA_Begleitung* ABegleitung) {
+                              const TZEP_GA_Begleitung* ABegleitung,
+                              TZEP_GA_X11Bildquelle* AQuelle) {
     std::erase_if(FLeftRunning, [](const auto& AProcess) { return !AProcess->IsRunning(); });
     FFehlerBildschirm = {};
     TZEP_GA_X11Run run(ASequence);
@@ -72,8 +73,13 @@ void TZEP_GA_Player_X11::Play(const TZEP_GA_Sequence& ASequence,
         return;
     }
     // The display goes with the run, and so does what still runs on it; its last picture stays.
-    TZEP_GA_X11Session::TBild bild = run.TakeBildschirm();
-    FFehlerBildschirm = {bild.Breite, bild.Hoehe, std::move(bild.Pixel)};
+    // The pictures' memory already holds the screen; without it the run takes the screen anew.
+    FFehlerBildschirm = AQuelle != nullptr ? AQuelle->Schlussbild() : TZEP_GA_Bildschirm{};
+    if (FFehlerBildschirm.IsEmpty()) {
+        run.KeepScreen();
+        TZEP_GA_X11Session::TBild bild = run.TakeBildschirm();
+        FFehlerBildschirm = {bild.Breite, bild.Hoehe, std::move(bild.Pixel)};
+    }
     for (auto& process : run.TakeStillRunning()) {
         process->End(CEndGraceMs);
     }

@@ -27,7 +27,7 @@ public:
 
 private:
     void Play(const TZEP_GA_Sequence& ASequence, const class TZEP_GA_PrivateDisplay* ADisplay,
-              const TZEP_GA_Begleitung* ABegleitung);
+              const TZEP_GA_Begleitung* ABegleitung, class TZEP_GA_X11Bildquelle* AQuelle);
 
     // Programs that completed runs left open; kept so that they are reaped once they end.
     std::vector<std::unique_ptr<TZEP_GA_TargetProcess>> FLeftRunning;

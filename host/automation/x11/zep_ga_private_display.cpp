@@ -95,6 +95,23 @@ int ReadDisplayNumber(int AFd) {
 
 }  // namespace
 
+QByteArrayList TZEP_GA_PrivateDisplay::ServerUmgebung() {
+    // The server's screen memory on huge pages: each first touch of a page costs a fault.
+    const QByteArray huge = "glibc.malloc.hugetlb=1";
+    QByteArrayList umgebung;
+    QByteArray tunables = "GLIBC_TUNABLES=" + huge;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const QByteArray text(*entry);
+        if (text.startsWith("GLIBC_TUNABLES=")) {
+            tunables = text.endsWith('=') ? text + huge : text + ':' + huge;
+        } else {
+            umgebung.append(text);
+        }
+    }
+    umgebung.append(tunables);
+    return umgebung;
+}
+
 TZEP_GA_PrivateDisplay::TZEP_GA_PrivateDisplay(QSize AGroesse) {
     FGroesse = AGroesse.isEmpty()
                    ? QSize(1280, 1024)
@@ -108,20 +125,25 @@ TZEP_GA_PrivateDisplay::TZEP_GA_PrivateDisplay(QSize AGroesse) {
             "Der eigene Bildschirm lässt sich nicht starten: Xvfb ist nicht installiert "
             "(Paket xvfb)."));
     }
-    std::vector<QByteArray> words{QFile::encodeName(server),
-                                  "-displayfd",
-                                  QByteArray::number(CDisplayFd),
-                                  "-screen",
-                                  "0",
-                                  screen,
-                                  "-nolisten",
-                                  "tcp",
-                                  "-nolock"};
+    std::vector<QByteArray> words{QFile::encodeName(server), "-displayfd",
+                                  QByteArray::number(CDisplayFd), "-screen", "0", screen,
+                                  "-nolisten", "tcp", "-nolock",
+                                  // Loading the software GL driver took most of the start.
+                                  "-extension", "GLX",
+                                  // Else the server rebuilds itself when its last client
+                                  // goes, and its end waits for that.
+                                  "-noreset"};
     std::vector<char*> argv;
     for (QByteArray& word : words) {
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
+    QByteArrayList umgebung = ServerUmgebung();
+    std::vector<char*> envp;
+    for (QByteArray& entry : umgebung) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
 
     TPipe pipe;
     const pid_t parent = ::getpid();
@@ -150,7 +172,7 @@ TZEP_GA_PrivateDisplay::TZEP_GA_PrivateDisplay(QSize AGroesse) {
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::execv(argv.front(), argv.data());
+        ::execve(argv.front(), argv.data(), envp.data());
         ::_exit(127);
     }
     FPid = pid;

@@ -28,6 +28,9 @@ public:
     // The environment of a program that is to run only on this display: the process's own,
     // without WAYLAND_DISPLAY, with this DISPLAY and the X11 back ends of Qt and GTK.
     QByteArrayList Umgebung() const;
+    // The environment the server starts in: the process's own, its allocator asked to put large
+    // blocks on huge pages.
+    static QByteArrayList ServerUmgebung();
 
 private:
     void End() noexcept;

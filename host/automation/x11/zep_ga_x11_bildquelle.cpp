@@ -1,19 +1,22 @@
 #include "zep_ga_x11_bildquelle.h"
 
 #include <poll.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
+#include <array>
 #include <cstring>
+#include <memory>
 
 #include "zep_ga_begleitung.h"
+#include "zep_ga_x11_pixel.h"
+#include "zep_ga_x11_shm_bild.h"
 #include "zep_x11_connect.h"
 
 // After Qt's headers: Xlib defines macros that clash with them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xdamage.h>
 
 namespace {
@@ -35,71 +38,6 @@ public:
 
 private:
     Display* FDisplay;
-};
-
-// The screen taken through shared memory: the server writes the picture straight into it,
-// instead of sending it over the connection. Not usable when the server offers no MIT-SHM.
-class TShmBild {
-public:
-    TShmBild(Display* ADisplay, int ABreite, int AHoehe) : FDisplay(ADisplay) {
-        if (!XShmQueryExtension(ADisplay)) {
-            return;
-        }
-        const int screen = DefaultScreen(ADisplay);
-        FImage =
-            XShmCreateImage(ADisplay, DefaultVisual(ADisplay, screen),
-                            static_cast<unsigned>(DefaultDepth(ADisplay, screen)), ZPixmap, nullptr,
-                            &FInfo, static_cast<unsigned>(ABreite), static_cast<unsigned>(AHoehe));
-        if (FImage == nullptr) {
-            return;
-        }
-        FInfo.shmid = shmget(
-            IPC_PRIVATE,
-            static_cast<size_t>(FImage->bytes_per_line) * static_cast<size_t>(FImage->height),
-            IPC_CREAT | 0600);
-        if (FInfo.shmid < 0) {
-            return;
-        }
-        void* address = shmat(FInfo.shmid, nullptr, 0);
-        // Gone with the last detach, also when the process is killed.
-        shmctl(FInfo.shmid, IPC_RMID, nullptr);
-        if (address == reinterpret_cast<void*>(-1)) {
-            return;
-        }
-        FInfo.shmaddr = FImage->data = static_cast<char*>(address);
-        FInfo.readOnly = False;
-        FAttached = XShmAttach(ADisplay, &FInfo) != 0;
-        XSync(ADisplay, False);
-    }
-    ~TShmBild() {
-        if (FAttached) {
-            XShmDetach(FDisplay, &FInfo);
-            XSync(FDisplay, False);
-        }
-        if (FInfo.shmaddr != nullptr) {
-            shmdt(FInfo.shmaddr);
-        }
-        if (FImage != nullptr) {
-            FImage->data = nullptr;
-            XDestroyImage(FImage);
-        }
-    }
-    TShmBild(const TShmBild&) = delete;
-    TShmBild& operator=(const TShmBild&) = delete;
-
-    // The screen now; null when shared memory is not usable.
-    const XImage* Hole() {
-        return FAttached &&
-                       XShmGetImage(FDisplay, DefaultRootWindow(FDisplay), FImage, 0, 0, AllPlanes)
-                   ? FImage
-                   : nullptr;
-    }
-
-private:
-    Display* FDisplay;
-    XImage* FImage = nullptr;
-    XShmSegmentInfo FInfo{};
-    bool FAttached = false;
 };
 
 // The picture scaled to at most CMaxBreite pixels wide, every n-th column and row kept.
@@ -126,27 +64,53 @@ TZEP_GA_Bildschirm Verkleinert(const XImage& AImage) {
     return bild;
 }
 
+// The whole screen at full size.
+TZEP_GA_Bildschirm Voll(const XImage& AImage) {
+    return {AImage.width, AImage.height, ZEP_GA_X11Pixel(AImage)};
+}
+
 // The screen through the connection, where shared memory is not usable.
-TZEP_GA_Bildschirm Aufnahme(Display* ADisplay, int ABreite, int AHoehe) {
-    XImage* image =
+template <typename TWandlung>
+TZEP_GA_Bildschirm Aufnahme(Display* ADisplay, int ABreite, int AHoehe, TWandlung AWandlung) {
+    const auto destroy = [](XImage* AImage) { XDestroyImage(AImage); };
+    const std::unique_ptr<XImage, decltype(destroy)> image(
         XGetImage(ADisplay, DefaultRootWindow(ADisplay), 0, 0, static_cast<unsigned>(ABreite),
-                  static_cast<unsigned>(AHoehe), AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        return {};
-    }
-    TZEP_GA_Bildschirm bild = Verkleinert(*image);
-    XDestroyImage(image);
-    return bild;
+                  static_cast<unsigned>(AHoehe), AllPlanes, ZPixmap),
+        destroy);
+    return image != nullptr ? AWandlung(*image) : TZEP_GA_Bildschirm{};
 }
 
 }  // namespace
 
 TZEP_GA_X11Bildquelle::TZEP_GA_X11Bildquelle(QByteArray ADisplay, TZEP_GA_Begleitung& ABegleitung)
-    : FDisplay(std::move(ADisplay)), FBegleitung(ABegleitung), FThread([this] { Lauf(); }) {}
+    : FDisplay(std::move(ADisplay)),
+      FBegleitung(ABegleitung),
+      FWecker(::eventfd(0, EFD_CLOEXEC)),
+      FThread([this] { Lauf(); }) {}
 
 TZEP_GA_X11Bildquelle::~TZEP_GA_X11Bildquelle() {
+    Beenden();
+    if (FWecker >= 0) {
+        ::close(FWecker);
+    }
+}
+
+void TZEP_GA_X11Bildquelle::Beenden() noexcept {
+    if (!FThread.joinable()) {
+        return;
+    }
     FEnde.store(true);
+    if (FWecker >= 0) {
+        const quint64 eins = 1;
+        static_cast<void>(::write(FWecker, &eins, sizeof eins));
+    }
     FThread.join();
+}
+
+TZEP_GA_Bildschirm TZEP_GA_X11Bildquelle::Schlussbild() {
+    FSchlussGewuenscht.store(true);
+    Beenden();
+    return std::move(FSchlussbild);
 }
 
 void TZEP_GA_X11Bildquelle::Lauf() noexcept {
@@ -164,7 +128,7 @@ void TZEP_GA_X11Bildquelle::Lauf() noexcept {
         }
         const int breite = DisplayWidth(display, DefaultScreen(display));
         const int hoehe = DisplayHeight(display, DefaultScreen(display));
-        TShmBild geteilt(display, breite, hoehe);
+        TZEP_GA_X11ShmBild geteilt(display, breite, hoehe);
         bool geaendert = true;
         QElapsedTimer seitBild;
         seitBild.start();
@@ -185,15 +149,21 @@ void TZEP_GA_X11Bildquelle::Lauf() noexcept {
                 geaendert = false;
                 letztes = seitBild.elapsed();
                 const XImage* image = geteilt.Hole();
-                TZEP_GA_Bildschirm bild =
-                    image != nullptr ? Verkleinert(*image) : Aufnahme(display, breite, hoehe);
+                TZEP_GA_Bildschirm bild = image != nullptr
+                                              ? Verkleinert(*image)
+                                              : Aufnahme(display, breite, hoehe, Verkleinert);
                 if (!bild.IsEmpty()) {
                     FBegleitung.SetBild(std::move(bild));
                 }
                 continue;
             }
-            pollfd warte{ConnectionNumber(display), POLLIN, 0};
-            ::poll(&warte, 1, CWarteMs);
+            std::array<pollfd, 2> warte{pollfd{ConnectionNumber(display), POLLIN, 0},
+                                        pollfd{FWecker, POLLIN, 0}};
+            ::poll(warte.data(), warte.size(), CWarteMs);
+        }
+        if (FSchlussGewuenscht.load()) {
+            const XImage* image = geteilt.Hole();
+            FSchlussbild = image != nullptr ? Voll(*image) : Aufnahme(display, breite, hoehe, Voll);
         }
         if (damage != 0) {
             XDamageDestroy(display, damage);

@@ -94,10 +94,6 @@ void TZEP_GA_X11Run::Play() {
             FailStep(i, error.Text());
         }
     }
-    // A display of the run's own goes with it; its last screen is kept.
-    if (!FDisplay.isEmpty()) {
-        KeepScreen();
-    }
     FCompleted = true;
 }
 

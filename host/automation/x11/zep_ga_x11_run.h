@@ -29,8 +29,10 @@ public:
     void Play();
     // The programs a completed run started that still run; they are left running.
     TProcesses TakeStillRunning();
-    // The screen as it showed when a step failed, while the programs of the run still ran, or,
-    // on a display of the run's own, when the run ended.
+    // Keeps the screen as it shows now, if the run has reached its display.
+    void KeepScreen() noexcept;
+    // The screen as it showed when a step failed, while the programs of the run still ran, or
+    // when it was last kept.
     TZEP_GA_X11Session::TBild TakeBildschirm() { return std::move(FBild); }
 
 private:
@@ -38,7 +40,6 @@ private:
     void ResolveCommand();
     void PlayStep(const TZEP_GA_SingleAction& AAction);
     [[noreturn]] void FailStep(qsizetype AIndex, const QString& AText) const;
-    void KeepScreen() noexcept;
     void Sleep(qint64 AMs) const;
     void CheckAngehalten() const;
 

@@ -9,6 +9,8 @@
 
 #include "vko_info.h"
 #include "zep_ga_x11_keys.h"
+#include "zep_ga_x11_pixel.h"
+#include "zep_ga_x11_shm_bild.h"
 #include "zep_x11_connect.h"
 
 // Xlib defines macros (Bool, Status) that Qt headers must not see.
@@ -422,39 +424,30 @@ TZEP_GA_X11Session::TBild TZEP_GA_X11Session::Bildschirm() {
         ForgetRecordedError();
         return {};
     }
-    XImage* image = XGetImage(FConnection->XDisplay, FConnection->Root, 0, 0,
-                              static_cast<unsigned int>(attributes.width),
-                              static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
+    TBild bild;
+    {
+        TZEP_GA_X11ShmBild geteilt(FConnection->XDisplay, attributes.width, attributes.height);
+        const XImage* image = geteilt.Hole();
+        if (image != nullptr) {
+            bild = {image->width, image->height, ZEP_GA_X11Pixel(*image)};
+        }
+    }
+    // A display of another machine refuses the shared memory with errors; they are no fault.
+    ForgetRecordedError();
+    if (!bild.Pixel.isEmpty()) {
+        return bild;
+    }
+    const auto destroy = [](XImage* AImage) { XDestroyImage(AImage); };
+    const std::unique_ptr<XImage, decltype(destroy)> image(
+        XGetImage(FConnection->XDisplay, FConnection->Root, 0, 0,
+                  static_cast<unsigned int>(attributes.width),
+                  static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap),
+        destroy);
     ForgetRecordedError();
     if (image == nullptr) {
         return {};
     }
-    const auto shift = [](unsigned long AMask) {
-        int bits = 0;
-        while (AMask != 0 && (AMask & 1UL) == 0) {
-            AMask >>= 1;
-            ++bits;
-        }
-        return bits;
-    };
-    const int rot = shift(image->red_mask);
-    const int gruen = shift(image->green_mask);
-    const int blau = shift(image->blue_mask);
-    TBild bild{image->width, image->height, QByteArray()};
-    bild.Pixel.resize(static_cast<qsizetype>(bild.Breite) * bild.Hoehe * 4);
-    auto* ziel = reinterpret_cast<quint32*>(bild.Pixel.data());
-    for (int y = 0; y < bild.Hoehe; ++y) {
-        for (int x = 0; x < bild.Breite; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
-            const auto kanal = [pixel](unsigned long AMask, int AShift) {
-                return static_cast<quint32>(((pixel & AMask) >> AShift) & 0xffU);
-            };
-            *ziel++ = 0xff000000U | kanal(image->red_mask, rot) << 16 |
-                      kanal(image->green_mask, gruen) << 8 | kanal(image->blue_mask, blau);
-        }
-    }
-    XDestroyImage(image);
-    return bild;
+    return {image->width, image->height, ZEP_GA_X11Pixel(*image)};
 }
 
 TZEP_X11_Window TZEP_GA_X11Session::Focus() {

@@ -12,6 +12,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "md_process_support.h"
@@ -20,7 +23,11 @@
 #include "zep_ga_begleitung.h"
 #include "zep_ga_player_x11.h"
 #include "zep_ga_private_display.h"
+#include "zep_ga_x11_bildquelle.h"
 #include "zep_menu_file.h"
+
+// After Qt's headers: Xlib defines macros that clash with them.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -31,16 +38,28 @@ QList<qint64> OwnXServers() {
     return RunningProcesses("Xvfb", ::getpid());
 }
 
-// The screen size xdpyinfo reports for a display.
-QString Dimensions(const QByteArray& ADisplay) {
+// What xdpyinfo reports of a display.
+QString Info(const QByteArray& ADisplay) {
     QProcess info;
     info.start(QStringLiteral("xdpyinfo"),
                {QStringLiteral("-display"), QString::fromLatin1(ADisplay)});
     info.waitForFinished(10000);
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral(R"(dimensions:\s+(\d+x\d+) pixels)"))
-            .match(QString::fromLocal8Bit(info.readAllStandardOutput()));
-    return match.captured(1);
+    return QString::fromLocal8Bit(info.readAllStandardOutput());
+}
+
+// The screen size xdpyinfo reports for a display.
+QString Dimensions(const QByteArray& ADisplay) {
+    return QRegularExpression(QStringLiteral(R"(dimensions:\s+(\d+x\d+) pixels)"))
+        .match(Info(ADisplay))
+        .captured(1);
+}
+
+// Whether xdpyinfo lists an extension of a display.
+bool HasExtension(const QByteArray& ADisplay, const QString& AName) {
+    return QRegularExpression(QStringLiteral(R"(^\s+%1$)").arg(AName),
+                              QRegularExpression::MultilineOption)
+        .match(Info(ADisplay))
+        .hasMatch();
 }
 
 class Beside : public ::testing::Test {
@@ -111,7 +130,7 @@ protected:
 
 }  // namespace
 
-TEST(PrivateDisplay, TakesTheUsersSizeUpToTheLargestAndEndsWithItsRun) {
+TEST(PrivateDisplay, TakesTheUsersSizeUpToTheLargestLoadsNoGlAndEndsWithItsRun) {
     for (const auto& [groesse, erwartet] :
          {std::pair{QSize(3000, 2000), QStringLiteral("1920x1200")},
           std::pair{QSize(800, 600), QStringLiteral("800x600")},
@@ -122,16 +141,83 @@ TEST(PrivateDisplay, TakesTheUsersSizeUpToTheLargestAndEndsWithItsRun) {
             pid = display.Pid();
             EXPECT_NE(display.Name(), qgetenv("DISPLAY"));
             EXPECT_EQ(Dimensions(display.Name()), erwartet);
+            EXPECT_TRUE(HasExtension(display.Name(), QStringLiteral("XTEST")));
+            EXPECT_FALSE(HasExtension(display.Name(), QStringLiteral("GLX"))) << "GL is loaded";
             EXPECT_EQ(OwnXServers(), QList<qint64>{pid});
         }
         EXPECT_TRUE(ProcessEnds(pid, 5000)) << "the private display outlived its run";
     }
 }
 
+TEST(PrivateDisplay, AsksForHugePagesKeepingTheUsersTunables) {
+    const QByteArray before = qgetenv("GLIBC_TUNABLES");
+    for (const auto& [eigene, erwartet] :
+         {std::pair{QByteArray(), QByteArray("GLIBC_TUNABLES=glibc.malloc.hugetlb=1")},
+          std::pair{
+              QByteArray("glibc.malloc.arena_max=2"),
+              QByteArray("GLIBC_TUNABLES=glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1")}}) {
+        if (eigene.isEmpty()) {
+            qunsetenv("GLIBC_TUNABLES");
+        } else {
+            qputenv("GLIBC_TUNABLES", eigene);
+        }
+        const QByteArrayList umgebung = TZEP_GA_PrivateDisplay::ServerUmgebung();
+        QByteArrayList tunables;
+        std::copy_if(umgebung.cbegin(), umgebung.cend(), std::back_inserter(tunables),
+                     [](const QByteArray& AEntry) { return AEntry.startsWith("GLIBC_TUNABLES="); });
+        EXPECT_EQ(tunables, QByteArrayList{erwartet});
+        EXPECT_TRUE(umgebung.contains("HOME=" + qgetenv("HOME")));
+    }
+    qputenv("GLIBC_TUNABLES", before);
+    if (before.isEmpty()) {
+        qunsetenv("GLIBC_TUNABLES");
+    }
+}
+
+TEST(PrivateDisplay, KeepsWhatItHoldsWhenItsLastClientGoes) {
+    const TZEP_GA_PrivateDisplay display(QSize(800, 600));
+    Display* x = XOpenDisplay(display.Name().constData());
+    ASSERT_NE(x, nullptr);
+    XInternAtom(x, "MD_BESIDE_TEST", False);
+    XCloseDisplay(x);
+    // A server that starts anew when its last client goes forgets the names it was given.
+    x = XOpenDisplay(display.Name().constData());
+    ASSERT_NE(x, nullptr);
+    EXPECT_NE(XInternAtom(x, "MD_BESIDE_TEST", True), static_cast<Atom>(None));
+    XCloseDisplay(x);
+}
+
+TEST(PrivateDisplay, ItsLastPictureIsTheWholeScreenAsItShows) {
+    const TZEP_GA_PrivateDisplay display(QSize(800, 600));
+    TZEP_GA_Begleitung begleitung;
+    TZEP_GA_X11Bildquelle quelle(display.Name(), begleitung);
+    // A red square at 100, 50 on the black screen.
+    Display* x = XOpenDisplay(display.Name().constData());
+    ASSERT_NE(x, nullptr);
+    const Window square =
+        XCreateSimpleWindow(x, DefaultRootWindow(x), 100, 50, 40, 40, 0, 0, 0xff0000UL);
+    XMapWindow(x, square);
+    XSync(x, False);
+    const TZEP_GA_Bildschirm bild = quelle.Schlussbild();
+    XCloseDisplay(x);
+    ASSERT_EQ(bild.Breite, 800);
+    ASSERT_EQ(bild.Hoehe, 600);
+    const auto pixel = [&bild](int AX, int AY) {
+        quint32 wert = 0;
+        std::memcpy(&wert, bild.Pixel.constData() + (AY * bild.Breite + AX) * 4, sizeof wert);
+        return wert;
+    };
+    EXPECT_EQ(pixel(100, 50), 0xffff0000U);
+    EXPECT_EQ(pixel(139, 89), 0xffff0000U);
+    EXPECT_EQ(pixel(140, 90), 0xff000000U);
+    EXPECT_EQ(pixel(99, 50), 0xff000000U);
+}
+
 TEST_F(Beside, TheProgramSeesOnlyThePrivateDisplayAndItsPictureStays) {
     // A Wayland session around the window: the program must not find it.
     qputenv("WAYLAND_DISPLAY", "wayland-beside-test");
-    const QString error = Play(CPlonStart + QStringLiteral("; PAUSE ms=300; KEYS \"ctrl+q\""));
+    // The program still shows when the run ends: it goes with the display.
+    const QString error = Play(CPlonStart + QStringLiteral("; PAUSE ms=300"));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     const QStringList env = Text(QStringLiteral("plon.env")).split(QLatin1Char('\n'));
     const QString display = env.filter(QRegularExpression(QStringLiteral("^DISPLAY="))).value(0);
@@ -146,6 +232,9 @@ TEST_F(Beside, TheProgramSeesOnlyThePrivateDisplayAndItsPictureStays) {
     const TZEP_GA_Bildschirm bild = FPlayer.TakeFehlerBildschirm();
     EXPECT_EQ(bild.Breite, 1920);
     EXPECT_EQ(bild.Hoehe, 1200);
+    EXPECT_TRUE(bild.Pixel != bild.Pixel.left(4).repeated(bild.Pixel.size() / 4))
+        << "the picture shows nothing but the background";
+    EXPECT_TRUE(ProcessEnds(PlonPid(), 1000)) << "the program outlived its display";
 }
 
 TEST_F(Beside, ARunOnTheUsersDisplayFailsOnWaylandBeforeItTypes) {
