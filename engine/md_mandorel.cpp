@@ -96,6 +96,38 @@ void ForEachUtf8Line(QByteArrayView ABytes, TVisit&& AVisit) {
     VKO_ForEachLine(QStringView(wide.constData(), wide.size()), AVisit);
 }
 
+// The parts of a loaded container, as views into it.
+TZEP_MultiLine_Stream::TPartViews PartViews(TZEP_MultiLine_Stream& AContainer) {
+    TZEP_MultiLine_Stream::TPartViews parts;
+    for (int i = 0; i < AContainer.LineCount(); ++i) {
+        AContainer.SetCurrentLine(i);
+        parts.push_back(AContainer.LineView());
+    }
+    return parts;
+}
+
+// Checks every plan id line and calls AVisit with each id.
+template <typename TVisit>
+void ForEachPlanId(QByteArrayView ABytes, TVisit&& AVisit) {
+    int zeile = 0;
+    ForEachUtf8Line(ABytes, [&zeile, &AVisit](QStringView ALine) {
+        ++zeile;
+        if (ALine.isEmpty()) {
+            return;
+        }
+        TIntTrio planId;
+        try {
+            planId = vko_String2TIntTrio(ALine);
+        } catch (const EVKO_Error& error) {
+            throw EVKO_Error(QStringLiteral("Die Plan-Ids des Mandorels sind "
+                                            "beschädigt (Zeile %1). %2")
+                                 .arg(zeile)
+                                 .arg(error.Text()));
+        }
+        AVisit(planId);
+    });
+}
+
 // Appends a name to the directory and selects the part whose number the append gave.
 void SelectNewPart(TZEP_MultiLine_Stream& AContainer, QStringList& ADirectory,
                    const QString& AName) {
@@ -197,17 +229,24 @@ bool TZEP_MD_Mandorel::LoadFromStream(QIODevice& AStream, const QString& AName_A
     }
     TZEP_MultiLine_Stream container;
     container.LoadFullData(AStream);
-    return LoadParts(container, false);
+    return LoadParts(PartViews(container), false);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
 }
 
 bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
                                      const QString& AProgramm) try {
+    return LoadFromBytes(TVKO_SharedBytes(ABytes), AName_Anzeige, AProgramm);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
+}
+
+bool TZEP_MD_Mandorel::LoadFromBytes(const TVKO_SharedBytes& ABytes, const QString& AName_Anzeige,
+                                     const QString& AProgramm) try {
     BeginLoad(AName_Anzeige, AProgramm);
-    TZEP_MultiLine_Stream container;
-    container.LoadFullData(ABytes);
-    const bool hasStep = LoadParts(container, true);
+    TZEP_MultiLine_Stream::TPartViews parts;
+    TZEP_MultiLine_Stream::SplitFullData(ABytes.View(), parts);
+    const bool hasStep = LoadParts(parts, true);
     FUndecoded = ABytes;
     return hasStep;
 } catch (...) {
@@ -215,11 +254,11 @@ bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AN
 }
 
 TZEP_MD_Mandorel& TZEP_MD_Mandorel::Decoded() try {
-    if (!FUndecoded.isEmpty()) {
-        const QByteArray bytes = std::exchange(FUndecoded, QByteArray());
-        TZEP_MultiLine_Stream container;
-        container.LoadFullData(bytes);
-        LoadParts(container, false);
+    if (!FUndecoded.IsEmpty()) {
+        const TVKO_SharedBytes bytes = std::exchange(FUndecoded, TVKO_SharedBytes());
+        TZEP_MultiLine_Stream::TPartViews parts;
+        TZEP_MultiLine_Stream::SplitFullData(bytes.View(), parts);
+        LoadParts(parts, false);
     }
     return *this;
 } catch (...) {
@@ -240,17 +279,15 @@ void TZEP_MD_Mandorel::BeginLoad(const QString& AName_Anzeige, const QString& AP
     FTokenValues.clear();
 }
 
-bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckOnly) {
-    if (AContainer.LineCount() == 0) {
+bool TZEP_MD_Mandorel::LoadParts(const TZEP_MultiLine_Stream::TPartViews& AParts, bool ACheckOnly) {
+    if (AParts.isEmpty()) {
         throw EVKO_Error(
             QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
     }
-    AContainer.SetCurrentLine(0);
-    const TDirectory directory = ReadDirectory(AContainer.LineView());
+    const TDirectory directory = ReadDirectory(AParts[0]);
     qsizetype steps = FSequence.Count();
     for (qsizetype i = 0; i < directory.size(); ++i) {
-        AContainer.SetCurrentLine(static_cast<int>(i));
-        const QByteArrayView bytes = AContainer.LineView();
+        const QByteArrayView bytes = TZEP_MultiLine_Stream::Part(AParts, i);
         const bool decode = !ACheckOnly || directory[i] == TPart::Program ||
                             directory[i] == TPart::Name || directory[i] == TPart::PlanIds;
         if (!decode) {
@@ -285,33 +322,23 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckO
                                         equals < 0 ? QString() : VKO_Intern(ALine.mid(equals + 1)));
                 });
                 break;
-            case TPart::PlanIds: {
+            case TPart::PlanIds:
+                // A check only keeps nothing: the ids are read again with the other fields.
+                if (ACheckOnly) {
+                    ForEachPlanId(bytes, [](const TIntTrio&) {});
+                    break;
+                }
                 FPlanIds.clear();
                 FPlanIds.reserve(bytes.count('\n'));
-                int zeile = 0;
-                ForEachUtf8Line(bytes, [this, &zeile](QStringView ALine) {
-                    ++zeile;
-                    if (ALine.isEmpty()) {
-                        return;
-                    }
-                    try {
-                        FPlanIds.append(vko_String2TIntTrio(ALine));
-                    } catch (const EVKO_Error& error) {
-                        throw EVKO_Error(QStringLiteral("Die Plan-Ids des Mandorels sind "
-                                                        "beschädigt (Zeile %1). %2")
-                                             .arg(zeile)
-                                             .arg(error.Text()));
-                    }
-                });
+                ForEachPlanId(bytes, [this](const TIntTrio& AId) { FPlanIds.append(AId); });
                 break;
-            }
             case TPart::Program:
-                if (FProgramm.trimmed().isEmpty()) {
+                if (QStringView(FProgramm).trimmed().isEmpty()) {
                     FProgramm = VKO_Intern(VKO_AnsiToString(bytes));
                 }
                 break;
             case TPart::Name:
-                if (FName_Anzeige.trimmed().isEmpty()) {
+                if (QStringView(FName_Anzeige).trimmed().isEmpty()) {
                     SetName(VKO_AnsiToString(bytes));
                 }
                 break;

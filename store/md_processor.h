@@ -88,9 +88,10 @@ public:
 private:
     // The texts of every action a run of the Mandorel plays, before tokens are replaced.
     QStringList Texte_Lauf(const TZEP_MD_Mandorel& AMandorel) const;
-    void LoadCurrentRecord();
-    // The Mandorel of the current record; none when it holds no step.
-    std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord();
+    void LoadCurrentRecord(TVKO_ByteSlab& ASlab);
+    // The Mandorel of the current record, its blob copied into ASlab; none when it holds no
+    // step.
+    std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord(TVKO_ByteSlab& ASlab);
     int Get_MD_Index(const QString& AName, const QString& AProgrammName) const;
     // Both answer the version the record has once the transaction is committed.
     qint64 InsertReport(const TZEP_MD_Mandorel& AMandorel);
