@@ -39,11 +39,11 @@ void TZEP_MD_Processor::Load_Reports() try {
     FCO_Original.reset();
     TVKO_StringPool pool;
     const TVKO_StringPoolScope sharedTexts(pool);
-    TVKO_ByteSlab blobs;
+    const TVKO_ByteSlabLoad blobs(FBlobs);
     FMdRdFile->Reset();
     for (bool found = FMdRdFile->Get_first_extMode(); found;
          found = FMdRdFile->Get_next_extMode()) {
-        LoadCurrentRecord(blobs);
+        LoadCurrentRecord(FBlobs);
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Load_Reports");

@@ -106,6 +106,8 @@ private:
                          TZEP_GA_Sequence& ARun);
 
     std::vector<std::unique_ptr<TZEP_MD_Mandorel>> FMandorel_List;
+    // The loaded Mandorele's blobs; a reload fills the blocks the last load freed again.
+    TVKO_ByteSlab FBlobs;
     std::unique_ptr<TZEP_GA_Player> FMandorel_Player;
     std::unique_ptr<TZEP_MD_Tokenlist> FToken_List;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;

@@ -140,8 +140,9 @@ struct TZEP_DBFile::TState {
     std::optional<TZEP_DBOperation> Buchung;
     QBuffer BuchungsStream;
 
-    // The last text a walk decoded per field: the rows of a walk repeat most program keys,
-    // and a repeated text is then shared instead of decoded again.
+    // The last text a walk decoded per field: the rows of a walk repeat most program keys and
+    // users, and a repeated text is then shared instead of decoded again. Names differ in
+    // every row and are decoded straight away.
     struct TZuletzt {
         QByteArray Utf8;
         QString Text;
@@ -151,6 +152,9 @@ struct TZEP_DBFile::TState {
     QString Feld(int AFeld) const {
         if (!PufferImWalk) {
             return Felder[AFeld];
+        }
+        if (AFeld == NameKey || AFeld == Anzeige) {
+            return WalkStatement.Text(SpalteVon(AFeld));
         }
         const QByteArrayView utf8 = WalkStatement.Utf8(SpalteVon(AFeld));
         TZuletzt& zuletzt = Zuletzt[AFeld];

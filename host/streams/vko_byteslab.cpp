@@ -20,12 +20,33 @@ TVKO_SharedBytes TVKO_ByteSlab::Copy(QByteArrayView ABytes) {
         std::copy(ABytes.begin(), ABytes.end(), own.get());
         return {std::shared_ptr<const char>(own, own.get()), ABytes.size()};
     }
-    if (!FBlock || FUsed + ABytes.size() > FBlockSize) {
-        FBlock = std::make_shared_for_overwrite<char[]>(static_cast<std::size_t>(FBlockSize));
-        FUsed = 0;
+    if (FBlocks.empty() || FUsed + ABytes.size() > FBlockSize) {
+        NextBlock();
     }
-    char* start = FBlock.get() + FUsed;
+    const std::shared_ptr<char[]>& block = FBlocks.back();
+    char* start = block.get() + FUsed;
     std::copy(ABytes.begin(), ABytes.end(), start);
     FUsed += ABytes.size();
-    return {std::shared_ptr<const char>(FBlock, start), ABytes.size()};
+    return {std::shared_ptr<const char>(block, start), ABytes.size()};
+}
+
+void TVKO_ByteSlab::NextBlock() {
+    if (FFree.empty()) {
+        FBlocks.push_back(
+            std::make_shared_for_overwrite<char[]>(static_cast<std::size_t>(FBlockSize)));
+    } else {
+        FBlocks.push_back(std::move(FFree.back()));
+        FFree.pop_back();
+    }
+    FUsed = 0;
+}
+
+void TVKO_ByteSlab::Recycle() {
+    // Only the slab holds a block no record shares. A partly filled block is not filled
+    // further: the next copy starts a block.
+    const auto shared = std::stable_partition(
+        FBlocks.begin(), FBlocks.end(), [](const auto& ABlock) { return ABlock.use_count() > 1; });
+    std::move(shared, FBlocks.end(), std::back_inserter(FFree));
+    FBlocks.erase(shared, FBlocks.end());
+    FUsed = FBlockSize;
 }
