@@ -172,9 +172,9 @@ std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Mandorel::Clone(const TZEP_MD_Mandorel
     RethrowRegistered("TZEP_MD_Mandorel.Clone");
 }
 
-void TZEP_MD_Mandorel::SetName(const QString& AName_Anzeige) {
-    FName_Anzeige = AName_Anzeige;
+void TZEP_MD_Mandorel::SetName(QString AName_Anzeige) {
     FName_Key = Wert_2_Wert4KeyFeld(AName_Anzeige);
+    FName_Anzeige = std::move(AName_Anzeige);
 }
 
 void TZEP_MD_Mandorel::SaveToStream(QIODevice& AStream) const try {
@@ -241,9 +241,9 @@ bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AN
     RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
 }
 
-bool TZEP_MD_Mandorel::LoadFromBytes(const TVKO_SharedBytes& ABytes, const QString& AName_Anzeige,
-                                     const QString& AProgramm) try {
-    BeginLoad(AName_Anzeige, AProgramm);
+bool TZEP_MD_Mandorel::LoadFromBytes(const TVKO_SharedBytes& ABytes, QString AName_Anzeige,
+                                     QString AProgramm) try {
+    BeginLoad(std::move(AName_Anzeige), std::move(AProgramm));
     TZEP_MultiLine_Stream::TPartViews parts;
     TZEP_MultiLine_Stream::SplitFullData(ABytes.View(), parts);
     const bool hasStep = LoadParts(parts, true);
@@ -271,11 +271,11 @@ const TZEP_MD_Mandorel& TZEP_MD_Mandorel::Decoded() const {
     return const_cast<TZEP_MD_Mandorel*>(this)->Decoded();
 }
 
-void TZEP_MD_Mandorel::BeginLoad(const QString& AName_Anzeige, const QString& AProgramm) {
+void TZEP_MD_Mandorel::BeginLoad(QString AName_Anzeige, QString AProgramm) {
     // Parts the new stream lacks leave the fields as they were, also undecoded ones.
     Decoded();
-    FProgramm = AProgramm;
-    SetName(AName_Anzeige);
+    FProgramm = std::move(AProgramm);
+    SetName(std::move(AName_Anzeige));
     FTokenValues.clear();
 }
 

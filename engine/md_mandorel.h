@@ -75,15 +75,16 @@ public:
     // Mandorele loads at the speed of its database.
     [[nodiscard]] bool LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
                                      const QString& AProgramm);
-    // The same from bytes it shares with others, such as a slab of a whole load.
-    [[nodiscard]] bool LoadFromBytes(const TVKO_SharedBytes& ABytes, const QString& AName_Anzeige,
-                                     const QString& AProgramm);
+    // The same from bytes it shares with others, such as a slab of a whole load; the texts
+    // are taken over.
+    [[nodiscard]] bool LoadFromBytes(const TVKO_SharedBytes& ABytes, QString AName_Anzeige,
+                                     QString AProgramm);
 
 private:
     friend class TZEP_MD_Helper;
 
-    void SetName(const QString& AName_Anzeige);
-    void BeginLoad(const QString& AName_Anzeige, const QString& AProgramm);
+    void SetName(QString AName_Anzeige);
+    void BeginLoad(QString AName_Anzeige, QString AProgramm);
     // Decodes the parts into the fields; with ACheckOnly it only checks them and answers
     // whether the stream has a step (name and program are set in both cases).
     bool LoadParts(const QVarLengthArray<QByteArrayView, 8>& AParts, bool ACheckOnly);

@@ -84,11 +84,11 @@ void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgra
 }
 
 std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Processor::ReadCurrentRecord(TVKO_ByteSlab& ASlab) {
-    const QString programm = VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey));
-    const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
     auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
     // The blob's bytes themselves: a device per record would cost more than the rest.
-    if (!mandorel->LoadFromBytes(ASlab.Copy(FMdRdFile->BlobView()), name, programm)) {
+    if (!mandorel->LoadFromBytes(ASlab.Copy(FMdRdFile->BlobView()),
+                                 FMdRdFile->Wert(TZEP_DBFile::CDisplayName),
+                                 VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey)))) {
         return nullptr;
     }
     mandorel->SetRecord_Version(FMdRdFile->Version());

@@ -44,9 +44,10 @@ void TVKO_ByteSlab::NextBlock() {
 void TVKO_ByteSlab::Recycle() {
     // Only the slab holds a block no record shares. A partly filled block is not filled
     // further: the next copy starts a block.
-    const auto shared = std::stable_partition(
-        FBlocks.begin(), FBlocks.end(), [](const auto& ABlock) { return ABlock.use_count() > 1; });
-    std::move(shared, FBlocks.end(), std::back_inserter(FFree));
-    FBlocks.erase(shared, FBlocks.end());
+    std::vector<std::shared_ptr<char[]>> shared;
+    for (std::shared_ptr<char[]>& block : FBlocks) {
+        (block.use_count() > 1 ? shared : FFree).push_back(std::move(block));
+    }
+    FBlocks = std::move(shared);
     FUsed = FBlockSize;
 }
