@@ -106,6 +106,38 @@ TZEP_MultiLine_Stream::TPartViews PartViews(TZEP_MultiLine_Stream& AContainer) {
     return parts;
 }
 
+// Whether every line is empty or three plain numbers of at most nine digits, as written:
+// such lines need no decoding to be known valid. Any other form is left to the full check.
+bool PlainPlanIds(QByteArrayView ABytes) {
+    int digits = 0;
+    int separators = 0;
+    const auto lineComplete = [&] {
+        return (separators == 0 && digits == 0) || (separators == 2 && digits > 0);
+    };
+    for (const char byte : ABytes) {
+        if (byte >= '0' && byte <= '9') {
+            if (++digits > 9) {
+                return false;
+            }
+            continue;
+        }
+        if (byte == ';') {
+            if (digits == 0 || ++separators > 2) {
+                return false;
+            }
+        } else if (byte == '\r' || byte == '\n') {
+            if (!lineComplete()) {
+                return false;
+            }
+            separators = 0;
+        } else {
+            return false;
+        }
+        digits = 0;
+    }
+    return lineComplete();
+}
+
 // Checks every plan id line and calls AVisit with each id.
 template <typename TVisit>
 void ForEachPlanId(QByteArrayView ABytes, TVisit&& AVisit) {
@@ -325,7 +357,9 @@ bool TZEP_MD_Mandorel::LoadParts(const TZEP_MultiLine_Stream::TPartViews& AParts
             case TPart::PlanIds:
                 // A check only keeps nothing: the ids are read again with the other fields.
                 if (ACheckOnly) {
-                    ForEachPlanId(bytes, [](const TIntTrio&) {});
+                    if (!PlainPlanIds(bytes)) {
+                        ForEachPlanId(bytes, [](const TIntTrio&) {});
+                    }
                     break;
                 }
                 FPlanIds.clear();

@@ -7,6 +7,16 @@ QString Wert_2_Wert4KeyFeld(const QString& AWert) {
     QChar* out = key.data();
     const auto put = [&out](char ALatin) { *out++ = QLatin1Char(ALatin); };
     for (const QChar c : trimmed) {
+        // Names are mostly ASCII: those characters need neither the table nor the case tables.
+        if (c.unicode() < 0x80) {
+            const char16_t upper = c.unicode() >= u'a' && c.unicode() <= u'z'
+                                       ? char16_t(c.unicode() - 0x20)
+                                       : c.unicode();
+            const bool allowed = (upper >= u'A' && upper <= u'Z') ||
+                                 (upper >= u'0' && upper <= u'9') || upper == u'_';
+            *out++ = allowed ? QChar(upper) : QLatin1Char('_');
+            continue;
+        }
         switch (c.unicode()) {
             case u'ä':
             case u'Ä':
@@ -31,10 +41,7 @@ QString Wert_2_Wert4KeyFeld(const QString& AWert) {
             default:
                 break;
         }
-        const char16_t upper = c.unicode() < 0x80 ? (c.unicode() >= u'a' && c.unicode() <= u'z'
-                                                         ? char16_t(c.unicode() - 0x20)
-                                                         : c.unicode())
-                                                  : c.toUpper().unicode();
+        const char16_t upper = c.toUpper().unicode();
         const bool allowed =
             (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9') || upper == u'_';
         *out++ = allowed ? QChar(upper) : QLatin1Char('_');
