@@ -96,6 +96,70 @@ void ForEachUtf8Line(QByteArrayView ABytes, TVisit&& AVisit) {
     VKO_ForEachLine(QStringView(wide.constData(), wide.size()), AVisit);
 }
 
+// The parts of a loaded container, as views into it.
+TZEP_MultiLine_Stream::TPartViews PartViews(TZEP_MultiLine_Stream& AContainer) {
+    TZEP_MultiLine_Stream::TPartViews parts;
+    for (int i = 0; i < AContainer.LineCount(); ++i) {
+        AContainer.SetCurrentLine(i);
+        parts.push_back(AContainer.LineView());
+    }
+    return parts;
+}
+
+// Whether every line is empty or three plain numbers of at most nine digits, as written:
+// such lines need no decoding to be known valid. Any other form is left to the full check.
+bool PlainPlanIds(QByteArrayView ABytes) {
+    int digits = 0;
+    int separators = 0;
+    const auto lineComplete = [&] {
+        return (separators == 0 && digits == 0) || (separators == 2 && digits > 0);
+    };
+    for (const char byte : ABytes) {
+        if (byte >= '0' && byte <= '9') {
+            if (++digits > 9) {
+                return false;
+            }
+            continue;
+        }
+        if (byte == ';') {
+            if (digits == 0 || ++separators > 2) {
+                return false;
+            }
+        } else if (byte == '\r' || byte == '\n') {
+            if (!lineComplete()) {
+                return false;
+            }
+            separators = 0;
+        } else {
+            return false;
+        }
+        digits = 0;
+    }
+    return lineComplete();
+}
+
+// Checks every plan id line and calls AVisit with each id.
+template <typename TVisit>
+void ForEachPlanId(QByteArrayView ABytes, TVisit&& AVisit) {
+    int zeile = 0;
+    ForEachUtf8Line(ABytes, [&zeile, &AVisit](QStringView ALine) {
+        ++zeile;
+        if (ALine.isEmpty()) {
+            return;
+        }
+        TIntTrio planId;
+        try {
+            planId = vko_String2TIntTrio(ALine);
+        } catch (const EVKO_Error& error) {
+            throw EVKO_Error(QStringLiteral("Die Plan-Ids des Mandorels sind "
+                                            "beschädigt (Zeile %1). %2")
+                                 .arg(zeile)
+                                 .arg(error.Text()));
+        }
+        AVisit(planId);
+    });
+}
+
 // Appends a name to the directory and selects the part whose number the append gave.
 void SelectNewPart(TZEP_MultiLine_Stream& AContainer, QStringList& ADirectory,
                    const QString& AName) {
@@ -140,9 +204,9 @@ std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Mandorel::Clone(const TZEP_MD_Mandorel
     RethrowRegistered("TZEP_MD_Mandorel.Clone");
 }
 
-void TZEP_MD_Mandorel::SetName(const QString& AName_Anzeige) {
-    FName_Anzeige = AName_Anzeige;
+void TZEP_MD_Mandorel::SetName(QString AName_Anzeige) {
     FName_Key = Wert_2_Wert4KeyFeld(AName_Anzeige);
+    FName_Anzeige = std::move(AName_Anzeige);
 }
 
 void TZEP_MD_Mandorel::SaveToStream(QIODevice& AStream) const try {
@@ -197,17 +261,24 @@ bool TZEP_MD_Mandorel::LoadFromStream(QIODevice& AStream, const QString& AName_A
     }
     TZEP_MultiLine_Stream container;
     container.LoadFullData(AStream);
-    return LoadParts(container, false);
+    return LoadParts(PartViews(container), false);
 } catch (...) {
     RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
 }
 
 bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
                                      const QString& AProgramm) try {
-    BeginLoad(AName_Anzeige, AProgramm);
-    TZEP_MultiLine_Stream container;
-    container.LoadFullData(ABytes);
-    const bool hasStep = LoadParts(container, true);
+    return LoadFromBytes(TVKO_SharedBytes(ABytes), AName_Anzeige, AProgramm);
+} catch (...) {
+    RethrowRegistered("TZEP_MD_Mandorel.LoadFromStream");
+}
+
+bool TZEP_MD_Mandorel::LoadFromBytes(const TVKO_SharedBytes& ABytes, QString AName_Anzeige,
+                                     QString AProgramm) try {
+    BeginLoad(std::move(AName_Anzeige), std::move(AProgramm));
+    TZEP_MultiLine_Stream::TPartViews parts;
+    TZEP_MultiLine_Stream::SplitFullData(ABytes.View(), parts);
+    const bool hasStep = LoadParts(parts, true);
     FUndecoded = ABytes;
     return hasStep;
 } catch (...) {
@@ -215,11 +286,11 @@ bool TZEP_MD_Mandorel::LoadFromBytes(const QByteArray& ABytes, const QString& AN
 }
 
 TZEP_MD_Mandorel& TZEP_MD_Mandorel::Decoded() try {
-    if (!FUndecoded.isEmpty()) {
-        const QByteArray bytes = std::exchange(FUndecoded, QByteArray());
-        TZEP_MultiLine_Stream container;
-        container.LoadFullData(bytes);
-        LoadParts(container, false);
+    if (!FUndecoded.IsEmpty()) {
+        const TVKO_SharedBytes bytes = std::exchange(FUndecoded, TVKO_SharedBytes());
+        TZEP_MultiLine_Stream::TPartViews parts;
+        TZEP_MultiLine_Stream::SplitFullData(bytes.View(), parts);
+        LoadParts(parts, false);
     }
     return *this;
 } catch (...) {
@@ -232,25 +303,23 @@ const TZEP_MD_Mandorel& TZEP_MD_Mandorel::Decoded() const {
     return const_cast<TZEP_MD_Mandorel*>(this)->Decoded();
 }
 
-void TZEP_MD_Mandorel::BeginLoad(const QString& AName_Anzeige, const QString& AProgramm) {
+void TZEP_MD_Mandorel::BeginLoad(QString AName_Anzeige, QString AProgramm) {
     // Parts the new stream lacks leave the fields as they were, also undecoded ones.
     Decoded();
-    FProgramm = AProgramm;
-    SetName(AName_Anzeige);
+    FProgramm = std::move(AProgramm);
+    SetName(std::move(AName_Anzeige));
     FTokenValues.clear();
 }
 
-bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckOnly) {
-    if (AContainer.LineCount() == 0) {
+bool TZEP_MD_Mandorel::LoadParts(const TZEP_MultiLine_Stream::TPartViews& AParts, bool ACheckOnly) {
+    if (AParts.isEmpty()) {
         throw EVKO_Error(
             QStringLiteral("Der Datenstrom des Mandorels hat kein Inhaltsverzeichnis."));
     }
-    AContainer.SetCurrentLine(0);
-    const TDirectory directory = ReadDirectory(AContainer.LineView());
+    const TDirectory directory = ReadDirectory(AParts[0]);
     qsizetype steps = FSequence.Count();
     for (qsizetype i = 0; i < directory.size(); ++i) {
-        AContainer.SetCurrentLine(static_cast<int>(i));
-        const QByteArrayView bytes = AContainer.LineView();
+        const QByteArrayView bytes = TZEP_MultiLine_Stream::Part(AParts, i);
         const bool decode = !ACheckOnly || directory[i] == TPart::Program ||
                             directory[i] == TPart::Name || directory[i] == TPart::PlanIds;
         if (!decode) {
@@ -285,33 +354,25 @@ bool TZEP_MD_Mandorel::LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckO
                                         equals < 0 ? QString() : VKO_Intern(ALine.mid(equals + 1)));
                 });
                 break;
-            case TPart::PlanIds: {
+            case TPart::PlanIds:
+                // A check only keeps nothing: the ids are read again with the other fields.
+                if (ACheckOnly) {
+                    if (!PlainPlanIds(bytes)) {
+                        ForEachPlanId(bytes, [](const TIntTrio&) {});
+                    }
+                    break;
+                }
                 FPlanIds.clear();
                 FPlanIds.reserve(bytes.count('\n'));
-                int zeile = 0;
-                ForEachUtf8Line(bytes, [this, &zeile](QStringView ALine) {
-                    ++zeile;
-                    if (ALine.isEmpty()) {
-                        return;
-                    }
-                    try {
-                        FPlanIds.append(vko_String2TIntTrio(ALine));
-                    } catch (const EVKO_Error& error) {
-                        throw EVKO_Error(QStringLiteral("Die Plan-Ids des Mandorels sind "
-                                                        "beschädigt (Zeile %1). %2")
-                                             .arg(zeile)
-                                             .arg(error.Text()));
-                    }
-                });
+                ForEachPlanId(bytes, [this](const TIntTrio& AId) { FPlanIds.append(AId); });
                 break;
-            }
             case TPart::Program:
-                if (FProgramm.trimmed().isEmpty()) {
+                if (QStringView(FProgramm).trimmed().isEmpty()) {
                     FProgramm = VKO_Intern(VKO_AnsiToString(bytes));
                 }
                 break;
             case TPart::Name:
-                if (FName_Anzeige.trimmed().isEmpty()) {
+                if (QStringView(FName_Anzeige).trimmed().isEmpty()) {
                     SetName(VKO_AnsiToString(bytes));
                 }
                 break;

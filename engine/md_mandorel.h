@@ -4,13 +4,13 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QVarLengthArray>
 #include <functional>
 #include <memory>
 
+#include "vko_byteslab.h"
 #include "vko_inttrio.h"
 #include "zep_ga_sequence.h"
-
-class TZEP_MultiLine_Stream;
 
 // The pending change the store keeps per Mandorel. Stored as a byte, so a damaged value can
 // be told apart from the four known ones.
@@ -75,15 +75,19 @@ public:
     // Mandorele loads at the speed of its database.
     [[nodiscard]] bool LoadFromBytes(const QByteArray& ABytes, const QString& AName_Anzeige,
                                      const QString& AProgramm);
+    // The same from bytes it shares with others, such as a slab of a whole load; the texts
+    // are taken over.
+    [[nodiscard]] bool LoadFromBytes(const TVKO_SharedBytes& ABytes, QString AName_Anzeige,
+                                     QString AProgramm);
 
 private:
     friend class TZEP_MD_Helper;
 
-    void SetName(const QString& AName_Anzeige);
-    void BeginLoad(const QString& AName_Anzeige, const QString& AProgramm);
+    void SetName(QString AName_Anzeige);
+    void BeginLoad(QString AName_Anzeige, QString AProgramm);
     // Decodes the parts into the fields; with ACheckOnly it only checks them and answers
     // whether the stream has a step (name and program are set in both cases).
-    bool LoadParts(TZEP_MultiLine_Stream& AContainer, bool ACheckOnly);
+    bool LoadParts(const QVarLengthArray<QByteArrayView, 8>& AParts, bool ACheckOnly);
     // Decodes a stream that LoadFromBytes checked but left undecoded.
     TZEP_MD_Mandorel& Decoded();
     const TZEP_MD_Mandorel& Decoded() const;
@@ -98,7 +102,7 @@ private:
     QString FName_Anzeige;
     TZEP_DataOperation FModify_Marker = TZEP_DataOperation::None;
     qint64 FRecord_Version = 0;
-    QByteArray FUndecoded;
+    TVKO_SharedBytes FUndecoded;
 };
 
 // Called once per Mandorel of an enumeration.

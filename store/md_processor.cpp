@@ -39,10 +39,11 @@ void TZEP_MD_Processor::Load_Reports() try {
     FCO_Original.reset();
     TVKO_StringPool pool;
     const TVKO_StringPoolScope sharedTexts(pool);
+    const TVKO_ByteSlabLoad blobs(FBlobs);
     FMdRdFile->Reset();
     for (bool found = FMdRdFile->Get_first_extMode(); found;
          found = FMdRdFile->Get_next_extMode()) {
-        LoadCurrentRecord();
+        LoadCurrentRecord(FBlobs);
     }
 } catch (...) {
     RethrowRegistered("TZEP_MD_Processor.Load_Reports");
@@ -64,8 +65,9 @@ void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgra
     const QString nameKey = FMdRdFile->Wert(TZEP_DBFile::CNameKey);
     const QString programm = FMdRdFile->Wert(TZEP_DBFile::CProgramKey);
     std::unique_ptr<TZEP_MD_Mandorel> mandorel;
+    TVKO_ByteSlab blob(0);
     try {
-        mandorel = ReadCurrentRecord();
+        mandorel = ReadCurrentRecord(blob);
     } catch (...) {
         throw EVKO_Error(
             QStringLiteral("Der Mandorel %1 für das Programm %2 kann nicht gelesen werden: %3")
@@ -81,21 +83,21 @@ void TZEP_MD_Processor::Load_Report(const QString& AName, const QString& AProgra
     RethrowRegistered("TZEP_MD_Processor.Load_Report");
 }
 
-std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Processor::ReadCurrentRecord() {
-    const QString programm = VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey));
-    const QString name = FMdRdFile->Wert(TZEP_DBFile::CDisplayName);
+std::unique_ptr<TZEP_MD_Mandorel> TZEP_MD_Processor::ReadCurrentRecord(TVKO_ByteSlab& ASlab) {
     auto mandorel = std::make_unique<TZEP_MD_Mandorel>();
     // The blob's bytes themselves: a device per record would cost more than the rest.
-    if (!mandorel->LoadFromBytes(FMdRdFile->BlobBytes(), name, programm)) {
+    if (!mandorel->LoadFromBytes(ASlab.Copy(FMdRdFile->BlobView()),
+                                 FMdRdFile->Wert(TZEP_DBFile::CDisplayName),
+                                 VKO_Intern(FMdRdFile->Wert(TZEP_DBFile::CProgramKey)))) {
         return nullptr;
     }
     mandorel->SetRecord_Version(FMdRdFile->Version());
     return mandorel;
 }
 
-void TZEP_MD_Processor::LoadCurrentRecord() {
+void TZEP_MD_Processor::LoadCurrentRecord(TVKO_ByteSlab& ASlab) {
     try {
-        if (auto mandorel = ReadCurrentRecord()) {
+        if (auto mandorel = ReadCurrentRecord(ASlab)) {
             FMandorel_List.push_back(std::move(mandorel));
         }
     } catch (...) {
@@ -333,10 +335,12 @@ TZEP_MD_Mandorel* TZEP_MD_Processor::Modify_Mandorel_Reopen() try {
     FMandorel_List.erase(FMandorel_List.begin() + index);
     FCO_Report->SetModify_Marker(TZEP_DataOperation::None);
     std::unique_ptr<TZEP_MD_Mandorel> stored = std::move(FCO_Original);
+    TVKO_ByteSlab blob(0);
     try {
         // What the file holds now, which differs from what was read when another program
         // changed or deleted it meanwhile.
-        stored = ReadRecord(stored->Programm(), stored->Name_Key()) ? ReadCurrentRecord() : nullptr;
+        stored =
+            ReadRecord(stored->Programm(), stored->Name_Key()) ? ReadCurrentRecord(blob) : nullptr;
     } catch (...) {
         // Unreadable now: the Mandorel as it was read stays the best knowledge of the store.
         VKOInfo().RegisterException("TZEP_MD_Processor.Modify_Mandorel_Reopen",

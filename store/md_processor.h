@@ -88,9 +88,10 @@ public:
 private:
     // The texts of every action a run of the Mandorel plays, before tokens are replaced.
     QStringList Texte_Lauf(const TZEP_MD_Mandorel& AMandorel) const;
-    void LoadCurrentRecord();
-    // The Mandorel of the current record; none when it holds no step.
-    std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord();
+    void LoadCurrentRecord(TVKO_ByteSlab& ASlab);
+    // The Mandorel of the current record, its blob copied into ASlab; none when it holds no
+    // step.
+    std::unique_ptr<TZEP_MD_Mandorel> ReadCurrentRecord(TVKO_ByteSlab& ASlab);
     int Get_MD_Index(const QString& AName, const QString& AProgrammName) const;
     // Both answer the version the record has once the transaction is committed.
     qint64 InsertReport(const TZEP_MD_Mandorel& AMandorel);
@@ -105,6 +106,8 @@ private:
                          TZEP_GA_Sequence& ARun);
 
     std::vector<std::unique_ptr<TZEP_MD_Mandorel>> FMandorel_List;
+    // The loaded Mandorele's blobs; a reload fills the blocks the last load freed again.
+    TVKO_ByteSlab FBlobs;
     std::unique_ptr<TZEP_GA_Player> FMandorel_Player;
     std::unique_ptr<TZEP_MD_Tokenlist> FToken_List;
     std::unique_ptr<TZEP_MD_TemplateList> FTemplates;

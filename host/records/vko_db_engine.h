@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 #include <memory>
@@ -22,8 +23,9 @@ public:
     virtual void Bind(int AIndex, qint64 AValue) = 0;
     virtual TVKO_Schritt Step(bool ADoppeltErlaubt) = 0;
     virtual void Reset() noexcept = 0;
-    virtual QString Text(int AColumn) const = 0;
-    virtual QByteArray Blob(int AColumn) const = 0;
+    // A column's bytes (a text's as UTF-8) without a copy; valid until the next Step or Reset.
+    virtual QByteArrayView Utf8(int AColumn) const = 0;
+    virtual QByteArrayView Blob(int AColumn) const = 0;
     virtual qint64 Integer(int AColumn) const = 0;
 };
 

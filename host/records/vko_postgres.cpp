@@ -90,13 +90,9 @@ public:
         FTypen.clear();
     }
 
-    QString Text(int AColumn) const override {
-        return QString::fromUtf8(Wert(AColumn), Laenge(AColumn));
-    }
+    QByteArrayView Utf8(int AColumn) const override { return {Wert(AColumn), Laenge(AColumn)}; }
 
-    QByteArray Blob(int AColumn) const override {
-        return QByteArray(Wert(AColumn), Laenge(AColumn));
-    }
+    QByteArrayView Blob(int AColumn) const override { return {Wert(AColumn), Laenge(AColumn)}; }
 
     qint64 Integer(int AColumn) const override {
         const char* wert = Wert(AColumn);

@@ -195,15 +195,16 @@ public:
         sqlite3_clear_bindings(FHandle.get());
     }
 
-    QString Text(int AColumn) const override {
+    // The pointer first, then the size: asking for the pointer may convert the value.
+    QByteArrayView Utf8(int AColumn) const override {
         const auto* text =
             reinterpret_cast<const char*>(sqlite3_column_text(FHandle.get(), AColumn));
-        return QString::fromUtf8(text, sqlite3_column_bytes(FHandle.get(), AColumn));
+        return {text, text ? sqlite3_column_bytes(FHandle.get(), AColumn) : 0};
     }
 
-    QByteArray Blob(int AColumn) const override {
+    QByteArrayView Blob(int AColumn) const override {
         const auto* blob = static_cast<const char*>(sqlite3_column_blob(FHandle.get(), AColumn));
-        return QByteArray(blob, blob ? sqlite3_column_bytes(FHandle.get(), AColumn) : 0);
+        return {blob, blob ? sqlite3_column_bytes(FHandle.get(), AColumn) : 0};
     }
 
     qint64 Integer(int AColumn) const override {
@@ -288,7 +289,7 @@ QString TVKO_SqliteDatabase::SwitchToWal() {
         TSqliteStatement journal(*this, "PRAGMA journal_mode=WAL");
         const int result = journal.StepResult();
         if (result == SQLITE_ROW) {
-            return journal.Text(0);
+            return QString::fromUtf8(journal.Utf8(0));
         }
         if ((result & 0xff) != SQLITE_BUSY || waited.elapsed() >= FBusyTimeoutMs) {
             Raise(result, QStringLiteral("Öffnen"));

@@ -44,11 +44,11 @@ void TVKO_Statement::Reset() noexcept {
 }
 
 QString TVKO_Statement::Text(int AColumn) const {
-    return FEngine->Text(AColumn);
+    return QString::fromUtf8(FEngine->Utf8(AColumn));
 }
 
 QByteArray TVKO_Statement::Blob(int AColumn) const {
-    return FEngine->Blob(AColumn);
+    return FEngine->Blob(AColumn).toByteArray();
 }
 
 qint64 TVKO_Statement::Integer(int AColumn) const {

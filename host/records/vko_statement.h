@@ -34,6 +34,9 @@ public:
     // Columns of the current row.
     QString Text(int AColumn) const;
     QByteArray Blob(int AColumn) const;
+    // The same bytes without a copy; valid until the next Step or Reset.
+    QByteArrayView Utf8(int AColumn) const { return FEngine->Utf8(AColumn); }
+    QByteArrayView BlobView(int AColumn) const { return FEngine->Blob(AColumn); }
     qint64 Integer(int AColumn) const;
 
     TVKO_Database& Database() const { return FDatabase; }

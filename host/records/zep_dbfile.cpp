@@ -140,11 +140,35 @@ struct TZEP_DBFile::TState {
     std::optional<TZEP_DBOperation> Buchung;
     QBuffer BuchungsStream;
 
+    // The last text a walk decoded per field: the rows of a walk repeat most program keys and
+    // users, and a repeated text is then shared instead of decoded again. Names differ in
+    // every row and are decoded straight away.
+    struct TZuletzt {
+        QByteArray Utf8;
+        QString Text;
+    };
+    mutable std::array<TZuletzt, FeldAnzahl> Zuletzt;
+
     QString Feld(int AFeld) const {
-        return PufferImWalk ? WalkStatement.Text(SpalteVon(AFeld)) : Felder[AFeld];
+        if (!PufferImWalk) {
+            return Felder[AFeld];
+        }
+        if (AFeld == NameKey || AFeld == Anzeige) {
+            return WalkStatement.Text(SpalteVon(AFeld));
+        }
+        const QByteArrayView utf8 = WalkStatement.Utf8(SpalteVon(AFeld));
+        TZuletzt& zuletzt = Zuletzt[AFeld];
+        if (utf8 != zuletzt.Utf8 || utf8.isNull() != zuletzt.Text.isNull()) {
+            zuletzt.Text = QString::fromUtf8(utf8);
+            zuletzt.Utf8.resize(utf8.size());
+            std::copy(utf8.begin(), utf8.end(), zuletzt.Utf8.begin());
+        }
+        return zuletzt.Text;
     }
 
-    QByteArray Blob() const { return PufferImWalk ? WalkStatement.Blob(CSpalteDaten) : Daten; }
+    QByteArrayView BlobView() const {
+        return PufferImWalk ? WalkStatement.BlobView(CSpalteDaten) : QByteArrayView(Daten);
+    }
 
     qint64 AktuelleVersion() const {
         return PufferImWalk ? WalkStatement.Integer(CSpalteVersion) : Version;
@@ -430,7 +454,7 @@ qint64 TZEP_DBFile::Version() const try {
 std::unique_ptr<QIODevice> TZEP_DBFile::CreateBlobStream() const try {
     FState->RequireCurrent(QStringLiteral("dessen Daten gelesen werden könnten"));
     auto stream = std::make_unique<QBuffer>();
-    stream->setData(FState->Blob());
+    stream->setData(FState->BlobView().toByteArray());
     stream->open(QIODevice::ReadOnly);
     return stream;
 } catch (...) {
@@ -438,10 +462,17 @@ std::unique_ptr<QIODevice> TZEP_DBFile::CreateBlobStream() const try {
 }
 
 QByteArray TZEP_DBFile::BlobBytes() const try {
-    FState->RequireCurrent(QStringLiteral("dessen Daten gelesen werden könnten"));
-    return FState->Blob();
+    const QByteArrayView blob = BlobView();
+    return FState->PufferImWalk ? blob.toByteArray() : FState->Daten;
 } catch (...) {
     RethrowRegistered("TZEP_DBFile.BlobBytes");
+}
+
+QByteArrayView TZEP_DBFile::BlobView() const try {
+    FState->RequireCurrent(QStringLiteral("dessen Daten gelesen werden könnten"));
+    return FState->BlobView();
+} catch (...) {
+    RethrowRegistered("TZEP_DBFile.BlobView");
 }
 
 QIODevice& TZEP_DBFile::StartStreamBuchung(TZEP_DBOperation AOperation, bool AAnhaengen) try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
 #include <memory>
@@ -74,6 +75,8 @@ public:
     std::unique_ptr<QIODevice> CreateBlobStream() const;
     // The current record's blob itself, without a stream around it.
     QByteArray BlobBytes() const;
+    // The same without a copy: valid only until the walk moves on or the record buffer changes.
+    QByteArrayView BlobView() const;
 
     // Starts writing the blob of a record: insert uses the buffer's program key and display
     // name (the name key is derived from it); update the current record. Returns the stream to

@@ -71,30 +71,13 @@ void VKO_WriteUInt8(QIODevice& ADevice, quint8 AValue) {
 TVKO_ByteReader::TVKO_ByteReader(QByteArrayView ABytes, QString AWas)
     : FBytes(ABytes), FWas(std::move(AWas)) {}
 
-QByteArrayView TVKO_ByteReader::Take(qsizetype ACount) {
-    if (ACount < 0 || ACount > Remaining()) {
-        throw EVKO_Error(QStringLiteral("%1 ist beschädigt: an Stelle %2 werden %3 Bytes "
-                                        "erwartet, es sind nur %4 vorhanden.")
-                             .arg(FWas)
-                             .arg(FPosition)
-                             .arg(ACount)
-                             .arg(Remaining()));
-    }
-    const QByteArrayView bytes = FBytes.sliced(FPosition, ACount);
-    FPosition += ACount;
-    return bytes;
-}
-
-quint8 TVKO_ByteReader::ReadUInt8() {
-    return static_cast<quint8>(Take(1).at(0));
-}
-
-quint32 TVKO_ByteReader::ReadUInt32() {
-    return qFromLittleEndian<quint32>(Take(4).data());
-}
-
-qint32 TVKO_ByteReader::ReadInt32() {
-    return qFromLittleEndian<qint32>(Take(4).data());
+void TVKO_ByteReader::RaiseShort(qsizetype ACount) const {
+    throw EVKO_Error(QStringLiteral("%1 ist beschädigt: an Stelle %2 werden %3 Bytes "
+                                    "erwartet, es sind nur %4 vorhanden.")
+                         .arg(FWas)
+                         .arg(FPosition)
+                         .arg(ACount)
+                         .arg(Remaining()));
 }
 
 void TVKO_ByteReader::SkipText() {

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
+#include <QtEndian>
 #include <QtGlobal>
 
 // Reads exactly ACount bytes or raises EVKO_Error naming AWas. Memory grows only with the
@@ -25,9 +26,9 @@ class TVKO_ByteReader {
 public:
     TVKO_ByteReader(QByteArrayView ABytes, QString AWas);
 
-    quint8 ReadUInt8();
-    quint32 ReadUInt32();
-    qint32 ReadInt32();
+    quint8 ReadUInt8() { return static_cast<quint8>(Take(1).at(0)); }
+    quint32 ReadUInt32() { return qFromLittleEndian<quint32>(Take(4).data()); }
+    qint32 ReadInt32() { return qFromLittleEndian<qint32>(Take(4).data()); }
     // A UTF-16LE text behind its byte count (32 bit); every text round-trips exactly.
     QString ReadText();
     // Checks and passes over such a text without decoding it.
@@ -36,7 +37,16 @@ public:
     qsizetype Remaining() const { return FBytes.size() - FPosition; }
 
 private:
-    QByteArrayView Take(qsizetype ACount);
+    // Inline, since a record's check takes many small values.
+    QByteArrayView Take(qsizetype ACount) {
+        if (ACount < 0 || ACount > Remaining()) {
+            RaiseShort(ACount);
+        }
+        const QByteArrayView bytes = FBytes.sliced(FPosition, ACount);
+        FPosition += ACount;
+        return bytes;
+    }
+    [[noreturn]] void RaiseShort(qsizetype ACount) const;
     qsizetype TextSize();
 
     QByteArrayView FBytes;

@@ -11,6 +11,13 @@ namespace {
 
 const QByteArray CMagic = QByteArrayLiteral("ZMLS");
 
+[[noreturn]] void RaiseNoPart(qsizetype ALine, qsizetype ACount) {
+    throw EVKO_Error(QStringLiteral("Den Teil %1 gibt es nicht; der Datenstrom hat %2 Teile.")
+                         .arg(ALine)
+                         .arg(ACount),
+                     CVKO_Info_Fehler_Standard_IllegalerParameter);
+}
+
 }  // namespace
 
 TZEP_MultiLine_Stream::TZEP_MultiLine_Stream() = default;
@@ -31,10 +38,7 @@ void TZEP_MultiLine_Stream::SetLineCount(int ACount) {
 
 void TZEP_MultiLine_Stream::SetCurrentLine(int ALine) {
     if (ALine < 0 || ALine >= LineCount()) {
-        throw EVKO_Error(QStringLiteral("Den Teil %1 gibt es nicht; der Datenstrom hat %2 Teile.")
-                             .arg(ALine)
-                             .arg(LineCount()),
-                         CVKO_Info_Fehler_Standard_IllegalerParameter);
+        RaiseNoPart(ALine, LineCount());
     }
     SyncFromStream();
     FStream.reset();
@@ -163,7 +167,7 @@ void TZEP_MultiLine_Stream::LoadFullData(QIODevice& AStream) {
     LoadFullData(bytes);
 }
 
-qsizetype TZEP_MultiLine_Stream::LoadFullData(const QByteArray& ABytes) {
+qsizetype TZEP_MultiLine_Stream::SplitFullData(QByteArrayView ABytes, TPartViews& AParts) {
     TVKO_ByteReader reader(ABytes, QStringLiteral("Der mehrteilige Datenstrom"));
     if (ABytes.size() < CMagic.size() || ABytes.first(CMagic.size()) != CMagic) {
         throw EVKO_Error(
@@ -181,18 +185,31 @@ qsizetype TZEP_MultiLine_Stream::LoadFullData(const QByteArray& ABytes) {
     for (quint32& size : sizes) {
         size = reader.ReadUInt32();
     }
-    // The parts stay views into the kept bytes until someone asks for a part of its own.
-    QVarLengthArray<QByteArrayView, 16> views(count);
+    AParts.resize(count);
     for (quint32 i = 0; i < count; ++i) {
-        views[i] = reader.ReadBytes(sizes[i]);
+        AParts[i] = reader.ReadBytes(sizes[i]);
     }
+    return ABytes.size() - reader.Remaining();
+}
+
+QByteArrayView TZEP_MultiLine_Stream::Part(const TPartViews& AParts, qsizetype AIndex) {
+    if (AIndex < 0 || AIndex >= AParts.size()) {
+        RaiseNoPart(AIndex, AParts.size());
+    }
+    return AParts[AIndex];
+}
+
+qsizetype TZEP_MultiLine_Stream::LoadFullData(const QByteArray& ABytes) {
+    // The parts stay views into the kept bytes until someone asks for a part of its own.
+    TPartViews views;
+    const qsizetype used = SplitFullData(ABytes, views);
     FStream.reset();
-    FLines.resize(count);
-    for (quint32 i = 0; i < count; ++i) {
+    FLines.resize(views.size());
+    for (qsizetype i = 0; i < views.size(); ++i) {
         FLines[i] = TLine{QByteArray(), views[i], false};
     }
     FSource = ABytes;
     FCurrent = -1;
     FPosition = 0;
-    return ABytes.size() - reader.Remaining();
+    return used;
 }

@@ -45,6 +45,13 @@ public:
     // The same from bytes in memory; answers how many bytes the container took.
     qsizetype LoadFullData(const QByteArray& ABytes);
 
+    // The parts of what SaveFullData wrote, as views into ABytes, checked as LoadFullData
+    // checks them; answers how many bytes the container took. Eight parts are usual.
+    using TPartViews = QVarLengthArray<QByteArrayView, 8>;
+    static qsizetype SplitFullData(QByteArrayView ABytes, TPartViews& AParts);
+    // Part AIndex of AParts; a missing one raises the error SetCurrentLine raises.
+    static QByteArrayView Part(const TPartViews& AParts, qsizetype AIndex);
+
 private:
     QByteArray& Current();
     void SyncFromStream();

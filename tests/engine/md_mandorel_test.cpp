@@ -311,3 +311,37 @@ TEST(Mandorel, ReadingFromBytesFindsEveryDamageAtOnce) {
         EXPECT_THROW(LoadBytes(read, stream), EVKO_Error) << stream.toHex().toStdString();
     }
 }
+
+TEST(Mandorel, PlanIdsInEveryFormAreJudgedAtLoadAsTheyAreWhenDecoded) {
+    const QList<QByteArray> parts = Parts(Saved(*Monatsliste()));
+    const auto withPlanIds = [&parts](const QByteArray& APlanIds) {
+        QList<QByteArray> changed = parts;
+        changed[5] = APlanIds;
+        return Container(changed);
+    };
+    const std::vector<std::pair<QByteArray, QList<TIntTrio>>> valid{
+        {"1;2;3\r\n4;5;6\r\n", {TIntTrio{1, 2, 3}, TIntTrio{4, 5, 6}}},
+        {"1;2;3\n\n4;5;6", {TIntTrio{1, 2, 3}, TIntTrio{4, 5, 6}}},
+        {"999999999;0;000000007\r", {TIntTrio{999999999, 0, 7}}},
+        {" 1 ; 2 ; 3 \r\n", {TIntTrio{1, 2, 3}}},
+        {"-1;+2;2147483647\r\n", {TIntTrio{-1, 2, 2147483647}}},
+        {"\r\n", {}},
+    };
+    for (const auto& [planIds, expected] : valid) {
+        TZEP_MD_Mandorel read;
+        ASSERT_TRUE(LoadBytes(read, withPlanIds(planIds))) << planIds.toStdString();
+        EXPECT_EQ(read.PlanIds(), expected) << planIds.toStdString();
+    }
+    for (const QByteArray planIds :
+         {"123\r\n", "1;2;\r\n", ";1;2\r\n", "1;;3\r\n", "1;2;3;4\r\n", "1;2\r\n",
+          "1;2;9999999999\r\n", "1;2;3\r\n4;5\r\n", "1;2;3x\r\n", "1;2;2147483648\r\n"}) {
+        TZEP_MD_Mandorel read;
+        try {
+            std::ignore = LoadBytes(read, withPlanIds(planIds));
+            ADD_FAILURE() << "no error for " << planIds.toStdString();
+        } catch (const EVKO_Error& error) {
+            EXPECT_TRUE(error.Text().contains(QStringLiteral("Plan-Ids")))
+                << error.Text().toStdString();
+        }
+    }
+}

@@ -250,3 +250,35 @@ TEST_F(ProcessorTest, LoadReportReadsOnlyTheNamedMandorel) {
     }
     EXPECT_TRUE(Names(*processor).isEmpty());
 }
+
+TEST_F(ProcessorTest, EveryTextComesBackAsSavedAlsoAfterAReload) {
+    // Name, program, description (code page) and token value (UTF-8): ASCII only, Latin-1 at
+    // its edges, the euro sign, and characters outside Latin-1 and the basic plane.
+    const std::vector<QStringList> erwartet{
+        {QStringLiteral("Monatsliste"), QStringLiteral("PLON"), QStringLiteral("ASCII ~"),
+         QStringLiteral("Verkauf")},
+        {QStringLiteral("Größe ÿ ¡"), QStringLiteral("KÜDRE"), QStringLiteral("Größe ÿ ¡ ÷"),
+         QStringLiteral("Müller ÿ")},
+        {QStringLiteral("Preis € Ω 𝄞"), QStringLiteral("PLON"), QStringLiteral("5 € – „S“"),
+         QStringLiteral("5 € Ω 𝄞 ĉ")}};
+    for (const QStringList& satz : erwartet) {
+        auto mandorel = TZEP_MD_Mandorel::CreateNew(satz[0], satz[1]);
+        mandorel->Sequence() = Mandorel(satz[0])->Sequence();
+        mandorel->SetAuswertungs_Beschreibung(satz[2]);
+        mandorel->TokenValues().insert(QStringLiteral("#ABTEILUNG#"), satz[3]);
+        Store(std::move(mandorel));
+    }
+    auto processor = NewProcessor();
+    for (int runde = 0; runde < 2; ++runde) {
+        processor->Load_Reports();
+        for (const QStringList& satz : erwartet) {
+            const TZEP_MD_Mandorel* read = processor->Mandorel_ByName(satz[0], satz[1]);
+            ASSERT_NE(read, nullptr) << satz[0].toStdString();
+            EXPECT_EQ((QStringList{read->Name_Anzeige(), read->Programm(),
+                                   read->Auswertungs_Beschreibung(),
+                                   read->TokenValues().value(QStringLiteral("#ABTEILUNG#"))}),
+                      satz);
+            EXPECT_EQ(read->Sequence().Count(), 1);
+        }
+    }
+}

@@ -432,3 +432,31 @@ TEST(DBFileProcesses, TwentyRunsReadAndWaitToWriteWhileAWindowCommits) {
     EXPECT_EQ(WalkKeys(window).size(), 21);
     EXPECT_EQ(BlobOf(window, QStringLiteral("PLON"), QStringLiteral("FENSTER")), QByteArray("neu"));
 }
+
+TEST(DBFile, AWalkReadsEveryRowsOwnTextsAlsoWhenTheyRepeatOrDifferInOneCharacter) {
+    TTempHome home;
+    TZEP_DBFile file;
+    // Program keys repeated, of the same length in UTF-8 with one character different, and
+    // outside Latin-1; names with umlauts, euro sign and a character outside the basic plane.
+    const QStringList programme{QStringLiteral("PLON"),  QStringLiteral("PLON"),
+                                QStringLiteral("KÜDRE"), QStringLiteral("KÖDRE"),
+                                QStringLiteral("KÖDRE"), QStringLiteral("ΩMEGA €")};
+    const QStringList namen{QStringLiteral("Größe"),     QStringLiteral("Grösser"),
+                            QStringLiteral("Preis 5 €"), QStringLiteral("Preis 5 $"),
+                            QStringLiteral("Noten 𝄞"),   QStringLiteral("Übersicht")};
+    for (qsizetype i = 0; i < programme.size(); ++i) {
+        InsertRecord(file, programme[i], namen[i], namen[i].toUtf8());
+    }
+    TZEP_DBFile reader(DatabaseIn(home));
+    reader.Reset();
+    qsizetype row = 0;
+    for (bool found = reader.Get_first_extMode(); found; found = reader.Get_next_extMode()) {
+        ASSERT_LT(row, programme.size());
+        EXPECT_EQ(reader.Wert(TZEP_DBFile::CProgramKey), programme[row]) << row;
+        EXPECT_EQ(reader.Wert(TZEP_DBFile::CDisplayName), namen[row]) << row;
+        EXPECT_EQ(reader.Wert(TZEP_DBFile::CCreatedBy), vko_TIntPair2String(CBenutzer)) << row;
+        EXPECT_EQ(reader.BlobView(), namen[row].toUtf8()) << row;
+        ++row;
+    }
+    EXPECT_EQ(row, programme.size());
+}

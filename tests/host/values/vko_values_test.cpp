@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string_view>
 
 #include "vko_ansi.h"
@@ -46,6 +47,19 @@ TEST(KeyFeld, TransliteratesUpperCasesAndReplaces) {
     EXPECT_EQ(Wert_2_Wert4KeyFeld(QStringLiteral("a-b/c;d\"e'f$g")),
               QStringLiteral("A_B_C_D_E_F_G"));
     EXPECT_EQ(Wert_2_Wert4KeyFeld(QString()), QString());
+}
+
+TEST(KeyFeld, EveryAsciiCharacterBecomesItsCapitalDigitOrAnUnderscore) {
+    for (int i = 1; i < 0x80; ++i) {
+        const char c = static_cast<char>(i);
+        const QString name = QLatin1String("x") + QLatin1Char(c) + QLatin1String("y");
+        const char expected = std::isalnum(static_cast<unsigned char>(c)) || c == '_'
+                                  ? static_cast<char>(std::toupper(c))
+                                  : '_';
+        EXPECT_EQ(Wert_2_Wert4KeyFeld(name),
+                  QLatin1String("X") + QLatin1Char(expected) + QLatin1String("Y"))
+            << int(c);
+    }
 }
 
 TEST(KeyFeld, IsIdempotentAndCommandLineSafe) {
