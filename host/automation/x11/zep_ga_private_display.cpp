@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
 #include <array>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "vko_info.h"
+#include "zep_x11_connect.h"
 
 extern char** environ;
 
@@ -119,20 +121,21 @@ TZEP_GA_PrivateDisplay::TZEP_GA_PrivateDisplay(QSize AGroesse) {
     // Everything the child needs is made before the fork: after it only plain system calls.
     const QByteArray screen =
         QByteArray::number(FGroesse.width()) + 'x' + QByteArray::number(FGroesse.height()) + "x24";
+    CookieSchreiben();
     const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (server.isEmpty()) {
         throw EVKO_Error(QStringLiteral(
             "Der eigene Bildschirm lässt sich nicht starten: Xvfb ist nicht installiert "
             "(Paket xvfb)."));
     }
-    std::vector<QByteArray> words{QFile::encodeName(server), "-displayfd",
-                                  QByteArray::number(CDisplayFd), "-screen", "0", screen,
-                                  "-nolisten", "tcp", "-nolock",
-                                  // Loading the software GL driver took most of the start.
-                                  "-extension", "GLX",
-                                  // Else the server rebuilds itself when its last client
-                                  // goes, and its end waits for that.
-                                  "-noreset"};
+    std::vector<QByteArray> words{
+        QFile::encodeName(server), "-displayfd", QByteArray::number(CDisplayFd), "-screen", "0",
+        screen, "-nolisten", "tcp", "-nolock", "-auth", QFile::encodeName(AuthDatei()),
+        // Loading the software GL driver took most of the start.
+        "-extension", "GLX",
+        // Else the server rebuilds itself when its last client
+        // goes, and its end waits for that.
+        "-noreset"};
     std::vector<char*> argv;
     for (QByteArray& word : words) {
         argv.push_back(word.data());
@@ -183,6 +186,29 @@ TZEP_GA_PrivateDisplay::TZEP_GA_PrivateDisplay(QSize AGroesse) {
         throw EVKO_Error(QStringLiteral("Der eigene Bildschirm (Xvfb) ist nicht bereit geworden."));
     }
     FName = ':' + QByteArray::number(number);
+    ZEP_X11_SetCookie(FName, FCookie);
+}
+
+// One entry for any address and display number, so that it is written before the server
+// says its number: the family "wild" (0xFFFF) with an empty address and number.
+void TZEP_GA_PrivateDisplay::CookieSchreiben() {
+    FCookie.resize(16);
+    QRandomGenerator::system()->generate(FCookie.begin(), FCookie.end());
+    const auto feld = [](const QByteArray& AText) {
+        return QByteArray(1, static_cast<char>(AText.size() >> 8)) +
+               static_cast<char>(AText.size() & 0xFF) + AText;
+    };
+    const QByteArray eintrag = QByteArray("\xFF\xFF", 2) + feld({}) + feld({}) +
+                               feld("MIT-MAGIC-COOKIE-1") + feld(FCookie);
+    QFile datei(AuthDatei());
+    if (!FAuthOrdner.isValid() || !datei.open(QIODevice::WriteOnly) ||
+        !datei.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        datei.write(eintrag) != eintrag.size() || !datei.flush()) {
+        throw EVKO_Error(
+            QStringLiteral("Der eigene Bildschirm lässt sich nicht schützen: %1 ist nicht "
+                           "beschreibbar.")
+                .arg(AuthDatei()));
+    }
 }
 
 TZEP_GA_PrivateDisplay::~TZEP_GA_PrivateDisplay() {
@@ -194,12 +220,13 @@ QByteArrayList TZEP_GA_PrivateDisplay::Umgebung() const {
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
         const QByteArray text(*entry);
         const QByteArray name = text.left(text.indexOf('='));
-        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM" &&
-            name != "GDK_BACKEND") {
+        if (name != "DISPLAY" && name != "XAUTHORITY" && name != "WAYLAND_DISPLAY" &&
+            name != "QT_QPA_PLATFORM" && name != "GDK_BACKEND") {
             umgebung.append(text);
         }
     }
-    umgebung << "DISPLAY=" + FName << "QT_QPA_PLATFORM=xcb"
+    umgebung << "DISPLAY=" + FName << "XAUTHORITY=" + QFile::encodeName(AuthDatei())
+             << "QT_QPA_PLATFORM=xcb"
              << "GDK_BACKEND=x11";
     return umgebung;
 }
@@ -207,6 +234,9 @@ QByteArrayList TZEP_GA_PrivateDisplay::Umgebung() const {
 void TZEP_GA_PrivateDisplay::End() noexcept {
     if (FPid <= 0) {
         return;
+    }
+    if (!FName.isEmpty()) {
+        ZEP_X11_SetCookie(FName, {});
     }
     const auto reaped = [this](int AMs) {
         QElapsedTimer timer;

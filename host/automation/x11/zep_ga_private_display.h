@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QSize>
+#include <QTemporaryDir>
 #include <QtGlobal>
 
 // A virtual X display (Xvfb) that lives only for one run. The server is a child started
 // directly, without a shell; it dies with the thread that started it, also when the process
-// is killed, and is ended with the object.
+// is killed, and is ended with the object. Only clients that know its cookie are let in: this
+// process's connections and the programs started with its environment.
 class TZEP_GA_PrivateDisplay {
 public:
     // The largest screen a private display gets; a larger one of the user's is cut to it.
@@ -25,17 +27,24 @@ public:
     const QByteArray& Name() const { return FName; }
     qint64 Pid() const { return FPid; }
     QSize Groesse() const { return FGroesse; }
+    // The file of the cookie, as XAUTHORITY names it.
+    QString AuthDatei() const { return FAuthOrdner.filePath(QStringLiteral("Xauthority")); }
     // The environment of a program that is to run only on this display: the process's own,
-    // without WAYLAND_DISPLAY, with this DISPLAY and the X11 back ends of Qt and GTK.
+    // without WAYLAND_DISPLAY, with this DISPLAY and its cookie, and the X11 back ends of Qt and
+    // GTK.
     QByteArrayList Umgebung() const;
     // The environment the server starts in: the process's own, its allocator asked to put large
     // blocks on huge pages.
     static QByteArrayList ServerUmgebung();
 
 private:
+    void CookieSchreiben();
     void End() noexcept;
 
     qint64 FPid = 0;
     QByteArray FName;
     QSize FGroesse;
+    // Readable by the user alone.
+    QTemporaryDir FAuthOrdner;
+    QByteArray FCookie;
 };

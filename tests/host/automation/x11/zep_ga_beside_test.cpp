@@ -25,6 +25,7 @@
 #include "zep_ga_private_display.h"
 #include "zep_ga_x11_bildquelle.h"
 #include "zep_menu_file.h"
+#include "zep_x11_connect.h"
 
 // After Qt's headers: Xlib defines macros that clash with them.
 #include <X11/Xlib.h>
@@ -38,24 +39,27 @@ QList<qint64> OwnXServers() {
     return RunningProcesses("Xvfb", ::getpid());
 }
 
-// What xdpyinfo reports of a display.
-QString Info(const QByteArray& ADisplay) {
+// What xdpyinfo reports of a private display, as a client that knows its cookie.
+QString Info(const TZEP_GA_PrivateDisplay& ADisplay) {
     QProcess info;
+    QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
+    umgebung.insert(QStringLiteral("XAUTHORITY"), ADisplay.AuthDatei());
+    info.setProcessEnvironment(umgebung);
     info.start(QStringLiteral("xdpyinfo"),
-               {QStringLiteral("-display"), QString::fromLatin1(ADisplay)});
+               {QStringLiteral("-display"), QString::fromLatin1(ADisplay.Name())});
     info.waitForFinished(10000);
     return QString::fromLocal8Bit(info.readAllStandardOutput());
 }
 
 // The screen size xdpyinfo reports for a display.
-QString Dimensions(const QByteArray& ADisplay) {
+QString Dimensions(const TZEP_GA_PrivateDisplay& ADisplay) {
     return QRegularExpression(QStringLiteral(R"(dimensions:\s+(\d+x\d+) pixels)"))
         .match(Info(ADisplay))
         .captured(1);
 }
 
 // Whether xdpyinfo lists an extension of a display.
-bool HasExtension(const QByteArray& ADisplay, const QString& AName) {
+bool HasExtension(const TZEP_GA_PrivateDisplay& ADisplay, const QString& AName) {
     return QRegularExpression(QStringLiteral(R"(^\s+%1$)").arg(AName),
                               QRegularExpression::MultilineOption)
         .match(Info(ADisplay))
@@ -140,9 +144,15 @@ TEST(PrivateDisplay, TakesTheUsersSizeUpToTheLargestLoadsNoGlAndEndsWithItsRun) 
             const TZEP_GA_PrivateDisplay display(groesse);
             pid = display.Pid();
             EXPECT_NE(display.Name(), qgetenv("DISPLAY"));
-            EXPECT_EQ(Dimensions(display.Name()), erwartet);
-            EXPECT_TRUE(HasExtension(display.Name(), QStringLiteral("XTEST")));
-            EXPECT_FALSE(HasExtension(display.Name(), QStringLiteral("GLX"))) << "GL is loaded";
+            EXPECT_EQ(Dimensions(display), erwartet);
+            EXPECT_TRUE(HasExtension(display, QStringLiteral("XTEST")));
+            EXPECT_FALSE(HasExtension(display, QStringLiteral("GLX"))) << "GL is loaded";
+            // Another program of the machine that does not know the cookie is refused.
+            Display* fremd = XOpenDisplay(display.Name().constData());
+            EXPECT_EQ(fremd, nullptr) << "the private display lets anyone in";
+            if (fremd != nullptr) {
+                XCloseDisplay(fremd);
+            }
             EXPECT_EQ(OwnXServers(), QList<qint64>{pid});
         }
         EXPECT_TRUE(ProcessEnds(pid, 5000)) << "the private display outlived its run";
@@ -176,12 +186,12 @@ TEST(PrivateDisplay, AsksForHugePagesKeepingTheUsersTunables) {
 
 TEST(PrivateDisplay, KeepsWhatItHoldsWhenItsLastClientGoes) {
     const TZEP_GA_PrivateDisplay display(QSize(800, 600));
-    Display* x = XOpenDisplay(display.Name().constData());
+    Display* x = ZEP_X11_Connect(display.Name());
     ASSERT_NE(x, nullptr);
     XInternAtom(x, "MD_BESIDE_TEST", False);
     XCloseDisplay(x);
     // A server that starts anew when its last client goes forgets the names it was given.
-    x = XOpenDisplay(display.Name().constData());
+    x = ZEP_X11_Connect(display.Name());
     ASSERT_NE(x, nullptr);
     EXPECT_NE(XInternAtom(x, "MD_BESIDE_TEST", True), static_cast<Atom>(None));
     XCloseDisplay(x);
@@ -192,7 +202,7 @@ TEST(PrivateDisplay, ItsLastPictureIsTheWholeScreenAsItShows) {
     TZEP_GA_Begleitung begleitung;
     TZEP_GA_X11Bildquelle quelle(display.Name(), begleitung);
     // A red square at 100, 50 on the black screen.
-    Display* x = XOpenDisplay(display.Name().constData());
+    Display* x = ZEP_X11_Connect(display.Name());
     ASSERT_NE(x, nullptr);
     const Window square =
         XCreateSimpleWindow(x, DefaultRootWindow(x), 100, 50, 40, 40, 0, 0, 0xff0000UL);
