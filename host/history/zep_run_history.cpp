@@ -273,16 +273,7 @@ void TZEP_RunHistory::Beschraenken(const QString& AProgramm, const QString& ANam
             alte.append({lesen.Integer(0), BildHier(lesen.Text(1), lesen.Text(2))});
         }
     }
-    if (alte.isEmpty()) {
-        return;
-    }
-    TVKO_Statement loeschen(*FDatabase, "DELETE FROM ZEP_AUSFUEHRUNG WHERE ID = ?1");
-    for (const auto& [id, bild] : alte) {
-        const TVKO_StatementReset reset(loeschen);
-        loeschen.Bind(1, id);
-        loeschen.Step();
-        BildLoeschen(id, bild);
-    }
+    ZeilenLoeschen(alte);
 }
 
 // The pictures of the oldest entries go until the rest fit the bound; the entries stay.
@@ -380,8 +371,15 @@ void TZEP_RunHistory::ZeilenBeschraenken() {
             }
         }
     }
+    ZeilenLoeschen(alte);
+}
+
+void TZEP_RunHistory::ZeilenLoeschen(const QList<QPair<qint64, QString>>& AZeilen) {
+    if (AZeilen.isEmpty()) {
+        return;
+    }
     TVKO_Statement loeschen(*FDatabase, "DELETE FROM ZEP_AUSFUEHRUNG WHERE ID = ?1");
-    for (const auto& [id, bild] : alte) {
+    for (const auto& [id, bild] : AZeilen) {
         const TVKO_StatementReset reset(loeschen);
         loeschen.Bind(1, id);
         loeschen.Step();

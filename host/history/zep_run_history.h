@@ -87,6 +87,8 @@ private:
     void Beschraenken(const QString& AProgramm, const QString& ANameKey);
     void BilderBeschraenken();
     void ZeilenBeschraenken();
+    // Removes the rows (id, picture of this workstation) with their pictures.
+    void ZeilenLoeschen(const QList<QPair<qint64, QString>>& AZeilen);
     // Pictures whose entries another workstation dropped from a shared database.
     void VerwaisteBilderLoeschen();
     // Removes the picture of entry AId, when APath is its place, else logs why it stays.

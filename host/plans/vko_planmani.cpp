@@ -239,9 +239,13 @@ QList<TIntTrio> TPlanManiDM::PlanIds() try {
 }
 
 bool TPlanManiDM::Eigener(const TPlanSatz& APlansatz) const try {
-    return !TVKO_Database::IstServer(FPath) ||
-           Plansatz_Arbeitsplatz(APlansatz).compare(VKOInfo().VKOInfoTerminalID(),
-                                                    Qt::CaseInsensitive) == 0;
+    if (!TVKO_Database::IstServer(FPath)) {
+        return true;
+    }
+    if (FArbeitsplatz.isEmpty()) {
+        FArbeitsplatz = VKOInfo().VKOInfoTerminalID();
+    }
+    return Plansatz_Arbeitsplatz(APlansatz).compare(FArbeitsplatz, Qt::CaseInsensitive) == 0;
 } catch (...) {
     RethrowRegistered("TPlanManiDM.Eigener");
 }

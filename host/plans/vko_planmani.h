@@ -56,4 +56,6 @@ private:
     std::unique_ptr<TVKO_Database> FEigene;
     TVKO_Database* FDatabase = nullptr;
     bool FSchema = false;
+    // This workstation, read at the first question.
+    mutable QString FArbeitsplatz;
 };

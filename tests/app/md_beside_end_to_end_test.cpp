@@ -71,6 +71,14 @@ protected:
         return history.Entries(QStringLiteral("PLON"), CName);
     }
 
+    // The window's test run of a Mandorel that waits 20 s; answers its private display.
+    qint64 StartLongRun(QProcess& AWindow) {
+        EXPECT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
+        Store(20000);
+        StartProcess(AWindow, QStringLiteral(MD_QUANDRIX), {}, Environment());
+        return WaitForPrivateDisplay(AWindow);
+    }
+
     // The private display the window started, once it is there.
     qint64 WaitForPrivateDisplay(const QProcess& AWindow) {
         QElapsedTimer timer;
@@ -146,11 +154,8 @@ TEST_F(BesideEndToEnd, OnAWaylandDesktopTheTestRunPlaysOnItsOwnDisplay) {
 }
 
 TEST_F(BesideEndToEnd, AnhaltenEndsTheRunInItsLongWaitAndLeavesNothingRunning) {
-    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-    ASSERT_NO_FATAL_FAILURE(Store(20000));
     QProcess window;
-    StartProcess(window, QStringLiteral(MD_QUANDRIX), {}, Environment());
-    const qint64 server = WaitForPrivateDisplay(window);
+    const qint64 server = StartLongRun(window);
     ASSERT_GT(server, 0) << "no private display";
     // PLON is up once it shows on the private display; the run then waits.
     QElapsedTimer timer;
@@ -181,11 +186,8 @@ TEST_F(BesideEndToEnd, AnhaltenEndsTheRunInItsLongWaitAndLeavesNothingRunning) {
 }
 
 TEST_F(BesideEndToEnd, KillingTheWindowTakesThePrivateDisplayWithIt) {
-    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-    ASSERT_NO_FATAL_FAILURE(Store(20000));
     QProcess window;
-    StartProcess(window, QStringLiteral(MD_QUANDRIX), {}, Environment());
-    const qint64 server = WaitForPrivateDisplay(window);
+    const qint64 server = StartLongRun(window);
     ASSERT_GT(server, 0) << "no private display";
     ::kill(static_cast<pid_t>(window.processId()), SIGKILL);
     window.waitForFinished(10000);

@@ -47,6 +47,15 @@ protected:
         }
     }
 
+    // The period step, the second, picked with the arrow keys: March 2026 typed where F6 leads.
+    void TypeMarch() {
+        FUser.Keys({QStringLiteral("Home"), QStringLiteral("Down"), CF6});
+        FUser.Type(QStringLiteral("01.03.2026"));
+        FUser.Keys({CTab});
+        FUser.Type(QStringLiteral("31.03.2026"));
+        FUser.Keys({CReturn});
+    }
+
     // From a step parameter back into the step list: the detail view's first field is the
     // program box, the list follows name, description and reason.
     void BackToSteps() { FUser.Keys({QStringLiteral("shift+F6"), CTab, CTab, CTab, CTab}); }
@@ -116,12 +125,7 @@ QString FirstOfNextMonth(const QDate& ADay) {
 TEST_F(WindowEndToEnd, AMandorelMadeInTheWindowRunsUnattended) {
     NewMandorel(QStringLiteral("Monatsliste"), {QStringLiteral("P"), QStringLiteral("Z"),
                                                 QStringLiteral("S"), QStringLiteral("B")});
-    // The period step, picked with the arrow keys; its parameters are typed where F6 leads.
-    FUser.Keys({QStringLiteral("Home"), QStringLiteral("Down"), CF6});
-    FUser.Type(QStringLiteral("01.03.2026"));
-    FUser.Keys({CTab});
-    FUser.Type(QStringLiteral("31.03.2026"));
-    FUser.Keys({CReturn});
+    TypeMarch();
     ASSERT_NO_FATAL_FAILURE(BookAndClose());
 
     const QStringList zeilen = RunReport(QStringLiteral("MONATSLISTE"));
@@ -162,11 +166,7 @@ TEST_F(WindowEndToEnd, APlaceholderAndAClientChosenInTheWindowReachTheReport) {
 TEST_F(WindowEndToEnd, AStepDeletedInTheEditIsNotPlayedByTheTestRun) {
     NewMandorel(QStringLiteral("Summen"), {QStringLiteral("P"), QStringLiteral("Z"),
                                            QStringLiteral("S"), QStringLiteral("B")});
-    FUser.Keys({QStringLiteral("Home"), QStringLiteral("Down"), CF6});
-    FUser.Type(QStringLiteral("01.03.2026"));
-    FUser.Keys({CTab});
-    FUser.Type(QStringLiteral("31.03.2026"));
-    FUser.Keys({CReturn});
+    TypeMarch();
     FUser.ClickPanelButton(0);  // "Buchen"
     FUser.ClickPanelButton(1);  // "Bearbeiten"; the description has the focus
     // The summation step goes, and with it the report step; Tab and Space answer Yes. The
